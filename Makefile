@@ -1,0 +1,36 @@
+# Marrowlight: the user-facing commands. Each sets up what it needs itself.
+#   make build   install what is missing, then build the player
+#   make test    build, then run every test under Wine on a private display
+#   make demo    build, then play the demo show (build/demo.png is a screenshot)
+#   make bench   build, then run the benchmarks under Wine
+#   make fuzz    build, then run the long fuzzing sessions
+# CTEST_ARGS passes options to CTest, e.g. make test CTEST_ARGS="-R loader".
+
+.PHONY: all build deps prefix test demo bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@scripts/build
+
+prefix: deps
+	@scripts/wine-prefix
+
+test: build prefix
+	@scripts/with-display scripts/run-tests $(CTEST_ARGS)
+
+demo: build prefix
+	@ML_USE_DISPLAY=1 scripts/with-display scripts/demo
+
+bench: build prefix
+	@scripts/with-display scripts/run-tests -L bench --timeout 0 $(CTEST_ARGS)
+
+fuzz: build prefix
+	@ML_FUZZ_ITERATIONS=$${ML_FUZZ_ITERATIONS:-200000} scripts/with-display \
+		scripts/run-tests -R fuzz --timeout 0 $(CTEST_ARGS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,79 @@
+// The block store: the loaded show as BLOCK records held by a hidden list box
+// (item index = block index, item data = the record's memory handle), and the
+// BLOCKSET record with the state of the show.
+#pragma once
+
+#include <windows.h>
+
+#include "content/format.h"
+#include "presentation/status.h"
+
+struct APPLET;
+struct BLOCKSET;
+
+constexpr int IDC_BLOCKSTORE = 10;
+constexpr int IDC_UNDOSTORE = 11;
+
+#pragma pack(push, 1)
+
+struct BLOCK {
+    DWORD type;  // tag of the block
+    HGLOBAL data;
+    HGLOBAL auxhandle;
+    DWORD headerlength;
+    WORD sequence;     // number among the non-HEAD blocks, in file order
+    WORD animrunning;  // result cell of the animation search
+    HGLOBAL auxhandle2;
+    SCRHEAD head;
+    SCRIMAGE image;
+    SCRTEXT text;
+    SCRAPPLET applet;
+    SCRSOUND sound;
+    SCRANIM anim;
+    SCREND trailer;
+    BLOCKSET *blockset;
+    HGLOBAL pictures;  // APPLETOBJECT array
+    int picturecount;
+    HGLOBAL sounds;  // APPLETOBJECT array
+    int soundcount;
+    UINT_PTR steptimer;  // timer ids, only in the BLOCKSET's current copy
+    UINT_PTR secondtimer;
+    UINT_PTR durationtimer;
+};
+
+struct BLOCKSET {
+    char path[269];
+    HWND window;
+    COLORREF backgroundcolour;
+    int screenwide;
+    int screendeep;
+    int current;  // index of the current block, -1 before the first
+    int count;
+    BLOCK block;  // copy of the current block
+    HBRUSH backgroundbrush;
+    DWORD reserved[8];
+    STATUS status;
+    APPLET *applet;
+    HBITMAP savedscreen;
+    RECT savedrect;
+};
+
+#pragma pack(pop)
+
+#ifndef _WIN64
+static_assert(sizeof(BLOCK) == 3136, "BLOCK is the byte-packed record of the store");
+#endif
+
+// Creates the hidden list box that holds the store, as child `id` of `parent`.
+HWND CreateBlockStore(HWND parent, int id = IDC_BLOCKSTORE);
+
+HGLOBAL AllocateBlock(HWND list, unsigned index, const BLOCK *initial);
+int AppendBlock(HWND list, BLOCKSET *set, const BLOCK *block);
+int GetBlock(HWND list, int index, BLOCK *out);
+int PutBlock(HWND list, int index, const BLOCK *in);
+int FreeBlock(HWND list, int index);
+int FreeBlocks(HWND window, BLOCKSET *set);
+int FreeUndo(HWND window, BLOCKSET *set);
+int DestroyBlock(BLOCK *block);
+BLOCKSET *LockBlockSet(HWND window);
+int UnlockBlockSet(HWND window);

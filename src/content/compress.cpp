@@ -1,0 +1,176 @@
+// zlib streams to and from movable global memory blocks.
+//
+// Inflated output goes straight into the result block, which grows
+// geometrically and is trimmed to the exact size at the end: growing by a
+// fixed step would copy the whole block again at every step.
+#include "content/compress.h"
+
+#include <zlib.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr unsigned kChunk = 8192;
+constexpr SIZE_T kFirstCapacity = 64 * 1024;
+
+// The result block while it is being filled.
+class OutputBlock {
+public:
+    ~OutputBlock() {
+        if (bytes_) GlobalUnlock(handle_);
+        if (handle_) GlobalFree(handle_);
+    }
+    // Makes room for at least one more byte; false when memory runs out.
+    bool Reserve(SIZE_T wanted) {
+        if (size_ < capacity_) return true;
+        SIZE_T capacity = capacity_ ? capacity_ * 2 : (wanted > kFirstCapacity ? wanted : kFirstCapacity);
+        if (capacity <= capacity_) return false;
+        return Resize(capacity);
+    }
+    Bytef *End() { return (Bytef *)bytes_ + size_; }
+    uInt Room() const { return uInt(capacity_ - size_ > 0x40000000 ? 0x40000000 : capacity_ - size_); }
+    void Produced(SIZE_T n) { size_ += n; }
+    SIZE_T Size() const { return size_; }
+    // Trims the block to the bytes produced and hands it over; 0 when empty.
+    HGLOBAL Release() {
+        if (size_ == 0 || !Resize(size_)) return 0;
+        GlobalUnlock(handle_);
+        bytes_ = nullptr;
+        HGLOBAL result = handle_;
+        handle_ = 0;
+        return result;
+    }
+
+private:
+    bool Resize(SIZE_T capacity) {
+        if (bytes_) GlobalUnlock(handle_);
+        bytes_ = nullptr;
+        HGLOBAL grown = handle_ ? GlobalReAlloc(handle_, capacity, GMEM_MOVEABLE)
+                                : GlobalAlloc(GMEM_MOVEABLE, capacity);
+        if (!grown) return false;
+        handle_ = grown;
+        bytes_ = GlobalLock(handle_);
+        if (!bytes_) return false;
+        capacity_ = capacity;
+        return true;
+    }
+
+    HGLOBAL handle_ = 0;
+    void *bytes_ = nullptr;
+    SIZE_T size_ = 0;
+    SIZE_T capacity_ = 0;
+};
+
+// Where the stored bytes come from: memory, or a file read in 8 KB chunks.
+struct Input {
+    const Bytef *memory = nullptr;
+    HFILE file = HFILE_ERROR;
+    unsigned long remaining = 0;  // bytes not yet handed to zlib
+    Bytef buffer[kChunk];
+
+    // Refills the stream's input when it has run dry; false on a failed read.
+    bool Refill(z_stream &stream) {
+        if (stream.avail_in != 0 || remaining == 0) return true;
+        unsigned n = remaining < kChunk ? unsigned(remaining) : kChunk;
+        if (memory) {
+            n = remaining < 0x40000000ul ? unsigned(remaining) : 0x40000000u;  // all of it at once
+            stream.next_in = const_cast<Bytef *>(memory);
+            memory += n;
+        } else {
+            UINT got = _lread(file, buffer, n);
+            if (got == 0 || got == UINT(HFILE_ERROR)) return false;
+            n = got;
+            stream.next_in = buffer;
+        }
+        stream.avail_in = n;
+        remaining -= n;
+        return true;
+    }
+};
+
+// Inflates `stored` bytes from `input`; a trimmed block or 0.
+HGLOBAL Inflate(Input &input, unsigned long stored, unsigned long *count) {
+    z_stream stream;
+    std::memset(&stream, 0, sizeof stream);
+    if (inflateInit(&stream) != Z_OK) return 0;
+    OutputBlock output;
+    input.remaining = stored;
+    bool ok = true;
+    // A stream cut short ends the loop without error once its bytes are used.
+    while (ok && stream.total_in != stored) {
+        if (!input.Refill(stream) || !output.Reserve(SIZE_T(stored) * 4)) {
+            ok = false;
+            break;
+        }
+        stream.next_out = output.End();
+        stream.avail_out = output.Room();
+        uInt room = stream.avail_out;
+        int result = inflate(&stream, Z_PARTIAL_FLUSH);
+        output.Produced(room - stream.avail_out);
+        if (result == Z_STREAM_END) break;
+        if (result != Z_OK) ok = false;
+    }
+    if (inflateEnd(&stream) != Z_OK) ok = false;
+    HGLOBAL result = ok ? output.Release() : 0;
+    if (result) *count = (unsigned long)output.Size();
+    return result;
+}
+
+}  // namespace
+
+HGLOBAL UncompressData(const void *bytes, unsigned long *count, int) {
+    if (!bytes) return 0;
+    Input input;
+    input.memory = (const Bytef *)bytes;
+    return Inflate(input, *count, count);
+}
+
+HGLOBAL UncompressDataFromFile(HFILE file, unsigned long *count, int) {
+    Input input;
+    input.file = file;
+    return Inflate(input, *count, count);
+}
+
+void *CompressData(HGLOBAL memory, long *count, unsigned long level) {
+    z_stream stream;
+    std::memset(&stream, 0, sizeof stream);
+    if (deflateInit(&stream, int(level)) != Z_OK) return nullptr;
+    const Bytef *source = (const Bytef *)GlobalLock(memory);
+    Bytef chunk[kChunk];
+    Bytef *result = nullptr;
+    size_t total = 0;
+    const uLong n = uLong(*count);
+    bool ok = source != nullptr && *count >= 0;
+    for (int flush = n == 0 ? Z_FINISH : Z_NO_FLUSH; ok;) {
+        stream.next_in = const_cast<Bytef *>(source) + stream.total_in;
+        stream.avail_in = uInt(n - stream.total_in);
+        stream.next_out = chunk;
+        stream.avail_out = kChunk;
+        int status = deflate(&stream, flush);
+        size_t produced = kChunk - stream.avail_out;
+        if (produced) {
+            Bytef *grown = (Bytef *)std::realloc(result, total + produced);
+            if (!grown) { ok = false; break; }
+            result = grown;
+            std::memcpy(result + total, chunk, produced);
+            total += produced;
+        }
+        if (flush == Z_FINISH) {
+            if (status == Z_STREAM_END) break;
+            ok = status == Z_OK || status == Z_BUF_ERROR;
+        } else {
+            ok = status == Z_OK;
+            if (stream.total_in == n) flush = Z_FINISH;
+        }
+    }
+    if (deflateEnd(&stream) != Z_OK) ok = false;
+    if (source) GlobalUnlock(memory);
+    if (!ok) {
+        std::free(result);
+        return nullptr;
+    }
+    *count = long(total);
+    return result;
+}

@@ -1,0 +1,212 @@
+// On-disk records of the show container appended to the player executable.
+// Portable: shared by the player (Win32) and the mlshow builder (any platform).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// A tag is four ASCII characters in reading order, compared as one
+// little-endian 32-bit number ("HEAD" is the bytes 48 45 41 44).
+constexpr uint32_t MakeTag(const char (&name)[5]) {
+    return uint32_t(uint8_t(name[0])) | uint32_t(uint8_t(name[1])) << 8 |
+           uint32_t(uint8_t(name[2])) << 16 | uint32_t(uint8_t(name[3])) << 24;
+}
+
+constexpr uint32_t TAG_HEAD = MakeTag("HEAD");
+constexpr uint32_t TAG_IMAG = MakeTag("IMAG");
+constexpr uint32_t TAG_TEXT = MakeTag("TEXT");
+constexpr uint32_t TAG_APPL = MakeTag("APPL");
+constexpr uint32_t TAG_SOND = MakeTag("SOND");
+constexpr uint32_t TAG_ANIM = MakeTag("ANIM");
+constexpr uint32_t TAG_ENDB = MakeTag("ENDB");
+constexpr uint32_t TAG_PICT = MakeTag("pict");  // applet picture object
+constexpr uint32_t TAG_WAVE = MakeTag("wave");  // PCM sound
+constexpr uint32_t TAG_MIDI = MakeTag("midi");  // standard MIDI file
+
+// Flag bits in the `flags` word of every block header.
+constexpr uint32_t SCRF_VALID = 0x0001;
+constexpr uint32_t SCRF_REMAP = 0x0004;
+constexpr uint32_t SCRF_SCREENBACK = 0x0020;
+constexpr uint32_t SCRF_BOLD = 0x0040;
+constexpr uint32_t SCRF_ITALIC = 0x0080;
+constexpr uint32_t SCRF_UNDERLINE = 0x0100;
+constexpr uint32_t SCRF_RESTORE = 0x0200;
+constexpr uint32_t SCRF_WAIT = 0x4000;
+constexpr uint32_t SCRF_COMPRESSED = 0x8000;
+constexpr uint32_t SCRF_ENDWITHITEM = 0x10000;
+constexpr uint32_t SCRF_ENDWITHROUND = 0x20000;
+
+// The trailer's three checks are stored XORed with these masks.
+constexpr uint32_t CONTENTLENGTH_MASK = 0x3E5A1C47;
+constexpr uint32_t HEADCRC_MASK = 0xD1462B93;
+constexpr uint32_t PROGRAMCHECK_MASK = 0x5A3C96E1;
+
+constexpr uint32_t CREATORVERSION = 0x20061;
+
+#pragma pack(push, 1)
+
+// The three fields every block starts with.
+struct SCRBLOCKPREFIX {
+    uint32_t type;
+    uint32_t length;  // whole block, header and data
+    uint32_t flags;
+};
+
+struct SCRHEAD {
+    uint32_t type;
+    uint32_t length;  // 2148 + preview picture bytes
+    uint32_t flags;
+    uint32_t creatorversion;
+    uint32_t screenwide;
+    uint32_t screendeep;
+    uint32_t backgroundcolour;  // 0x00BBGGRR
+    uint32_t created;           // seconds since 1970-01-01 UTC
+    uint32_t unused32[2];
+    uint16_t preview;  // 1: a preview picture follows the header
+    char owner[262];
+    char organisation[262];
+    char author[262];
+    char title[262];
+    char description[1058];
+};
+
+struct SCRIMAGE {
+    uint32_t type;
+    uint32_t length;
+    uint32_t flags;
+    int32_t x;
+    int32_t y;
+    uint32_t placement;  // 1 TL, 2 TR, 3 BL, 4 BR, anything else centred
+    uint32_t appeareffect;
+    uint32_t disappeareffect;
+    uint32_t speed;  // 1..80: steps every 81 - speed ms
+    uint32_t unused36;
+    uint32_t holdtime;  // seconds
+    uint32_t unused44;
+    uint32_t duration;  // 0 endless, 1 one cycle, n seconds
+    uint32_t unused52[8];
+};
+
+struct SCRTEXT {
+    uint32_t type;
+    uint32_t length;
+    uint32_t flags;
+    int32_t x;
+    int32_t y;
+    uint32_t boxwide;
+    uint32_t boxdeep;
+    uint32_t placement;
+    int32_t fontheight;
+    uint32_t textcolour;
+    uint32_t boxcolour;
+    uint32_t speed;
+    uint32_t duration;
+    uint32_t unused52;
+    uint32_t style;      // 0..5
+    uint32_t alignment;  // 0 left, 1 centre, 2 right
+    uint32_t margin;
+    char facename[294];
+};
+
+struct SCRAPPLET {
+    uint32_t type;
+    uint32_t length;
+    uint32_t flags;
+    uint32_t stacksize;
+    uint32_t picturecount;
+    uint32_t soundcount;
+    uint32_t unused24[8];
+};
+
+struct SCRSOUND {
+    uint32_t type;
+    uint32_t length;
+    uint32_t flags;
+    uint32_t kind;  // TAG_WAVE or TAG_MIDI
+    uint32_t datasize;
+    uint8_t unused20[294];
+};
+
+struct SCRANIM {
+    uint32_t type;
+    uint32_t length;
+    uint32_t flags;
+    int32_t x;
+    int32_t y;
+    uint32_t placement;
+    uint32_t unused24[10];
+};
+
+struct SCREND {
+    uint32_t type;
+    uint32_t length;  // 52
+    uint32_t flags;
+    uint32_t contentlength;  // masked: bytes from the HEAD block to the end of the file
+    uint32_t headcrc;        // masked: CRC-32 of the stored HEAD header
+    uint32_t programcheck;   // masked: CRC-32 of the program part
+    uint32_t unused24[7];
+};
+
+// A numbered picture or sound carried by an APPL block; on disk the header
+// in front of the object's data, in memory the list record.
+struct APPLETOBJECT {
+    uint32_t kind;    // TAG_PICT, TAG_WAVE or TAG_MIDI
+    uint32_t size;    // data bytes (inflated size in memory)
+    uint32_t number;  // 1..16383, unique within its list
+    uint32_t data;    // 0 on disk; the data's memory handle in the player
+    uint32_t unused16[4];
+};
+
+// The 40-byte bitmap information header that starts every packed bitmap,
+// with the layout and field names of the Windows record.
+struct DIBHEADER {
+    uint32_t biSize;
+    int32_t biWidth;
+    int32_t biHeight;
+    uint16_t biPlanes;
+    uint16_t biBitCount;
+    uint32_t biCompression;
+    uint32_t biSizeImage;
+    int32_t biXPelsPerMeter;
+    int32_t biYPelsPerMeter;
+    uint32_t biClrUsed;
+    uint32_t biClrImportant;
+};
+
+#pragma pack(pop)
+
+constexpr uint32_t SCRHEAD_SIZE = 2148;
+constexpr uint32_t SCRIMAGE_SIZE = 84;
+constexpr uint32_t SCRTEXT_SIZE = 362;
+constexpr uint32_t SCRAPPLET_SIZE = 56;
+constexpr uint32_t SCRSOUND_SIZE = 314;
+constexpr uint32_t SCRANIM_SIZE = 64;
+constexpr uint32_t SCREND_SIZE = 52;
+constexpr uint32_t APPLETOBJECT_SIZE = 32;
+constexpr uint32_t DIBHEADER_SIZE = 40;
+
+static_assert(sizeof(SCRBLOCKPREFIX) == 12);
+static_assert(sizeof(SCRHEAD) == SCRHEAD_SIZE);
+static_assert(offsetof(SCRHEAD, preview) == 40);
+static_assert(offsetof(SCRHEAD, owner) == 42);
+static_assert(offsetof(SCRHEAD, title) == 828);
+static_assert(offsetof(SCRHEAD, description) == 1090);
+static_assert(sizeof(SCRIMAGE) == SCRIMAGE_SIZE);
+static_assert(offsetof(SCRIMAGE, duration) == 48);
+static_assert(sizeof(SCRTEXT) == SCRTEXT_SIZE);
+static_assert(offsetof(SCRTEXT, facename) == 68);
+static_assert(sizeof(SCRAPPLET) == SCRAPPLET_SIZE);
+static_assert(sizeof(SCRSOUND) == SCRSOUND_SIZE);
+static_assert(sizeof(SCRANIM) == SCRANIM_SIZE);
+static_assert(sizeof(SCREND) == SCREND_SIZE);
+static_assert(offsetof(SCREND, programcheck) == 20);
+static_assert(sizeof(APPLETOBJECT) == APPLETOBJECT_SIZE);
+static_assert(sizeof(DIBHEADER) == DIBHEADER_SIZE);
+
+// Bytes in one row of a packed bitmap: rows are padded to 4 bytes.
+constexpr uint32_t DibRowBytes(uint32_t width, uint32_t bits) {
+    return uint32_t((uint64_t(width) * bits + 31) / 32 * 4);
+}
+
+// Colour-table entries stored for a depth: 2^bits up to 8 bits, else none.
+constexpr uint32_t DibColourCount(uint32_t bits) { return bits <= 8 ? 1u << bits : 0u; }

@@ -1,0 +1,15 @@
+// Reading the show appended to the module file into the block store.
+#pragma once
+
+#include <windows.h>
+
+#include "content/blockstore.h"
+
+// The whole show into the store whose list box is `list`: 1, else 0.
+int LoadScrFile(HWND list, BLOCKSET *set, const char *path);
+// The HEAD header and its preview picture (in out->data) only: 1, else 0.
+int LoadHeaderBlock(HWND window, BLOCK *out, const char *path, BLOCKSET *owner);
+// A fresh record for a block of `type`: 1, or 0 for an unknown type.
+int CreateBlock(HWND window, BLOCKSET *owner, BLOCK *out, DWORD type, HGLOBAL data, int unused);
+// A copy of the first HEAD block of the store: 1, else 0.
+int GetHeaderBlock(HWND list, BLOCKSET *set, BLOCK *out);

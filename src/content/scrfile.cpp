@@ -1,0 +1,54 @@
+// Exact reads on the module file.
+#include "content/scrfile.h"
+
+ScrFile::ScrFile(const char *path) : file_(_lopen(path, OF_READ)) {
+    if (file_ == HFILE_ERROR) return;
+    LONG end = _llseek(file_, 0, FILE_END);
+    if (end == HFILE_ERROR || _llseek(file_, 0, FILE_BEGIN) != 0) {
+        _lclose(file_);
+        file_ = HFILE_ERROR;
+        return;
+    }
+    size_ = DWORD(end);
+}
+
+bool ScrFile::Seek(DWORD offset) {
+    if (offset > size_ || _llseek(file_, LONG(offset), FILE_BEGIN) != LONG(offset)) return false;
+    position_ = offset;
+    return true;
+}
+
+bool ScrFile::Read(void *buffer, DWORD count) {
+    if (count > Remaining()) return false;
+    if (count == 0) return true;
+    UINT got = _lread(file_, buffer, count);
+    if (got == UINT(HFILE_ERROR)) return false;
+    position_ += got;
+    return got == count;
+}
+
+HGLOBAL ScrFile::ReadBlock(DWORD count, DWORD extra) {
+    if (count > Remaining() || count + extra < count) return 0;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, count + extra);
+    if (!memory) return 0;
+    if (count + extra == 0) return memory;  // an empty block: nothing to read
+    void *bytes = GlobalLock(memory);
+    bool ok = bytes && Read(bytes, count);
+    if (bytes) GlobalUnlock(memory);
+    if (ok) return memory;
+    GlobalFree(memory);
+    return 0;
+}
+
+bool ReadTrailer(ScrFile &file, Trailer *trailer) {
+    SCREND end;
+    if (file.Size() < SCREND_SIZE || !file.Seek(file.Size() - SCREND_SIZE) || !file.Read(&end, sizeof end))
+        return false;
+    if (end.type != TAG_ENDB) return false;
+    DWORD contentLength = end.contentlength ^ CONTENTLENGTH_MASK;
+    if (contentLength > file.Size()) return false;
+    trailer->contentStart = file.Size() - contentLength;
+    trailer->headCrc = end.headcrc ^ HEADCRC_MASK;
+    trailer->programCheck = end.programcheck ^ PROGRAMCHECK_MASK;
+    return true;
+}

@@ -1,0 +1,81 @@
+// Portable writer of the show container, the mirror of the player's loader:
+// it lays out the HEAD block (with or without a preview), the content blocks
+// and the trailer with its masked checks. Tests use it to make good and
+// deliberately broken shows; the mlshow builder uses it to pack real ones.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "content/format.h"
+
+using Bytes = std::vector<uint8_t>;
+
+// A numbered picture or sound of an applet, with its data as stored on disk.
+struct ShowObject {
+    uint32_t kind = TAG_PICT;
+    uint32_t number = 0;
+    Bytes data;
+};
+
+// Where the pieces of a written file start, so tests can break any field.
+struct ShowLayout {
+    size_t contentStart = 0;          // S: the first byte of the HEAD block
+    std::vector<size_t> blockOffsets;  // every block after HEAD, trailer excluded
+    size_t trailerOffset = 0;
+};
+
+// Copies text into a fixed NUL-terminated field, cutting it to fit.
+template <size_t N>
+void SetField(char (&field)[N], std::string_view text) {
+    size_t n = text.size() < N - 1 ? text.size() : N - 1;
+    std::memset(field, 0, N);
+    std::memcpy(field, text.data(), n);
+}
+
+// One zlib stream of `data` (the form of every compressed item).
+Bytes CompressStream(const Bytes &data, int level = -1);
+
+class ShowWriter {
+public:
+    // The header's type and length are filled in when the file is built;
+    // its flags and preview field follow from SetPreview.
+    explicit ShowWriter(const SCRHEAD &head) : head_(head) {}
+
+    // A packed bitmap: DIBHEADER, 2^bits colour entries up to 8 bits, rows.
+    void SetPreview(Bytes dib) { preview_ = std::move(dib); }
+
+    // Each Add fills in the header's type and length and sets SCRF_VALID;
+    // with `compress` the data is stored as one zlib stream and
+    // SCRF_COMPRESSED is set, else the flag is cleared.
+    void AddPicture(SCRIMAGE header, const Bytes &dib, bool compress);
+    void AddText(SCRTEXT header, std::string_view text);
+    void AddApplet(SCRAPPLET header, const std::vector<ShowObject> &pictures,
+                   const std::vector<ShowObject> &sounds, std::string_view script, bool compress);
+    void AddSound(SCRSOUND header, const Bytes &data);
+    void AddAnimation(SCRANIM header, const Bytes &data, bool compress);
+    // Stored exactly as given: a block of a type of its own, or a broken one.
+    void AddRawBlock(Bytes block) { blocks_.push_back(std::move(block)); }
+
+    // The whole file: `program`, the content and the sealed trailer.
+    Bytes Build(const Bytes &program, ShowLayout *layout = nullptr) const;
+
+private:
+    void AddBlock(const void *header, size_t headerSize, const Bytes &data);
+
+    SCRHEAD head_;
+    Bytes preview_;
+    std::vector<Bytes> blocks_;
+};
+
+// Rewrites the trailer (the last 52 bytes of `file`) so that all three checks
+// match the file as it stands, for a program part of `contentStart` bytes.
+void SealContainer(Bytes &file, size_t contentStart);
+
+// Little-endian field access inside a written file.
+uint32_t ReadU32(const Bytes &file, size_t offset);
+void WriteU32(Bytes &file, size_t offset, uint32_t value);

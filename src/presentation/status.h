@@ -1,0 +1,44 @@
+// The display status: the state of the picture or text on screen as it runs
+// through its phases (set-up, appear, hold, disappear).
+#pragma once
+
+#include <windows.h>
+
+// Phases of a picture's display cycle; each waits for its effect operation
+// to report EFFECT_NEXTPHASE.
+enum : WORD {
+    PHASE_SETUP = 0,      // the appear effect prepares its working state
+    PHASE_APPEAR = 1,     // the picture comes onto the screen step by step
+    PHASE_HOLD = 2,       // the whole picture stays until holdcount runs out
+    PHASE_DISAPPEAR = 3,  // the disappear effect takes it off again
+};
+
+struct STATUS {
+    HDC dc;
+    HWND window;
+    HGLOBAL picture;  // not owned: the saver window frees it
+    int x, y;
+    int appeareffect;
+    int disappeareffect;
+    int activeeffect;  // 0xFFFF: set a new cycle up at the next tick
+    int speed;
+    int holdtime;
+    WORD phase;
+    int holdcount;
+    int width, height;
+    int bits;
+    BYTE palette[768];
+    HBITMAP bitmap;   // owned
+    void *worklist;   // owned
+    void *order;      // owned
+    HBRUSH backgroundbrush;
+    HFONT font;       // the saver window deletes it
+    HGLOBAL text;     // owned
+    int margin;
+    int drawn;
+    int boxfilled;
+    int scroll;
+    int alignment;
+    RECT textrect;
+    RECT boxrect;
+};

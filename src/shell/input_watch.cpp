@@ -1,0 +1,105 @@
+// The saver's input watch: any mouse movement, key or button asks the host's
+// password check and, when it agrees, closes the saver window.
+#include "shell/globals.h"
+#include "shell/saver_window.h"
+
+namespace {
+
+constexpr UINT kMouseLast = 0x0209;
+constexpr UINT kKeyLast = 0x0108;
+
+int verifying = 0;  // a password check is open: further input is ignored
+POINT remembered = {-1, -1};
+POINT abortRemembered = {-1, -1};
+
+void RememberCursor(POINT *where) { GetCursorPos(where); }
+
+bool CursorMoved(POINT *where) {
+    POINT now;
+    GetCursorPos(&now);
+    if (where->x == -1 || where->y == -1) {
+        *where = now;
+        return false;
+    }
+    return now.x != where->x || now.y != where->y;
+}
+
+void DropPendingInput(HWND window) {
+    MSG msg;
+    while (PeekMessageA(&msg, window, WM_MOUSEFIRST, kMouseLast, PM_REMOVE)) {}
+    while (PeekMessageA(&msg, window, WM_KEYFIRST, kKeyLast, PM_REMOVE)) {}
+}
+
+void OnRequestClose(HWND window) {
+    if (verifying) return;
+    verifying = 1;
+    if (VerifyPassword(hMainWindow)) PostMessageA(window, WM_CLOSE, 0, 0);
+    verifying = 0;
+    DropPendingInput(window);
+}
+
+void RequestClose(HWND window) { PostMessageA(window, WM_REQUESTCLOSE, 0, 0); }
+
+// The next input message of the window: mouse messages before keys.
+bool NextInput(HWND window, MSG *msg) {
+    return PeekMessageA(msg, window, WM_MOUSEFIRST, kMouseLast, PM_REMOVE) ||
+           PeekMessageA(msg, window, WM_KEYFIRST, kKeyLast, PM_REMOVE);
+}
+
+}  // namespace
+
+LRESULT DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE || verifying)
+                RememberCursor(&remembered);
+            else if ((HWND)lParam == window)
+                RequestClose(window);
+            break;
+        case WM_MOUSEMOVE:
+            if (verifying) break;
+            SetCursor(nullptr);
+            if (CursorMoved(&remembered)) RequestClose(window);
+            break;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            if (!verifying) RequestClose(window);
+            break;
+        case WM_REQUESTCLOSE:
+            OnRequestClose(window);
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int CheckForAbort(HWND window) {
+    int abort = 0;
+    MSG msg;
+    while (NextInput(window, &msg)) {
+        if (msg.message == WM_MOUSEMOVE) {
+            if (abortRemembered.x == -1 || abortRemembered.y == -1) {
+                RememberCursor(&abortRemembered);
+                continue;
+            }
+            if (CursorMoved(&abortRemembered)) {
+                abort = 1;
+                break;
+            }
+        }
+        if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) abort = 1;
+        if (!IsWindow(window) || !IsWindow(hMainWindow)) {
+            abort = 1;
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    if (abort) RequestClose(window);
+    return abort;
+}

@@ -1,0 +1,120 @@
+// Start-up: the four modes the host can ask for.
+#include "shell/start.h"
+
+#include "content/blockstore.h"
+#include "content/loader.h"
+#include "shell/commandline.h"
+#include "shell/globals.h"
+#include "shell/saver_window.h"
+
+namespace {
+
+const char kSaverClass[] = "WindowsScreenSaverClass";
+constexpr DWORD kSaverStyle = WS_POPUP | WS_VISIBLE;
+
+int RunMessageLoop() {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return int(msg.wParam);
+}
+
+bool RegisterSaverClass(HINSTANCE instance) {
+    WNDCLASSA cls = {};
+    cls.style = CS_HREDRAW | CS_VREDRAW;
+    cls.lpfnWndProc = ScreenSaverProc;
+    cls.hInstance = instance;
+    cls.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SAVER));
+    cls.hCursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_INVISIBLE));
+    cls.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    cls.lpszClassName = kSaverClass;
+    return RegisterClassA(&cls) != 0;
+}
+
+// The show's state record, filled by the loader; its handle goes into the
+// window's user data. When memory runs out the window keeps no content and
+// only waits for input.
+void LoadShowInto(HWND window, HWND store) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(hInst, path, MAX_PATH);
+    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(BLOCKSET));
+    BLOCKSET *set = handle ? (BLOCKSET *)GlobalLock(handle) : nullptr;
+    if (!set) {
+        if (handle) GlobalFree(handle);
+        return;
+    }
+    const int loaded = LoadScrFile(store, set, path);
+    GlobalUnlock(handle);
+    SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)handle);
+    if (loaded) PostMessageA(window, WM_CONTENTLOADED, 0, 0);
+}
+
+// 's': the show, full-screen and top-most, until input closes it.
+int RunSaver(HINSTANCE instance) {
+    if (!RegisterSaverClass(instance)) return 0;
+    // The animation window class is registered here once animations exist.
+    HWND window = CreateWindowExA(0, kSaverClass, szSaverAppName, kSaverStyle, 0, 0,
+                                  GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                  nullptr, instance, nullptr);
+    if (!window) {
+        UnregisterClassA(kSaverClass, instance);
+        return 0;
+    }
+    hMainWindow = window;
+    HWND store = CreateBlockStore(window);
+    LoadShowInto(window, store);
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    const int result = RunMessageLoop();
+    UnregisterClassA(kSaverClass, instance);
+    return result;
+}
+
+// 'c' and 'p': both read only the header. The information dialog and the
+// preview window take it from here; until then the modes end cleanly.
+int RunHeaderMode() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(hInst, path, MAX_PATH);
+    BLOCK header;
+    if (!LoadHeaderBlock(nullptr, &header, path, nullptr)) return 0;
+    DestroyBlock(&header);
+    return 0;
+}
+
+int RunPreview(const char *tail) {
+    if (!WindowFromCommandLine(tail)) return 0;
+    return RunHeaderMode();
+}
+
+// 'a': the host's password-change dialog, from MPR.DLL.
+int RunPasswordChange(const char *tail) {
+    typedef DWORD(WINAPI * PwdChangePasswordProc)(LPCSTR, HWND, DWORD, void *);
+    HWND owner = WindowFromCommandLine(tail);
+    if (!owner) owner = GetForegroundWindow();
+    HMODULE library = LoadLibraryA("MPR.DLL");
+    if (!library) {
+        MessageBoxA(owner, "Error loading library", "Message", MB_ICONINFORMATION);
+        return 0;
+    }
+    auto change = (PwdChangePasswordProc)(void *)GetProcAddress(library, "PwdChangePasswordA");
+    if (change)
+        change("SCRSAVE", owner, 0, nullptr);
+    else
+        MessageBoxA(owner, "Damaged library", "Message", MB_ICONINFORMATION);
+    FreeLibrary(library);
+    return 0;
+}
+
+}  // namespace
+
+int CreateScreenSaverWindow(HINSTANCE instance, HINSTANCE, LPSTR tail, int) {
+    switch (SaverSwitch(tail)) {
+        case 's': return RunSaver(instance);
+        case 'c': return RunHeaderMode();
+        case 'p':
+        case 'l': return RunPreview(tail);
+        case 'a': return RunPasswordChange(tail);
+        default: return 0;
+    }
+}

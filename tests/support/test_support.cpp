@@ -1,0 +1,162 @@
+// Helpers shared by the player's tests.
+#include "support/test_support.h"
+
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+namespace testing_support {
+
+TempFile::TempFile(const std::string &suffix) {
+    static int counter = 0;
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    char name[MAX_PATH + 64];
+    std::snprintf(name, sizeof name, "%sml%lu_%d%s", folder, GetCurrentProcessId(), ++counter, suffix.c_str());
+    path_ = name;
+}
+
+void TempFile::Write(const Bytes &bytes) const {
+    HANDLE file = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + path_);
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    if (!ok || written != bytes.size()) throw std::runtime_error("cannot write " + path_);
+}
+
+Bytes ReadFileBytes(const std::string &path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
+    Bytes bytes(GetFileSize(file, nullptr));
+    DWORD got = 0;
+    ReadFile(file, bytes.data(), DWORD(bytes.size()), &got, nullptr);
+    CloseHandle(file);
+    bytes.resize(got);
+    return bytes;
+}
+
+Bytes FakeProgram(size_t size) {
+    Bytes program(size);
+    uint32_t state = 12345;
+    for (uint8_t &b : program) {
+        state = state * 1103515245u + 12345u;
+        b = uint8_t(state >> 16);
+    }
+    program[0] = 'M';
+    program[1] = 'Z';
+    return program;
+}
+
+SCRHEAD TestHead(const char *title, COLORREF background) {
+    SCRHEAD head{};
+    head.backgroundcolour = background;
+    head.created = 1700000000;
+    SetField(head.title, title);
+    SetField(head.description, "A show made by the tests.");
+    SetField(head.author, "Marrowlight tests");
+    return head;
+}
+
+Bytes TestDib(int width, int height, int bits) {
+    const uint32_t colours = DibColourCount(bits);
+    const uint32_t row = DibRowBytes(width, bits);
+    Bytes dib(DIBHEADER_SIZE + 4 * colours + size_t(row) * height);
+    DIBHEADER header{};
+    header.biSize = DIBHEADER_SIZE;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = uint16_t(bits);
+    header.biSizeImage = row * height;
+    header.biClrUsed = header.biClrImportant = colours;
+    std::memcpy(dib.data(), &header, sizeof header);
+    for (uint32_t i = 0; i < colours; ++i) {
+        dib[DIBHEADER_SIZE + 4 * i] = uint8_t(i * 7);
+        dib[DIBHEADER_SIZE + 4 * i + 1] = uint8_t(i * 3);
+        dib[DIBHEADER_SIZE + 4 * i + 2] = uint8_t(255 - i);
+    }
+    for (size_t i = DIBHEADER_SIZE + 4 * colours; i < dib.size(); ++i) dib[i] = uint8_t((i * 31) ^ (i >> 7));
+    return dib;
+}
+
+ShowWriter RichShow() {
+    ShowWriter writer(TestHead());
+    writer.SetPreview(TestDib(40, 30, 8));
+    SCRIMAGE image{};
+    image.speed = 40;
+    image.holdtime = 2;
+    writer.AddPicture(image, TestDib(64, 48, 24), true);
+    SCRTEXT text{};
+    text.fontheight = 32;
+    text.textcolour = RGB(255, 255, 0);
+    SetField(text.facename, "Arial");
+    writer.AddText(text, "Hello,\r\nworld");
+    SCRAPPLET applet{};
+    applet.stacksize = 100;
+    Bytes wave(16 + 64, 0x80);
+    writer.AddApplet(applet, {{TAG_PICT, 1, TestDib(16, 16, 4)}, {TAG_PICT, 2, TestDib(8, 8, 1)}},
+                     {{TAG_WAVE, 1, wave}}, "print(\"hi\")\r\n", true);
+    SCRSOUND sound{};
+    sound.kind = TAG_WAVE;
+    writer.AddSound(sound, wave);
+    SCRANIM anim{};
+    anim.placement = 5;
+    writer.AddAnimation(anim, Bytes(300, 7), true);
+    return writer;
+}
+
+namespace {
+
+LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+const char *PlainWindowClass() {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA cls = {};
+        cls.lpfnWndProc = PlainWindowProc;
+        cls.hInstance = GetModuleHandleA(nullptr);
+        cls.lpszClassName = "MarrowlightTestWindow";
+        RegisterClassA(&cls);
+        registered = true;
+    }
+    return "MarrowlightTestWindow";
+}
+
+}  // namespace
+
+TestStore::TestStore() {
+    window_ = CreateWindowExA(0, PlainWindowClass(), "store", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+    list_ = CreateBlockStore(window_);
+    set_ = new BLOCKSET();
+}
+
+TestStore::~TestStore() {
+    FreeBlocks(window_, set_);
+    delete set_;
+    DestroyWindow(window_);
+}
+
+BLOCK TestStore::Block(int index) const {
+    BLOCK block{};
+    if (!GetBlock(list_, index, &block)) throw std::runtime_error("no block at that index");
+    return block;
+}
+
+size_t CommittedPrivateBytes() {
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION info;
+    for (char *address = nullptr; VirtualQuery(address, &info, sizeof info) == sizeof info;
+         address = (char *)info.BaseAddress + info.RegionSize) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
+        if ((char *)info.BaseAddress + info.RegionSize < address) break;
+    }
+    return total;
+}
+
+const char *PlayerPath() { return ML_PLAYER_PATH; }
+
+}  // namespace testing_support
