@@ -6,15 +6,17 @@
 
 namespace {
 
-// Returns the number of the first record that carries `number`, or -1;
-// -2 when a record cannot be read.
+// The index of the first record that carries `number`, -1 when none does,
+// -2 when the list cannot be read.
 int IndexOfNumber(void *list, int count, unsigned long number) {
-    APPLETOBJECT record;
-    for (int i = 0; i < count; ++i) {
-        if (!GetAppletObject(list, i, &record)) return -2;
-        if (record.number == number) return i;
-    }
-    return -1;
+    if (count <= 0) return -1;
+    const APPLETOBJECT *records = list ? (const APPLETOBJECT *)GlobalLock(list) : nullptr;
+    if (!records) return -2;
+    int found = -1;
+    for (int i = 0; i < count && found < 0; ++i)
+        if (records[i].number == number) found = i;
+    GlobalUnlock(list);
+    return found;
 }
 
 void ReadRegistryText(HKEY root, const char *key, const char *value, char *text) {

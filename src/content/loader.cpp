@@ -175,11 +175,12 @@ bool ReadChain(ScrFile &file, HWND list, BLOCKSET *set, DWORD position) {
     for (;;) {
         SCRBLOCKPREFIX prefix;
         if (!file.Seek(position) || !file.Read(&prefix, 8)) return false;
+        if (prefix.type == TAG_ENDB) return true;
         if (prefix.length != 0 && (prefix.length < 8 || prefix.length > file.Size() - position)) return false;
         if (IsDataBlock(prefix.type) &&
             !LoadDataBlock(file, list, set, prefix.type, position, prefix.length, sequence++))
             return false;
-        if (prefix.type == TAG_ENDB || prefix.length == 0) return true;
+        if (prefix.length == 0) return true;
         position += prefix.length;
     }
 }

@@ -1,0 +1,441 @@
+// The loader against shows written by the container writer: what loads, what
+// is rejected, and that failures free what they built.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "applet/objects.h"
+#include "content/compress.h"
+#include "content/loader.h"
+#include "support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+const Bytes kProgram = FakeProgram();
+
+// Loads `file` into a fresh store; the store outlives the call for checks.
+struct Loaded {
+    TestStore store;
+    int result = 0;
+    explicit Loaded(const Bytes &file) {
+        TempFile temp;
+        temp.Write(file);
+        result = LoadScrFile(store.list(), store.set(), temp.path());
+    }
+};
+
+int LoadHeader(const Bytes &file, BLOCK *header) {
+    TempFile temp;
+    temp.Write(file);
+    return LoadHeaderBlock(nullptr, header, temp.path(), nullptr);
+}
+
+Bytes Contents(HGLOBAL memory) {
+    Bytes bytes(GlobalSize(memory));
+    if (!bytes.empty()) std::memcpy(bytes.data(), GlobalLock(memory), bytes.size());
+    GlobalUnlock(memory);
+    return bytes;
+}
+
+Bytes TextShow(std::initializer_list<const char *> texts, ShowLayout *layout = nullptr) {
+    ShowWriter writer(TestHead());
+    for (const char *text : texts) writer.AddText(SCRTEXT{}, text);
+    return writer.Build(kProgram, layout);
+}
+
+Bytes RawBlock(const char (&tag)[5], uint32_t length) {
+    Bytes block(length, 0);
+    WriteU32(block, 0, MakeTag(tag));
+    WriteU32(block, 4, length);
+    return block;
+}
+
+}  // namespace
+
+TEST(LoadScrFile, ReadsEveryBlockTypeInFileOrder) {
+    ShowLayout layout;
+    Bytes file = RichShow().Build(kProgram, &layout);
+    Loaded loaded(file);
+    ASSERT_EQ(loaded.result, 1);
+    ASSERT_EQ(loaded.store.Count(), 6);
+
+    const DWORD types[] = {TAG_HEAD, TAG_IMAG, TAG_TEXT, TAG_APPL, TAG_SOND, TAG_ANIM};
+    const DWORD headers[] = {2148, 84, 362, 56, 314, 64};
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        BLOCK block = loaded.store.Block(i);
+        EXPECT_EQ(block.type, types[i]);
+        EXPECT_EQ(block.headerlength, headers[i]);
+        EXPECT_EQ(block.sequence, i == 0 ? 0 : i - 1);
+        EXPECT_EQ(block.blockset, loaded.store.set());
+    }
+    EXPECT_STREQ(loaded.store.set()->path + std::strlen(loaded.store.set()->path) - 4, ".scr");
+
+    BLOCK head = loaded.store.Block(0);
+    EXPECT_STREQ(head.head.title, "Test show");
+    EXPECT_EQ(Contents(head.data), TestDib(40, 30, 8));
+    EXPECT_EQ(Contents(loaded.store.Block(1).data), TestDib(64, 48, 24));  // inflated
+    EXPECT_EQ(loaded.store.Block(1).image.speed, 40u);
+
+    // A text is followed by 16 zero bytes in memory.
+    Bytes text = Contents(loaded.store.Block(2).data);
+    EXPECT_EQ(text.size(), 13u + 16u);
+    EXPECT_EQ(std::string((const char *)text.data()), "Hello,\r\nworld");
+
+    BLOCK applet = loaded.store.Block(3);
+    EXPECT_EQ(applet.picturecount, 2);
+    EXPECT_EQ(applet.soundcount, 1);
+    EXPECT_EQ(std::string((const char *)Contents(applet.data).data()), "print(\"hi\")\r\n");
+    APPLETOBJECT picture;
+    ASSERT_EQ(FindNumberedAppletObject(&picture, applet.pictures, applet.picturecount, 1), 1);
+    EXPECT_EQ(picture.size, TestDib(16, 16, 4).size());  // the inflated size, not the stored one
+    EXPECT_EQ(Contents(ObjectData(picture)), TestDib(16, 16, 4));
+    APPLETOBJECT sound;
+    ASSERT_EQ(FindNumberedAppletObject(&sound, applet.sounds, applet.soundcount, 1), 1);
+    EXPECT_EQ(sound.kind, TAG_WAVE);
+    EXPECT_EQ(Contents(ObjectData(sound)).size(), 80u);
+
+    EXPECT_EQ(Contents(loaded.store.Block(4).data), Bytes(80, 0x80));
+    EXPECT_EQ(Contents(loaded.store.Block(5).data), Bytes(300, 7));
+
+    BLOCK header;
+    ASSERT_EQ(GetHeaderBlock(loaded.store.list(), loaded.store.set(), &header), 1);
+    EXPECT_EQ(std::memcmp(&header, &head, sizeof header), 0);
+}
+
+TEST(LoadScrFile, RejectsABadTrailer) {
+    const Bytes good = TextShow({"a"});
+    Bytes notEndb = good;
+    WriteU32(notEndb, notEndb.size() - 52, MakeTag("XNDB"));
+    Bytes wrongLength = good;
+    WriteU32(wrongLength, wrongLength.size() - 40, 0x12345678);
+    Bytes longerThanFile = good;
+    WriteU32(longerThanFile, longerThanFile.size() - 40, uint32_t(good.size() + 1) ^ CONTENTLENGTH_MASK);
+    Bytes trailerLengthIgnored = good;
+    WriteU32(trailerLengthIgnored, trailerLengthIgnored.size() - 48, 999);
+    struct Case {
+        const char *what;
+        Bytes file;
+        int expected;
+    } cases[] = {
+        {"last 52 bytes not ENDB", notEndb, 0},
+        {"shorter than a trailer", Bytes(good.end() - 51, good.end()), 0},
+        {"empty file", Bytes(), 0},
+        {"content length wrong", wrongLength, 0},
+        {"content longer than the file", longerThanFile, 0},
+        {"the trailer's own length plays no part", trailerLengthIgnored, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Loaded(c.file).result, c.expected);
+    }
+}
+
+TEST(LoadScrFile, MissingFileIsRejected) {
+    TestStore store;
+    EXPECT_EQ(LoadScrFile(store.list(), store.set(), "C:\\no\\such.scr"), 0);
+    EXPECT_EQ(store.Count(), 0);
+}
+
+TEST(LoadScrFile, EveryByteOfTheHeadHeaderIsCovered) {
+    ShowWriter writer(TestHead());
+    writer.SetPreview(TestDib(10, 10, 24));
+    ShowLayout layout;
+    const Bytes good = writer.Build(kProgram, &layout);
+    for (size_t offset : {size_t(0), size_t(13), size_t(24), size_t(900), size_t(2147)}) {
+        SCOPED_TRACE(offset);
+        Bytes changed = good;
+        changed[layout.contentStart + offset] ^= 0x01;
+        EXPECT_EQ(Loaded(changed).result, 0);
+        BLOCK header;
+        EXPECT_EQ(LoadHeader(changed, &header), 0);
+    }
+    Bytes previewChanged = good;
+    previewChanged[layout.contentStart + 2148 + 40 + 5] ^= 0xFF;
+    EXPECT_EQ(Loaded(previewChanged).result, 1);
+}
+
+TEST(LoadScrFile, ProgramPartMustMatchItsCheck) {
+    ShowLayout layout;
+    Bytes file = TextShow({"a"}, &layout);
+    file[100] ^= 0x10;
+    EXPECT_EQ(Loaded(file).result, 0);
+    SealContainer(file, layout.contentStart);
+    EXPECT_EQ(Loaded(file).result, 1);
+}
+
+TEST(LoadScrFile, PreviewLayouts) {
+    ShowWriter writer(TestHead());
+    writer.SetPreview(TestDib(101, 82, 24));
+    ShowLayout layout;
+    const Bytes file = writer.Build(kProgram, &layout);
+    EXPECT_EQ(ReadU32(file, layout.contentStart + 4), 27116u);  // 2148 + 40 + 304 x 82
+    Loaded loaded(file);
+    ASSERT_EQ(loaded.result, 1);
+    const Bytes preview = Contents(loaded.store.Block(0).data);
+    EXPECT_EQ(preview, TestDib(101, 82, 24));
+
+    // An 8-bit preview that claims 16 colours in use still carries 256 entries.
+    Bytes dib = TestDib(8, 4, 8);
+    WriteU32(dib, offsetof(DIBHEADER, biClrUsed), 16);
+    ShowWriter eight(TestHead());
+    eight.SetPreview(dib);
+    BLOCK header;
+    ASSERT_EQ(LoadHeader(eight.Build(kProgram), &header), 1);
+    Bytes loadedDib = Contents(header.data);
+    EXPECT_EQ(loadedDib.size(), dib.size());
+    EXPECT_TRUE(std::equal(loadedDib.begin() + 40, loadedDib.end(), dib.begin() + 40));
+    DestroyBlock(&header);
+}
+
+TEST(LoadScrFile, HeaderWithoutPreview) {
+    ShowLayout layout;
+    const Bytes file = TextShow({"after the header"}, &layout);
+    EXPECT_EQ(ReadU32(file, layout.contentStart + 4), 2148u);
+    Loaded loaded(file);
+    ASSERT_EQ(loaded.result, 1);
+    EXPECT_EQ(loaded.store.Block(0).data, nullptr);
+    EXPECT_EQ(loaded.store.Block(1).type, TAG_TEXT);
+    BLOCK header;
+    ASSERT_EQ(LoadHeader(file, &header), 1);
+    EXPECT_EQ(header.data, nullptr);
+    EXPECT_STREQ(header.head.title, "Test show");
+}
+
+TEST(LoadScrFile, PreviewMustBeMarkedValid) {
+    ShowWriter writer(TestHead());
+    writer.SetPreview(TestDib(4, 4, 1));
+    ShowLayout layout;
+    Bytes file = writer.Build(kProgram, &layout);
+    WriteU32(file, layout.contentStart + 8, 0);  // clear SCRF_VALID
+    SealContainer(file, layout.contentStart);
+    EXPECT_EQ(Loaded(file).result, 0);
+    BLOCK header;
+    EXPECT_EQ(LoadHeader(file, &header), 0);
+}
+
+TEST(LoadScrFile, ImpossiblePreviewsAreRefused) {
+    struct Case {
+        const char *what;
+        int32_t width, height;
+        uint16_t bits;
+    } cases[] = {
+        {"zero width", 0, 10, 24},         {"negative height", 10, -10, 24},
+        {"16 bits per pixel", 10, 10, 16}, {"32 bits per pixel", 10, 10, 32},
+        {"huge", 100000, 100000, 24},      {"larger than the file", 2000, 2000, 8},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes dib = TestDib(10, 10, 24);
+        WriteU32(dib, 4, uint32_t(c.width));
+        WriteU32(dib, 8, uint32_t(c.height));
+        dib[14] = uint8_t(c.bits);
+        dib[15] = uint8_t(c.bits >> 8);
+        ShowWriter writer(TestHead());
+        writer.SetPreview(dib);
+        BLOCK header;
+        EXPECT_EQ(LoadHeader(writer.Build(kProgram), &header), 0);
+    }
+}
+
+TEST(LoadScrFile, EveryDataBlockMustBeMarkedValid) {
+    ShowLayout layout;
+    Bytes file = TextShow({"one", "two", "three"}, &layout);
+    WriteU32(file, layout.blockOffsets[0] + 8, 0);
+    Loaded loaded(file);
+    EXPECT_EQ(loaded.result, 0);
+    EXPECT_EQ(loaded.store.Count(), 1);  // the header stays in the store
+}
+
+TEST(LoadScrFile, UnknownBlocksAreSkippedWithoutANumber) {
+    ShowWriter writer(TestHead());
+    writer.AddText(SCRTEXT{}, "first");
+    writer.AddRawBlock(RawBlock("XTRA", 40));
+    writer.AddRawBlock(RawBlock("HEAD", 12));
+    writer.AddText(SCRTEXT{}, "second");
+    Loaded loaded(writer.Build(kProgram));
+    ASSERT_EQ(loaded.result, 1);
+    ASSERT_EQ(loaded.store.Count(), 3);
+    EXPECT_EQ(loaded.store.Block(0).sequence, 0);
+    EXPECT_EQ(loaded.store.Block(1).sequence, 0);
+    EXPECT_EQ(loaded.store.Block(2).sequence, 1);
+}
+
+TEST(LoadScrFile, ABlockOfLengthZeroEndsTheChain) {
+    ShowWriter writer(TestHead());
+    writer.AddText(SCRTEXT{}, "shown");
+    writer.AddRawBlock(RawBlock("XTRA", 16));
+    writer.AddText(SCRTEXT{}, "never read");
+    ShowLayout layout;
+    Bytes file = writer.Build(kProgram, &layout);
+    WriteU32(file, layout.blockOffsets[1] + 4, 0);
+    Loaded loaded(file);
+    EXPECT_EQ(loaded.result, 1);
+    EXPECT_EQ(loaded.store.Count(), 2);
+}
+
+TEST(LoadScrFile, ChainsThatLeadNowhereAreRejected) {
+    ShowLayout layout;
+    const Bytes good = TextShow({"one", "two"}, &layout);
+    const size_t second = layout.blockOffsets[1];
+    const uint32_t secondLength = ReadU32(good, second + 4);
+    struct Case {
+        const char *what;
+        size_t offset;
+        uint32_t value;
+    } cases[] = {
+        {"into the trailer's last bytes", second + 4, uint32_t(good.size() - 4 - second)},
+        {"past the end of the file", second + 4, uint32_t(good.size() - second + 1)},
+        {"backwards by wrapping", second + 4, 0xFFFFFFFFu},
+        {"shorter than type and length", second + 4, 7},
+        {"shorter than its header", second + 4, 300},
+        {"one byte short of the trailer", second + 4, secondLength - 1},
+        {"the HEAD block past the end", layout.contentStart + 4, 0x7FFFFFFF},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes file = good;
+        WriteU32(file, c.offset, c.value);
+        SealContainer(file, layout.contentStart);
+        EXPECT_EQ(Loaded(file).result, 0);
+    }
+}
+
+TEST(LoadScrFile, AppletObjectsMustBeOfTheirKindAndFitTheBlock) {
+    SCRAPPLET header{};
+    ShowWriter writer(TestHead());
+    writer.AddApplet(header, {{TAG_PICT, 1, TestDib(4, 4, 8)}, {TAG_WAVE, 2, TestDib(4, 4, 8)}}, {}, "x", false);
+    EXPECT_EQ(Loaded(writer.Build(kProgram)).result, 0);
+
+    ShowWriter sounds(TestHead());
+    sounds.AddApplet(header, {}, {{TAG_MIDI, 1, Bytes(30, 1)}, {TAG_PICT, 2, Bytes(3, 1)}}, "x", false);
+    EXPECT_EQ(Loaded(sounds.Build(kProgram)).result, 0);
+
+    ShowWriter good(TestHead());
+    good.AddApplet(header, {{TAG_PICT, 1, TestDib(4, 4, 8)}}, {{TAG_MIDI, 1, Bytes(30, 1)}}, "script", false);
+    ShowLayout layout;
+    const Bytes file = good.Build(kProgram, &layout);
+    ASSERT_EQ(Loaded(file).result, 1);
+
+    const size_t block = layout.blockOffsets[0];
+    const size_t firstObject = block + SCRAPPLET_SIZE;
+    struct Case {
+        const char *what;
+        size_t offset;
+        uint32_t value;
+    } cases[] = {
+        {"more pictures than the block holds", block + 16, 0xFFFFFFFFu},
+        {"more sounds than the block holds", block + 20, 100000},
+        {"object larger than the block", firstObject + 4, 0x7FFFFFF0},
+        {"object size wraps", firstObject + 4, 0xFFFFFFFFu},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes broken = file;
+        WriteU32(broken, c.offset, c.value);
+        EXPECT_EQ(Loaded(broken).result, 0);
+    }
+}
+
+TEST(LoadScrFile, BrokenCompressedDataIsRejected) {
+    ShowWriter writer(TestHead());
+    writer.AddPicture(SCRIMAGE{}, TestDib(50, 50, 24), true);
+    ShowLayout layout;
+    Bytes file = writer.Build(kProgram, &layout);
+    for (size_t i = layout.blockOffsets[0] + SCRIMAGE_SIZE + 2; i < layout.trailerOffset; i += 2) file[i] ^= 0x33;
+    EXPECT_EQ(Loaded(file).result, 0);
+
+    SCRAPPLET applet{};
+    ShowWriter objects(TestHead());
+    objects.AddApplet(applet, {{TAG_PICT, 1, TestDib(20, 20, 24)}}, {}, "x", true);
+    file = objects.Build(kProgram, &layout);
+    const size_t data = layout.blockOffsets[0] + SCRAPPLET_SIZE + APPLETOBJECT_SIZE;
+    file[data] ^= 0xFF;  // the zlib header
+    EXPECT_EQ(Loaded(file).result, 0);
+}
+
+TEST(LoadScrFile, UncompressedAndEmptyDataBlocks) {
+    ShowWriter writer(TestHead());
+    writer.AddPicture(SCRIMAGE{}, TestDib(3, 3, 1), false);
+    writer.AddText(SCRTEXT{}, "");
+    writer.AddSound(SCRSOUND{}, Bytes());
+    Loaded loaded(writer.Build(kProgram));
+    ASSERT_EQ(loaded.result, 1);
+    EXPECT_EQ(Contents(loaded.store.Block(1).data), TestDib(3, 3, 1));
+    EXPECT_EQ(Contents(loaded.store.Block(2).data), Bytes(16, 0));
+    EXPECT_EQ(GlobalSize(loaded.store.Block(3).data), 0u);
+}
+
+TEST(GetHeaderBlock, EmptyStoreOrNoListHasNoHeader) {
+    TestStore store;
+    BLOCK header;
+    EXPECT_EQ(GetHeaderBlock(store.list(), store.set(), &header), 0);
+    EXPECT_EQ(GetHeaderBlock(nullptr, store.set(), &header), 0);
+}
+
+TEST(CreateBlock, SetsTheTypeAndHeaderSize) {
+    BLOCKSET set{};
+    struct Case {
+        DWORD type;
+        DWORD size;
+    } cases[] = {{TAG_HEAD, 2148}, {TAG_IMAG, 84}, {TAG_TEXT, 362}, {TAG_APPL, 56},
+                 {TAG_SOND, 314},  {TAG_ANIM, 64}, {TAG_ENDB, 52}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.type);
+        BLOCK block;
+        std::memset(&block, 0xFF, sizeof block);
+        ASSERT_EQ(CreateBlock(nullptr, &set, &block, c.type, nullptr, 0), 1);
+        EXPECT_EQ(block.type, c.type);
+        EXPECT_EQ(block.headerlength, c.size);
+        EXPECT_EQ(block.blockset, &set);
+        EXPECT_EQ(block.data, nullptr);
+        EXPECT_EQ(block.steptimer, 0u);
+    }
+    BLOCK head;
+    CreateBlock(nullptr, nullptr, &head, TAG_HEAD, nullptr, 0);
+    EXPECT_EQ(head.head.type, TAG_HEAD);
+    EXPECT_EQ(head.head.length, 2148u);
+    EXPECT_EQ(head.head.creatorversion, CREATORVERSION);
+    EXPECT_EQ(int(head.head.screenwide), GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_NE(head.head.owner[0], 0);
+
+    HGLOBAL sound = GlobalAlloc(GMEM_MOVEABLE, 77);
+    BLOCK block;
+    CreateBlock(nullptr, nullptr, &block, TAG_SOND, sound, 0);
+    EXPECT_EQ(block.data, sound);
+    EXPECT_EQ(block.sound.datasize, 77u);
+    GlobalFree(sound);
+
+    std::memset(&block, 0xFF, sizeof block);
+    EXPECT_EQ(CreateBlock(nullptr, &set, &block, MakeTag("XXXX"), nullptr, 0), 0);
+    EXPECT_EQ(block.type, 0u);
+    EXPECT_EQ(block.blockset, &set);
+}
+
+// Every failure path frees what it built: a broken file loaded many times
+// leaves the process's memory where it was.
+TEST(LoadScrFile, FailuresLeaveNoMemoryBehind) {
+    ShowLayout layout;
+    ShowWriter writer = RichShow();
+    writer.AddPicture(SCRIMAGE{}, TestDib(300, 200, 24), true);
+    Bytes file = writer.Build(kProgram, &layout);
+    // The last block's checksum is damaged: everything before it is built
+    // first, and the whole picture is inflated before the damage shows.
+    file[layout.trailerOffset - 1] ^= 0xFF;
+    TempFile temp;
+    temp.Write(file);
+    TestStore store;
+    auto loadOnce = [&] {
+        EXPECT_EQ(LoadScrFile(store.list(), store.set(), temp.path()), 0);
+        store.Clear();
+        BLOCK header;
+        if (LoadHeaderBlock(nullptr, &header, temp.path(), nullptr)) DestroyBlock(&header);
+    };
+    for (int i = 0; i < 100; ++i) loadOnce();
+    const size_t before = CommittedPrivateBytes();
+    for (int i = 0; i < 1000; ++i) loadOnce();
+    const size_t after = CommittedPrivateBytes();
+    EXPECT_LT(after, before + 1024 * 1024) << "grew by " << (after - before) << " bytes";
+}
