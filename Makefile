@@ -26,7 +26,7 @@ demo: build prefix
 	@ML_USE_DISPLAY=1 scripts/with-display scripts/demo
 
 bench: build prefix
-	@scripts/with-display scripts/run-tests -L bench --timeout 0 $(CTEST_ARGS)
+	@ML_BENCH=1 scripts/with-display scripts/run-tests $(CTEST_ARGS)
 
 fuzz: build prefix
 	@ML_FUZZ_ITERATIONS=$${ML_FUZZ_ITERATIONS:-200000} scripts/with-display \

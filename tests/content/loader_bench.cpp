@@ -1,0 +1,112 @@
+// Loading speed: a show of 1920x1080 photo-like pictures loaded with
+// LoadScrFile, against zlib inflating the same streams into buffers of the
+// right size, and (stored uncompressed) against reading the file in 1 MB
+// chunks.
+#include <windows.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "content/loader.h"
+#include "support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr int kPictures = 6;
+constexpr int kWidth = 1920, kHeight = 1080;
+
+double Now() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return double(counter.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+template <typename Work>
+double BestOf(int runs, Work work) {
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        const double start = Now();
+        work();
+        best = std::min(best, Now() - start);
+    }
+    return best;
+}
+
+// Smooth colour fields with grain: compresses about as well as a photo.
+Bytes PhotoLike(int seed) {
+    Bytes dib = TestDib(kWidth, kHeight, 24);
+    const uint32_t row = DibRowBytes(kWidth, 24);
+    uint32_t noise = 2463534242u + seed;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            noise ^= noise << 13, noise ^= noise >> 17, noise ^= noise << 5;
+            uint8_t *p = &dib[DIBHEADER_SIZE + size_t(y) * row + 3 * x];
+            const double u = x / 300.0 + seed, v = y / 200.0;
+            for (int c = 0; c < 3; ++c)
+                p[c] = uint8_t(std::clamp(128 + 90 * std::sin(u * (c + 1) + v) + int(noise >> (28 - c)) % 3 - 1,
+                                          0.0, 255.0));
+        }
+    return dib;
+}
+
+double LoadTime(const char *path) {
+    return BestOf(3, [&] {
+        TestStore store;
+        if (!LoadScrFile(store.list(), store.set(), path)) std::printf("load failed\n");
+    });
+}
+
+}  // namespace
+
+int main() {
+    std::vector<Bytes> pictures;
+    for (int i = 0; i < kPictures; ++i) pictures.push_back(PhotoLike(i));
+    const Bytes program = FakeProgram(600 * 1024);
+
+    ShowWriter compressed(TestHead()), plain(TestHead());
+    std::vector<Bytes> streams;
+    for (const Bytes &picture : pictures) {
+        streams.push_back(CompressStream(picture));
+        compressed.AddPicture(SCRIMAGE{}, picture, true);
+        plain.AddPicture(SCRIMAGE{}, picture, false);
+    }
+    TempFile compressedFile, plainFile;
+    compressedFile.Write(compressed.Build(program));
+    const Bytes plainBytes = plain.Build(program);
+    plainFile.Write(plainBytes);
+
+    const double load = LoadTime(compressedFile.path());
+    const double inflate = BestOf(3, [&] {
+        for (size_t i = 0; i < streams.size(); ++i) {
+            uLongf size = uLongf(pictures[i].size());
+            std::vector<Bytef> out(size);
+            uncompress(out.data(), &size, streams[i].data(), uLong(streams[i].size()));
+        }
+    });
+    const double loadPlain = LoadTime(plainFile.path());
+    const double read = BestOf(3, [&] {
+        HANDLE file = CreateFileA(plainFile.path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        std::vector<char> buffer(plainBytes.size());
+        DWORD got = 0;
+        for (size_t at = 0; ReadFile(file, &buffer[at], 1 << 20, &got, nullptr) && got; at += got) {}
+        CloseHandle(file);
+    });
+
+    size_t stored = 0;
+    for (const Bytes &s : streams) stored += s.size();
+    std::printf("%d pictures of %dx%d, 24 bits; %.1f MB stored compressed, %.1f MB plain\n", kPictures, kWidth,
+                kHeight, stored / 1e6, plainBytes.size() / 1e6);
+    std::printf("compressed: LoadScrFile %.1f ms, zlib inflate alone %.1f ms: ratio %.2f (goal <= 1.25)\n", load,
+                inflate, load / inflate);
+    std::printf("plain: LoadScrFile %.1f ms (%.0f MB/s), 1 MB reads %.1f ms (%.0f MB/s): speed ratio %.2f "
+                "(goal >= 0.5)\n",
+                loadPlain, plainBytes.size() / 1e3 / loadPlain, read, plainBytes.size() / 1e3 / read,
+                read / loadPlain);
+    return 0;
+}
