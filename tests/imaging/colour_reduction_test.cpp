@@ -35,7 +35,8 @@ HGLOBAL UniformPicture(int width, int height, COLORREF colour) {
 
 // Error diffusion written out as plainly as it is described, over colours
 // in storage order, as the oracle for pictures of every shape.
-std::vector<int> PlainDither(const std::vector<COLORREF> &colours, int width, int height) {
+std::vector<int> PlainDither(const std::vector<COLORREF> &colours, int width, int height,
+                             const std::vector<BYTE> &palette = Display()) {
     std::vector<int> current(3 * width), next(3 * width), indices;
     for (int row = 0; row < height; ++row) {
         for (int x = 0; x < width; ++x) {
@@ -48,7 +49,7 @@ std::vector<int> PlainDither(const std::vector<COLORREF> &colours, int width, in
             const int index = (v[0] & 0xE0) | ((v[1] >> 3) & 0x1C) | ((v[2] >> 6) & 3);
             indices.push_back(index);
             for (int c = 0; c < 3; ++c) {
-                const int e = v[c] - Display()[3 * index + c];
+                const int e = v[c] - palette[3 * index + c];
                 if (x + 1 < width) current[3 * (x + 1) + c] += (7 * e) >> 4;
                 if (row + 1 < height) {
                     if (x >= 1) next[3 * (x - 1) + c] += (3 * e) >> 4;
@@ -132,26 +133,37 @@ TEST(DitherDib, UniformPictures) {
     }
 }
 
-TEST(DitherDib, MatchesPlainDiffusionOnEveryShape) {
-    for (int width : {1, 2, 3, 5, 17})
-        for (int height : {1, 2, 4}) {
-            SCOPED_TRACE(testing::Message() << width << "x" << height);
-            Dib source(CreateDib(width, height, nullptr, 24));
-            std::vector<COLORREF> colours;  // storage order
-            {
-                Locked locked(source.get());
-                for (int y = height - 1; y >= 0; --y)
-                    for (int x = 0; x < width; ++x) {
-                        const unsigned n = (x * 7919u + y * 104729u + 17) * 2654435761u;
-                        const COLORREF c = RGB(n >> 8, n >> 16, n >> 24);
-                        colours.push_back(c);
-                        PutDibPixel(locked.get(), x, y, long(c));
-                    }
+// The palette's entries are used as they are, also when they are not the
+// 3-3-2 levels: entry 146 moved, or every entry scrambled.
+TEST(DitherDib, MatchesPlainDiffusionOnEveryShapeAndPalette) {
+    std::vector<BYTE> moved = Display();
+    moved[3 * 146] = 100;
+    std::vector<BYTE> scrambled(768);
+    for (int i = 0; i < 768; ++i) scrambled[i] = BYTE(i * 89 + 7);
+    const struct {
+        const char *what;
+        const std::vector<BYTE> &palette;
+    } palettes[] = {{"display", Display()}, {"entry 146 moved", moved}, {"scrambled", scrambled}};
+    for (const auto &palette : palettes)
+        for (int width : {1, 2, 3, 5, 17})
+            for (int height : {1, 2, 4}) {
+                SCOPED_TRACE(testing::Message() << palette.what << ", " << width << "x" << height);
+                Dib source(CreateDib(width, height, nullptr, 24));
+                std::vector<COLORREF> colours;  // storage order
+                {
+                    Locked locked(source.get());
+                    for (int y = height - 1; y >= 0; --y)
+                        for (int x = 0; x < width; ++x) {
+                            const unsigned n = (x * 7919u + y * 104729u + 17) * 2654435761u;
+                            const COLORREF c = RGB(n >> 8, n >> 16, n >> 24);
+                            colours.push_back(c);
+                            PutDibPixel(locked.get(), x, y, long(c));
+                        }
+                }
+                Dib result(DitherDib(source.get(), palette.palette.data(), 8, 0));
+                ASSERT_TRUE(result);
+                EXPECT_EQ(StoredIndices(result.get()), PlainDither(colours, width, height, palette.palette));
             }
-            Dib result(DitherDib(source.get(), Display().data(), 8, 0));
-            ASSERT_TRUE(result);
-            EXPECT_EQ(StoredIndices(result.get()), PlainDither(colours, width, height));
-        }
 }
 
 TEST(DitherDib, ReadsPaletteSourcesThroughTheirColourTable) {
