@@ -2,7 +2,7 @@
 #   make build   install what is missing, then build the player
 #   make test    build, then run every test under Wine on a private display
 #   make demo    build, then play the demo show (build/demo.png is a screenshot)
-#   make bench   build, then run the benchmarks under Wine
+#   make bench   build, then run the benchmarks under Wine and print their figures
 #   make fuzz    build, then run the long fuzzing sessions
 # CTEST_ARGS passes options to CTest, e.g. make test CTEST_ARGS="-R loader".
 
@@ -26,7 +26,7 @@ demo: build prefix
 	@ML_USE_DISPLAY=1 scripts/with-display scripts/demo
 
 bench: build prefix
-	@scripts/with-display scripts/run-tests -L bench --timeout 0 $(CTEST_ARGS)
+	@scripts/with-display scripts/run-tests -L bench -V --timeout 0 $(CTEST_ARGS)
 
 fuzz: build prefix
 	@ML_FUZZ_ITERATIONS=$${ML_FUZZ_ITERATIONS:-200000} scripts/with-display \
