@@ -17,7 +17,8 @@ struct Corner {
 
 bool BuildTiles(STATUS *status) {
     const int across = (size.w + kTile - 1) / kTile, down = (size.h + kTile - 1) / kTile;
-    Corner *corners = (Corner *)std::malloc(sizeof(Corner) * (across * down ? across * down : 1));
+    const int count = across * down;
+    Corner *corners = (Corner *)std::malloc(sizeof(Corner) * (count > 0 ? count : 1));
     if (!corners) return false;
     tiles = 0;
     for (int y = 0; y < size.h; y += kTile)

@@ -1,0 +1,22 @@
+// Putting packed bitmaps on a device context and taking pictures of it:
+// plain and transparent blits, cropping, screen capture, copying.
+#pragma once
+
+#include <windows.h>
+
+// Draws the bitmap with its own palette, top-left corner at (x, y), with
+// raster operation `rop`; draws nothing when the bitmap is bad.
+void DrawBitmap(HDC dc, int x, int y, HGLOBAL dib, DWORD rop);
+// Draws a locked bitmap at (x, y) leaving out the pixels of `colour` (for
+// 8 bits or fewer, those of the first palette entry of that colour); 1 when
+// drawn, 0 when the bitmap is bad or a GDI object or memory is not available.
+int ShowTransparentDib(HDC dc, void *, const void *dib, int x, int y, COLORREF colour);
+// A new bitmap of the part of `dib` inside `rect` (top-left origin); what
+// lies outside the source stays index 0 or black. 0 on failure.
+HGLOBAL CropImage(HGLOBAL dib, const RECT *rect);
+// A device-dependent bitmap of the part of `rect` on the device (clipped to
+// its top-left corner and its size); null for an empty or off-device area.
+HBITMAP CopyScreenToBitmap(HDC dc, const RECT *rect);
+// A new packed bitmap with the size, depth, palette and pixels of a locked
+// one of 1, 4, 8 or 24 bits; 0 otherwise.
+HGLOBAL CopyBitmapToHandle(const void *dib);

@@ -1,0 +1,68 @@
+// Screen positions of pictures and texts from their anchors and offsets.
+#include "imaging/placement.h"
+
+#include <climits>
+
+#include "applet/objects.h"
+#include "imaging/dib.h"
+
+namespace {
+
+enum : DWORD { PLACE_TOPLEFT = 1, PLACE_TOPRIGHT = 2, PLACE_BOTTOMLEFT = 3, PLACE_BOTTOMRIGHT = 4 };
+
+// Positions are worked out in 64 bits, since offsets come from the content
+// and may be anything, and brought back into the range of an int.
+int ToInt(long long value) { return int(value < INT_MIN ? INT_MIN : value > INT_MAX ? INT_MAX : value); }
+
+void SetOrigin(int *x, int *y, long long left, long long top) {
+    *x = ToInt(left);
+    *y = ToInt(top);
+}
+
+}  // namespace
+
+int GetImageOrigin(int *x, int *y, const BLOCK *block) {
+    SetOrigin(x, y, 0, 0);
+    int w = 0, h = 0;
+    if (block->type != TAG_IMAG || !GetBitmapDimensions(block->data, &w, &h, nullptr, nullptr)) return 0;
+    const long long cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    const SCRIMAGE &image = block->image;
+    long long left, top;
+    switch (image.placement) {
+    case PLACE_TOPLEFT: left = image.x, top = image.y; break;
+    case PLACE_TOPRIGHT: left = cx + image.x - w - 2, top = image.y; break;
+    case PLACE_BOTTOMLEFT: left = image.x, top = cy + image.y - h - 2; break;
+    case PLACE_BOTTOMRIGHT: left = cx + image.x - w - 2, top = cy + image.y - h - 2; break;
+    default: left = cx / 2 + image.x - w / 2, top = cy / 2 + image.y - h / 2; break;
+    }
+    // Raised to the top-left edges only: a picture may run off the others.
+    SetOrigin(x, y, left < 0 ? 0 : left, top < 0 ? 0 : top);
+    return 1;
+}
+
+int GetTextOrigin(int *x, int *y, const BLOCK *block, const STATUS *status) {
+    SetOrigin(x, y, 0, 0);
+    if (block->type != TAG_TEXT) return 0;
+    const long long cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    const long long w = RectWidth(&status->textrect), h = RectDepth(&status->textrect);
+    const SCRTEXT &text = block->text;
+    const long long margin = text.margin;
+    long long left, top;
+    switch (text.placement) {
+    case PLACE_TOPLEFT: left = text.x + margin, top = text.y + margin; break;
+    case PLACE_TOPRIGHT: left = cx + text.x - 2 - w - margin, top = text.y + margin; break;
+    case PLACE_BOTTOMLEFT: left = text.x + margin, top = cy + text.y - 2 - h - margin; break;
+    case PLACE_BOTTOMRIGHT: left = cx + text.x - 2 - w - margin, top = cy + text.y - 2 - h - margin; break;
+    default: left = cx / 2 + text.x - w / 2, top = cy / 2 + text.y - h / 2; break;
+    }
+    // Styles 1 and 3 run across the whole screen width.
+    if (text.style == 1 || text.style == 3) left = 0;
+    if (left < 0) left = 0;
+    if (top < 0) top = 0;
+    // Kept on the screen where it fits; a text larger than the screen goes
+    // to a negative position.
+    if (left > cx - w) left = cx - w;
+    if (top > cy - h) top = cy - h;
+    SetOrigin(x, y, left, top);
+    return 1;
+}

@@ -1,0 +1,15 @@
+// Where a picture or a text of the show goes on the screen, from its block's
+// anchor, offsets and size.
+#pragma once
+
+#include <windows.h>
+
+#include "content/blockstore.h"
+#include "presentation/status.h"
+
+// The screen position of an IMAG block's picture; 1, or 0 with (0, 0) when
+// the block is no IMAG block or its picture's size cannot be read.
+int GetImageOrigin(int *x, int *y, const BLOCK *block);
+// The screen position of a TEXT block's text, whose size `status` holds in
+// `textrect`; 1, or 0 with (0, 0) when the block is no TEXT block.
+int GetTextOrigin(int *x, int *y, const BLOCK *block, const STATUS *status);
