@@ -115,7 +115,9 @@ void HandleOnceCell(HWND window, HDC dc, STATUS *status) {
     status->window = window;
     if (status->activeeffect == NOACTIVEEFFECT) {
         if (GetImage(window, status)) {
-            status->activeeffect = status->appeareffect;
+            // The index of the effect really used, so that an out-of-range
+            // index can never look like "no cycle" (0xFFFF).
+            status->activeeffect = int(&EffectAt(status->appeareffect) - effect);
             if (Realised(status, EffectAt(status->appeareffect).setup) & EFFECT_END) CycleDone(status, window);
         }
         ChangePhase(status);

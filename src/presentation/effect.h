@@ -28,6 +28,9 @@ extern const EFFECT effect[MAXEFFECT];
 // content never calls through a pointer read past the table.
 const EFFECT &EffectAt(int index);
 
+// The effect "Random Effect" is using now.
+int RandomEffectInUse();
+
 #define DECLARE_EFFECT(name)            \
     WORD Setup##name(STATUS *status);     \
     WORD Appear##name(STATUS *status);    \

@@ -44,8 +44,9 @@ WORD DisappearHsplit(STATUS *status) {
         FillArea(status, c - 1, h, c, full - 1);
     }
     if (c < w - 1) return 0;
-    FillArea(status, 0, 0, 0, h - 1);
-    FillArea(status, w, h, w, full - 1);
+    // The last step may end a column short of either edge: whatever is left
+    // of both halves goes, together with the column beyond the bottom half.
+    FillArea(status, 0, 0, w, full - 1);
     return EFFECT_NEXTPHASE;
 }
 

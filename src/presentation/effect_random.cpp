@@ -32,3 +32,5 @@ WORD WaitRandom(STATUS *status) {
 WORD DisappearRandom(STATUS *status) { return effect[last].disappear(status); }
 
 WORD CloseRandom(STATUS *status) { return effect[last].close(status); }
+
+int RandomEffectInUse() { return last; }

@@ -44,7 +44,10 @@ WORD DisappearVsplit(STATUS *status) {
         MoveArea(status, v, 1, v + 1, h - c, 0, -1);
         FillArea(status, v, h - c - 1, w, h - c);
     }
-    return c >= h - 1 ? EFFECT_NEXTPHASE : 0;
+    if (c < h - 1) return 0;
+    // A step short of the last row leaves a row of each half: it goes too.
+    FillArea(status, 0, 0, w, h - 1);
+    return EFFECT_NEXTPHASE;
 }
 
 WORD CloseVsplit(STATUS *status) {

@@ -41,7 +41,8 @@ WORD DisappearWleft(STATUS *status) {
         FillArea(status, c - 1, 0, c, h - 1);
     }
     if (c < w - 1) return 0;
-    FillArea(status, w, 0, w, h - 1);
+    // Whatever the last step left of the picture goes with the last column.
+    FillArea(status, c - 1, 0, w, h - 1);
     return EFFECT_NEXTPHASE;
 }
 
