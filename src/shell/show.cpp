@@ -220,6 +220,10 @@ void Advance(HWND window) {
 }
 
 void StepPicture(HWND window, BLOCKSET *set) {
+    // While hold time remains every effect's Wait only answers "not yet":
+    // the tick has nothing to draw, so it skips the device context.
+    const STATUS &status = set->status;
+    if (status.phase == PHASE_HOLD && status.activeeffect != NOACTIVEEFFECT && status.holdcount > 0) return;
     int x = 0, y = 0;
     GetImageOrigin(&x, &y, &set->block);
     set->status.x = x;
