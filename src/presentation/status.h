@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "content/format.h"
+
 // Phases of a picture's display cycle; each waits for its effect operation
 // to report EFFECT_NEXTPHASE.
 enum : WORD {
@@ -42,3 +44,20 @@ struct STATUS {
     RECT textrect;
     RECT boxrect;
 };
+
+// Results of an effect operation.
+constexpr WORD EFFECT_NEXTPHASE = 0x1;  // the current phase is complete
+constexpr WORD EFFECT_END = 0x2;        // end the cycle now
+
+// activeeffect while no cycle runs: the next tick sets one up.
+constexpr int NOACTIVEEFFECT = 0xFFFF;
+
+WORD InitImageStatus(STATUS *status, HGLOBAL picture, int appeareffect, int disappeareffect, int speed,
+                     int holdtime, HBRUSH backgroundbrush);
+WORD InitTextStatus(STATUS *status, HFONT font, HBRUSH backgroundbrush, HGLOBAL text, HWND window, int style,
+                    int alignment, int boxwide, int boxdeep, int margin);
+void ChangePhase(STATUS *status);
+WORD GetImage(HWND window, STATUS *status);
+WORD DestroyStatus(STATUS *status);
+void HandleOnceCell(HWND window, HDC dc, STATUS *status);
+void HandleOnceTextCell(HWND window, HDC dc, STATUS *status, const SCRTEXT *text);

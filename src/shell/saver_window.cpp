@@ -1,10 +1,8 @@
 // The saver window procedure: routes each message to its handler.
 #include "shell/saver_window.h"
 
-#include <cstring>
-
 #include "content/blockstore.h"
-#include "content/loader.h"
+#include "shell/show.h"
 
 namespace {
 
@@ -32,6 +30,8 @@ void FlushInput(HWND window) {
 
 // Releases what the show holds and tells the system the saver has ended.
 void OnDestroy(HWND window) {
+    // The sound player is stopped here, once sounds play.
+    ReleaseCurrentItem(window);
     if (BLOCKSET *set = LockBlockSet(window)) {
         if (set->backgroundbrush) DeleteObject(set->backgroundbrush);
         FreeBlocks(window, set);
@@ -42,29 +42,6 @@ void OnDestroy(HWND window) {
     FlushInput(window);
     BOOL old;
     SystemParametersInfoA(SPI_SCREENSAVERRUNNING, FALSE, &old, 0);
-}
-
-// The show is loaded: take its background and size, then start at block 0.
-void OnContentLoaded(HWND window) {
-    if (BLOCKSET *set = LockBlockSet(window)) {
-        BLOCK header;
-        HWND store = GetDlgItem(window, IDC_BLOCKSTORE);
-        if (GetHeaderBlock(store, set, &header)) {
-            set->backgroundcolour = header.head.backgroundcolour;
-            set->backgroundbrush = CreateSolidBrush(set->backgroundcolour);
-            set->screenwide = GetSystemMetrics(SM_CXSCREEN);
-            set->screendeep = GetSystemMetrics(SM_CYSCREEN);
-            set->count = (int)SendMessageA(store, LB_GETCOUNT, 0, 0);
-            set->savedscreen = 0;
-            set->current = -1;
-            std::memset(&set->block, 0, sizeof set->block);
-            std::memset(&set->status, 0, sizeof set->status);
-            PostMessageA(window, WM_TIMER, IDT_ADVANCE, 0);
-        }
-        UnlockBlockSet(window);
-    }
-    InvalidateRect(window, nullptr, TRUE);
-    UpdateWindow(window);
 }
 
 }  // namespace
@@ -81,6 +58,9 @@ LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARA
             return OnEraseBackground(window, (HDC)wParam);
         case WM_SYSCOMMAND:
             if (wParam == SC_SCREENSAVE || wParam == SC_CLOSE) return 0;
+            break;
+        case WM_TIMER:
+            if (OnShowTimer(window, wParam)) return 0;
             break;
         case WM_CONTENTLOADED:
             OnContentLoaded(window);

@@ -6,93 +6,10 @@
 #include <string>
 
 #include "shell/globals.h"
+#include "support/player_process.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
-
-namespace {
-
-constexpr DWORD kPatience = 10000;  // ms a process may take to answer
-
-// A copy of the player, with or without a show appended to it.
-class Player {
-public:
-    explicit Player(const Bytes &show = Bytes()) {
-        Bytes program = ReadFileBytes(PlayerPath());
-        file_.Write(show.empty() ? program : show);
-    }
-    static Bytes WithShow(ShowWriter writer) { return writer.Build(ReadFileBytes(PlayerPath())); }
-    const char *path() const { return file_.path(); }
-
-private:
-    TempFile file_;
-};
-
-class Process {
-public:
-    Process(const char *program, const std::string &tail) {
-        std::string line = std::string("\"") + program + "\" " + tail;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        started_ = CreateProcessA(program, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_);
-    }
-    ~Process() {
-        if (!started_) return;
-        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
-        CloseHandle(info_.hThread);
-        CloseHandle(info_.hProcess);
-    }
-    bool started() const { return started_; }
-    // The exit code, or -1 when the process is still running after `ms`.
-    long ExitCode(DWORD ms = kPatience) const {
-        if (WaitForSingleObject(info_.hProcess, ms) != WAIT_OBJECT_0) return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(info_.hProcess, &code);
-        return long(code);
-    }
-    // The process's saver window, once it exists.
-    HWND SaverWindow(DWORD ms = kPatience) const {
-        for (DWORD waited = 0; waited < ms; waited += 20) {
-            HWND window = nullptr;
-            while ((window = FindWindowExA(nullptr, window, "WindowsScreenSaverClass", nullptr))) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner == info_.dwProcessId) return window;
-            }
-            if (ExitCode(0) != -1) return nullptr;
-            Sleep(20);
-        }
-        return nullptr;
-    }
-
-private:
-    PROCESS_INFORMATION info_ = {};
-    bool started_ = false;
-};
-
-COLORREF ScreenPixel(int x, int y) {
-    HDC screen = GetDC(nullptr);
-    COLORREF colour = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return colour;
-}
-
-template <typename Condition>
-bool WaitFor(Condition condition, DWORD ms = kPatience) {
-    for (DWORD waited = 0; waited < ms; waited += 20) {
-        if (condition()) return true;
-        Sleep(20);
-    }
-    return condition();
-}
-
-// Waits until the screen's centre shows `colour`.
-bool CentreTurns(COLORREF colour, DWORD ms = kPatience) {
-    const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
-    return WaitFor([&] { return ScreenPixel(x, y) == colour; }, ms);
-}
-
-}  // namespace
 
 TEST(PlayerModes, SwitchesThatEndAtOnce) {
     Player player(Player::WithShow(ShowWriter(TestHead())));

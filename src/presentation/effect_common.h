@@ -1,0 +1,52 @@
+// What the transition effects share: making the picture's bitmap, drawing
+// from it, moving and filling parts of the screen. Coordinates are relative
+// to the picture's top-left corner on the screen; pixel ranges are inclusive.
+#pragma once
+
+#include <windows.h>
+
+#include "presentation/effect.h"
+
+// The picture's size as an effect works with it.
+struct PictureSize {
+    int w = 0;
+    int h = 0;
+};
+
+// Deletes any bitmap left over (and with `freeLists` the work list), then
+// makes the picture's device-dependent bitmap: EFFECT_NEXTPHASE, or
+// EFFECT_END when the picture cannot be read or the bitmap made.
+WORD SetupBitmap(STATUS *status, PictureSize *size, bool freeLists = false);
+// The picture's size read again from its header; false when unreadable.
+bool ReadPictureSize(const STATUS *status, PictureSize *size);
+
+// The status's bitmap selected into a memory context, for drawing from.
+class BitmapSource {
+public:
+    explicit BitmapSource(const STATUS *status);
+    ~BitmapSource();
+    BitmapSource(const BitmapSource &) = delete;
+    BitmapSource &operator=(const BitmapSource &) = delete;
+    bool ok() const { return old_ != nullptr; }
+    // Copies the picture's w x h area at (sx, sy) to (x, y).
+    void Draw(int x, int y, int w, int h, int sx, int sy) const;
+    void DrawAll(int w, int h) const { Draw(0, 0, w, h, 0, 0); }
+
+private:
+    const STATUS *status_;
+    HDC memory_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+};
+
+// Moves the screen's w x h area at (x, y) by (dx, dy).
+void MoveArea(const STATUS *status, int x, int y, int w, int h, int dx, int dy);
+// Paints the inclusive range left..right x top..bottom with the background.
+void FillArea(const STATUS *status, int left, int top, int right, int bottom);
+
+// Wait: the hold is over once holdcount reaches 0.
+inline WORD HoldIsOver(const STATUS *status) { return status->holdcount == 0 ? EFFECT_NEXTPHASE : 0; }
+// Close: releases the bitmap and the lists.
+WORD ReleaseEffect(STATUS *status);
+
+// rand() reseeded with the time in seconds, as the randomised effects do.
+void SeedRandom();

@@ -1,0 +1,328 @@
+// The show engine of the saver window.
+//
+// Every step is requested by a posted message, so each handler returns
+// before the next runs. The BLOCKSET is locked for the length of one handler.
+// An item that cannot be started stops the show where it is: nothing more
+// is posted, and input still ends the saver.
+#include "shell/show.h"
+
+#include <cstring>
+
+#include "applet/objects.h"
+#include "content/blockstore.h"
+#include "content/loader.h"
+#include "imaging/colour_reduction.h"
+#include "imaging/dib.h"
+#include "imaging/drawing.h"
+#include "imaging/palette.h"
+#include "imaging/placement.h"
+#include "shell/messages.h"
+
+namespace {
+
+constexpr DWORD kNoClearEffect = 3;
+constexpr UINT kLongestTimer = 0x7FFFFFFF;  // the longest period SetTimer takes
+
+// Items started since the show last passed its header: -1 in the first lap.
+// A lap in which nothing was started makes the show pause a second at its
+// header instead of spinning through the blocks.
+int itemsThisLap = -1;
+
+// Locks the window's BLOCKSET for one handler and unlocks it on every path.
+class LockedShow {
+public:
+    explicit LockedShow(HWND window) : window_(window), set_(LockBlockSet(window)) {}
+    ~LockedShow() {
+        if (set_) UnlockBlockSet(window_);
+    }
+    LockedShow(const LockedShow &) = delete;
+    LockedShow &operator=(const LockedShow &) = delete;
+    BLOCKSET *get() const { return set_; }
+    BLOCKSET *operator->() const { return set_; }
+    explicit operator bool() const { return set_ != nullptr; }
+
+private:
+    HWND window_;
+    BLOCKSET *set_;
+};
+
+// The window's DC for one operation.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDC() { ReleaseDC(window_, dc_); }
+    WindowDC(const WindowDC &) = delete;
+    WindowDC &operator=(const WindowDC &) = delete;
+    operator HDC() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+void PostAdvance(HWND window) { PostMessageA(window, WM_TIMER, IDT_ADVANCE, 0); }
+
+UINT DisplayMilliseconds(DWORD seconds) { return seconds >= kLongestTimer / 1000 ? kLongestTimer : seconds * 1000; }
+
+HWND Store(HWND window) { return GetDlgItem(window, IDC_BLOCKSTORE); }
+
+// Puts the screen under the item that ends back, when the item asks for it.
+void ClearItemArea(HWND window, BLOCKSET *set) {
+    const BLOCK &block = set->block;
+    const bool clear = (block.type == TAG_IMAG && block.image.disappeareffect != kNoClearEffect) ||
+                       (block.type == TAG_TEXT && (block.text.flags & SCRF_RESTORE));
+    if (!clear) return;
+    WindowDC dc(window);
+    const RECT &r = set->savedrect;
+    if (set->savedscreen) {
+        HDC memory = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(memory, set->savedscreen);
+        BitBlt(dc, r.left, r.top, RectWidth(&r), RectDepth(&r), memory, 0, 0, SRCCOPY);
+        SelectObject(memory, old);
+        DeleteDC(memory);
+    } else if (set->backgroundbrush) {
+        FillRect(dc, &r, set->backgroundbrush);
+    }
+    // Animations that end with their item stop here, once animations exist.
+}
+
+void KillItemTimer(HWND window, UINT_PTR *timer) {
+    if (*timer) KillTimer(window, *timer);
+    *timer = 0;
+}
+
+void ReleaseItem(HWND window, BLOCKSET *set) {
+    KillItemTimer(window, &set->block.secondtimer);
+    KillItemTimer(window, &set->block.steptimer);
+    KillItemTimer(window, &set->block.durationtimer);
+    if (set->status.picture) GlobalFree(set->status.picture);
+    set->status.picture = nullptr;
+    if (set->status.font) DeleteObject(set->status.font);
+    set->status.font = nullptr;
+    DestroyStatus(&set->status);
+    // The applet of the item is released here, once applets run.
+    if (set->savedscreen) DeleteObject(set->savedscreen);
+    set->savedscreen = nullptr;
+}
+
+// The picture as the display shows it: reduced to the display palette on
+// palette displays, else an unchanged copy; cropped to the screen's centre
+// when larger than the screen.
+HGLOBAL PictureForDisplay(const BLOCK &block) {
+    BYTE palette[768];
+    int bits = 0;
+    GetDefaultPalette(palette, &bits, PALETTE_DISPLAY);
+    HGLOBAL picture = devicebits > 8 ? DuplicateObject(block.data)
+                      : (block.image.flags & SCRF_REMAP) ? RemapDib(block.data, palette, bits, 0)
+                                                          : DitherDib(block.data, palette, bits, 0);
+    int w = 0, h = 0;
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    if (picture && GetBitmapDimensions(picture, &w, &h, nullptr, nullptr) && (w > sw || h > sh)) {
+        RECT crop = {0, 0, w, h};
+        if (w > sw) crop.left = (w - sw) / 2, crop.right = crop.left + sw;
+        if (h > sh) crop.top = (h - sh) / 2, crop.bottom = crop.top + sh;
+        if (HGLOBAL cropped = CropImage(picture, &crop)) {
+            GlobalFree(picture);
+            picture = cropped;
+        }
+    }
+    return picture;
+}
+
+void StartItemTimers(HWND window, BLOCK &block, DWORD speed, bool timed, DWORD seconds) {
+    block.steptimer = SetTimer(window, IDT_STEP, StepInterval(speed), nullptr);
+    block.secondtimer = SetTimer(window, IDT_SECOND, IDT_SECOND_MS, nullptr);
+    block.durationtimer = timed ? SetTimer(window, IDT_DURATION, DisplayMilliseconds(seconds), nullptr) : 0;
+}
+
+// Saves the screen under `rect` so the area can be put back at the advance.
+void SaveScreenArea(HWND window, BLOCKSET *set, const RECT &rect) {
+    WindowDC dc(window);
+    set->savedrect = rect;
+    set->savedscreen = CopyScreenToBitmap(dc, &set->savedrect);
+}
+
+bool StartPicture(HWND window, BLOCKSET *set) {
+    BLOCK &block = set->block;
+    HGLOBAL picture = PictureForDisplay(block);
+    if (!picture) return false;
+    const SCRIMAGE &image = block.image;
+    if (!InitImageStatus(&set->status, picture, int(image.appeareffect), int(image.disappeareffect),
+                         int(image.speed), int(image.holdtime), set->backgroundbrush))
+        return false;  // the status holds the picture; the next release frees it
+    int w = 0, h = 0, x = 0, y = 0;
+    // The area saved is that of the stored picture, before any crop.
+    if (GetBitmapDimensions(block.data, &w, &h, nullptr, nullptr)) {
+        GetImageOrigin(&x, &y, &block);
+        SaveScreenArea(window, set, RECT{x - 1, y - 1, x + w + 1, y + h + 1});
+    }
+    StartItemTimers(window, block, image.speed, image.duration > 1, image.duration);
+    return true;
+}
+
+bool StartText(HWND window, BLOCKSET *set) {
+    BLOCK &block = set->block;
+    const SCRTEXT &text = block.text;
+    char face[LF_FACESIZE];
+    lstrcpynA(face, text.facename, sizeof face);
+    HFONT font = CreateFontA(text.fontheight, 0, 0, 0, (text.flags & SCRF_BOLD) ? FW_BOLD : 0,
+                             (text.flags & SCRF_ITALIC) ? 1 : 0, (text.flags & SCRF_UNDERLINE) ? 1 : 0, 0,
+                             DEFAULT_CHARSET, 0, 0, 0, 0, face);
+    if (!InitTextStatus(&set->status, font, set->backgroundbrush, block.data, window, int(text.style),
+                        int(text.alignment), int(text.boxwide), int(text.boxdeep), int(text.margin))) {
+        if (font && set->status.font != font) DeleteObject(font);
+        return false;
+    }
+    RECT area = set->status.boxrect;
+    int x = 0, y = 0;
+    GetTextOrigin(&x, &y, &block, &set->status);
+    OffsetRect(&area, x, y);
+    const int margin = set->status.margin;
+    InflateRect(&area, (text.style == 1 || text.style == 3) ? 0 : margin, margin);
+    SaveScreenArea(window, set, area);
+    StartItemTimers(window, block, text.speed, text.duration != 0, text.duration);
+    return true;
+}
+
+// The show has come round to its header: the start of a lap.
+void StartLap(HWND window) {
+    // Animations that end with the lap stop here, once animations exist.
+    if (itemsThisLap == 0)
+        SetTimer(window, IDT_IDLELAP, IDT_IDLELAP_MS, nullptr);
+    else
+        PostAdvance(window);
+    itemsThisLap = 0;
+}
+
+void StartBlock(HWND window, BLOCKSET *set) {
+    switch (set->block.type) {
+        case TAG_HEAD: StartLap(window); return;
+        case TAG_IMAG:
+            if (StartPicture(window, set)) ++itemsThisLap;
+            return;
+        case TAG_TEXT:
+            if (StartText(window, set)) ++itemsThisLap;
+            return;
+        // Sounds, applets and animations start here once they exist; until
+        // then they are passed over like blocks of unknown types.
+        default: PostAdvance(window); return;
+    }
+}
+
+void Advance(HWND window) {
+    LockedShow set(window);
+    if (!set) return;
+    ClearItemArea(window, set.get());
+    ReleaseItem(window, set.get());
+    set->current = set->current + 1 >= set->count ? 0 : set->current + 1;
+    if (!GetBlock(Store(window), set->current, &set->block)) return;
+    StartBlock(window, set.get());
+}
+
+void StepPicture(HWND window, BLOCKSET *set) {
+    // While hold time remains every effect's Wait only answers "not yet":
+    // the tick has nothing to draw, so it skips the device context.
+    const STATUS &status = set->status;
+    if (status.phase == PHASE_HOLD && status.activeeffect != NOACTIVEEFFECT && status.holdcount > 0) return;
+    int x = 0, y = 0;
+    GetImageOrigin(&x, &y, &set->block);
+    set->status.x = x;
+    set->status.y = y;
+    WindowDC dc(window);
+    HandleOnceCell(window, dc, &set->status);
+}
+
+void StepText(HWND window, BLOCKSET *set) {
+    const SCRTEXT &text = set->block.text;
+    STATUS &status = set->status;
+    int x = 0, y = 0;
+    GetTextOrigin(&x, &y, &set->block, &status);
+    WindowDC dc(window);
+    HGDIOBJ oldfont = SelectObject(dc, status.font);
+    const int textdeep = status.textrect.bottom - status.textrect.top;
+    switch (text.style) {
+        case 0: case 2: case 5: status.width = int(text.boxwide), status.height = textdeep; break;
+        case 1: case 3: x = 0, status.width = set->screenwide, status.height = textdeep; break;
+        case 4: status.width = int(text.boxwide), status.height = int(text.boxdeep); break;
+    }
+    status.x = x;
+    status.y = y;
+    HandleOnceTextCell(window, dc, &status, &text);
+    SelectObject(dc, oldfont);
+}
+
+void CycleDone(HWND window, BLOCKSET *set) {
+    const BLOCK &block = set->block;
+    if (block.type == TAG_IMAG) {
+        if (block.image.duration == 1) PostMessageA(window, WM_TIMER, block.durationtimer, 0);
+        DestroyStatus(&set->status);
+        set->status.activeeffect = NOACTIVEEFFECT;
+    } else if (block.type == TAG_TEXT) {
+        if (block.text.duration == 0) PostMessageA(window, WM_TIMER, block.durationtimer, 0);
+        DestroyStatus(&set->status);
+    }
+}
+
+// The timers in their order of precedence; false when none matched.
+bool ItemTimer(HWND window, UINT_PTR id) {
+    LockedShow set(window);
+    if (!set) return false;
+    BLOCK &block = set->block;
+    const bool picture = block.type == TAG_IMAG, text = block.type == TAG_TEXT;
+    if (id == block.steptimer && (picture || text)) {
+        if (picture) StepPicture(window, set.get());
+        if (text) StepText(window, set.get());
+    } else if (id == block.secondtimer && picture) {
+        if (set->status.holdcount > 0 && set->status.phase == PHASE_HOLD) --set->status.holdcount;
+    } else if (id == block.durationtimer && (picture || text)) {
+        KillItemTimer(window, &block.durationtimer);
+        PostAdvance(window);
+    } else if (id == IDT_CYCLEDONE) {
+        CycleDone(window, set.get());
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void OnContentLoaded(HWND window) {
+    {
+        LockedShow set(window);
+        BLOCK header;
+        if (set && GetHeaderBlock(Store(window), set.get(), &header)) {
+            set->backgroundcolour = header.head.backgroundcolour;
+            set->backgroundbrush = CreateSolidBrush(set->backgroundcolour);
+            set->screenwide = GetSystemMetrics(SM_CXSCREEN);
+            set->screendeep = GetSystemMetrics(SM_CYSCREEN);
+            set->count = (int)SendMessageA(Store(window), LB_GETCOUNT, 0, 0);
+            set->savedscreen = nullptr;
+            set->current = -1;
+            std::memset(&set->block, 0, sizeof set->block);
+            std::memset(&set->status, 0, sizeof set->status);
+            itemsThisLap = -1;
+            PostAdvance(window);
+        }
+    }
+    // The screen turns to the background colour before the first item.
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+}
+
+bool OnShowTimer(HWND window, UINT_PTR id) {
+    switch (id) {
+        case IDT_ANIMSTART:
+        case IDT_IDLELAP:
+            KillTimer(window, id);
+            PostAdvance(window);
+            return true;
+        case IDT_ADVANCE: Advance(window); return true;
+        default: return ItemTimer(window, id);
+    }
+}
+
+void ReleaseCurrentItem(HWND window) {
+    LockedShow set(window);
+    if (set) ReleaseItem(window, set.get());
+}

@@ -1,0 +1,12 @@
+// The show engine of the saver window: sets the loaded show up, advances
+// from block to block in a circle, starts each block by its type and drives
+// pictures and texts on their timers.
+#pragma once
+
+#include <windows.h>
+
+void OnContentLoaded(HWND window);
+// WM_TIMER: returns false when the id is none of the show's.
+bool OnShowTimer(HWND window, UINT_PTR id);
+// Releases the item on screen, as at every advance and when the window goes.
+void ReleaseCurrentItem(HWND window);

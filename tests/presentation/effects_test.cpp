@@ -1,0 +1,256 @@
+// The picture cycle and the transition effects, drawn in a real window and
+// read back pixel by pixel.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+
+#include "presentation/effect.h"
+#include "support/test_support.h"
+#include "support/window_canvas.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr COLORREF kBackground = RGB(0, 0, 80);
+constexpr int kLeft = 30, kTop = 20;  // where the picture goes in the window
+constexpr int kMaxTicks = 50000;
+
+// A picture being cycled through one appear and one disappear effect.
+class Cycle {
+public:
+    Cycle(TestWindow &window, const Bytes &dib, int appear, int disappear, int holdtime = 0)
+        : window_(window), dib_(dib), picture_(GlobalCopy(dib)) {
+        ok_ = InitImageStatus(&status_, picture_, appear, disappear, 80, holdtime, window.brush()) == 1;
+        status_.x = kLeft;
+        status_.y = kTop;
+    }
+    ~Cycle() {
+        DestroyStatus(&status_);
+        GlobalFree(picture_);
+    }
+    bool ok() const { return ok_; }
+    STATUS &status() { return status_; }
+    void Tick() { HandleOnceCell(window_.window(), window_.dc(), &status_); }
+    // Ticks until the phase is `phase`; false if it never comes.
+    bool RunTo(WORD phase) {
+        for (int i = 0; i < kMaxTicks; ++i) {
+            Tick();
+            if (status_.phase == phase) return true;
+        }
+        return false;
+    }
+    std::vector<COLORREF> Area() const {
+        const DIBHEADER *h = (const DIBHEADER *)dib_.data();
+        return window_.Capture(kLeft, kTop, h->biWidth, h->biHeight);
+    }
+    bool ShowsPicture() const { return Area() == DibColours(dib_); }
+    bool ShowsBackground() const {
+        const std::vector<COLORREF> area = Area();
+        return std::all_of(area.begin(), area.end(), [](COLORREF c) { return c == kBackground; });
+    }
+    // Nothing was drawn two or more pixels outside the picture.
+    bool SurroundingsClean() const {
+        const DIBHEADER *h = (const DIBHEADER *)dib_.data();
+        const std::vector<COLORREF> all = window_.Capture(0, 0, kLeft * 2 + h->biWidth, kTop * 2 + h->biHeight);
+        const int wide = kLeft * 2 + h->biWidth;
+        for (size_t i = 0; i < all.size(); ++i) {
+            const int x = int(i % wide), y = int(i / wide);
+            const bool nearPicture = x >= kLeft - 2 && x < kLeft + h->biWidth + 2 && y >= kTop - 2 &&
+                              y < kTop + h->biHeight + 2;
+            if (!nearPicture && all[i] != kBackground) return false;
+        }
+        return true;
+    }
+
+private:
+    TestWindow &window_;
+    Bytes dib_;
+    HGLOBAL picture_;
+    STATUS status_ = {};
+    bool ok_ = false;
+};
+
+}  // namespace
+
+TEST(PictureCycle, RunsPhaseByPhase) {
+    TestWindow window(200, 150, kBackground);
+    const Bytes dib = TestDib(40, 30, 24);
+    Cycle cycle(window, dib, 0, 0, 2);
+    ASSERT_TRUE(cycle.ok());
+    EXPECT_EQ(cycle.status().activeeffect, NOACTIVEEFFECT);
+
+    cycle.Tick();  // set-up: nothing is drawn yet
+    EXPECT_EQ(cycle.status().phase, PHASE_APPEAR);
+    EXPECT_EQ(cycle.status().activeeffect, 0);
+    EXPECT_TRUE(cycle.ShowsBackground());
+
+    cycle.Tick();  // None draws the whole picture at once
+    EXPECT_EQ(cycle.status().phase, PHASE_HOLD);
+    EXPECT_EQ(cycle.status().holdcount, 2);
+    EXPECT_TRUE(cycle.ShowsPicture());
+
+    cycle.Tick();  // holding while holdcount is above 0
+    EXPECT_EQ(cycle.status().phase, PHASE_HOLD);
+    cycle.status().holdcount = 0;
+    cycle.Tick();
+    EXPECT_EQ(cycle.status().phase, PHASE_DISAPPEAR);
+    EXPECT_EQ(window.TakeCycleDone(), 0);
+
+    cycle.Tick();  // disappear and close: the cycle is over
+    EXPECT_EQ(cycle.status().phase, PHASE_SETUP);
+    EXPECT_EQ(cycle.status().activeeffect, NOACTIVEEFFECT);
+    EXPECT_EQ(cycle.status().bitmap, nullptr);
+    EXPECT_TRUE(cycle.ShowsBackground());
+    EXPECT_EQ(window.TakeCycleDone(), 1);
+}
+
+TEST(PictureCycle, HoldTimeZeroEndsTheHoldAtItsFirstTick) {
+    TestWindow window(200, 150, kBackground);
+    Cycle cycle(window, TestDib(10, 10, 24), 0, 0, 0);
+    ASSERT_TRUE(cycle.RunTo(PHASE_HOLD));
+    cycle.Tick();
+    EXPECT_EQ(cycle.status().phase, PHASE_DISAPPEAR);
+}
+
+TEST(PictureCycle, EffectIndicesOutsideTheTableActAsNone) {
+    TestWindow window(200, 150, kBackground);
+    for (int index : {12, 99, -1, 0xFFFF}) {
+        SCOPED_TRACE(index);
+        window.Clear();
+        window.TakeCycleDone();
+        Cycle cycle(window, TestDib(20, 12, 24), index, index);
+        ASSERT_TRUE(cycle.RunTo(PHASE_HOLD));
+        EXPECT_TRUE(cycle.ShowsPicture());
+        ASSERT_TRUE(cycle.RunTo(PHASE_SETUP));
+        EXPECT_TRUE(cycle.ShowsBackground());
+    }
+}
+
+// Every effect, run to the end of Appear, leaves exactly the picture; run to
+// the end of Disappear, the background. Odd sizes catch edge columns, rows,
+// strips and tiles.
+TEST(Effects, AppearLeavesThePictureAndDisappearTheBackground) {
+    TestWindow window(160, 120, kBackground);
+    const Bytes dib = TestDib(43, 33, 24);
+    for (int index = 0; index < MAXEFFECT; ++index) {
+        SCOPED_TRACE(effect[index].name);
+        window.Clear();
+        window.TakeCycleDone();
+        Cycle cycle(window, dib, index, index);
+        ASSERT_TRUE(cycle.RunTo(PHASE_HOLD));
+        EXPECT_TRUE(cycle.ShowsPicture());
+        EXPECT_TRUE(cycle.SurroundingsClean());
+        ASSERT_TRUE(cycle.RunTo(PHASE_SETUP));
+        EXPECT_EQ(window.TakeCycleDone(), 1);
+        if (index == 3 || (index == 6 && RandomEffectInUse() == 3))
+            EXPECT_TRUE(cycle.ShowsPicture());  // No Clear keeps it
+        else
+            EXPECT_TRUE(cycle.ShowsBackground());
+        EXPECT_EQ(cycle.status().bitmap, nullptr);
+        EXPECT_EQ(cycle.status().worklist, nullptr);
+        EXPECT_EQ(cycle.status().order, nullptr);
+    }
+}
+
+// Sizes whose last step ends one column or row short of the edge (width - 1
+// a multiple of 6, height - 1 a multiple of 5 and of 16) leave nothing behind.
+TEST(Effects, DisappearingWithAnotherEffectClearsTheWholePicture) {
+    TestWindow window(160, 120, kBackground);
+    for (auto size : {std::pair<int, int>{37, 29}, {43, 31}, {43, 33}, {44, 17}}) {
+        const Bytes dib = TestDib(size.first, size.second, 24);
+        for (int disappear : {0, 1, 2, 4, 5, 7, 8, 9, 10, 11}) {
+            SCOPED_TRACE(std::string(effect[disappear].name) + " " + std::to_string(size.first) + "x" +
+                         std::to_string(size.second));
+            window.Clear();
+            Cycle cycle(window, dib, 8, disappear);  // Tile brings it on
+            ASSERT_TRUE(cycle.RunTo(PHASE_HOLD));
+            ASSERT_TRUE(cycle.RunTo(PHASE_SETUP));
+            EXPECT_TRUE(cycle.ShowsBackground());
+        }
+    }
+}
+
+TEST(Effects, WipesOfAOnePixelPictureFinishInOneCall) {
+    TestWindow window(100, 100, kBackground);
+    for (int index : {2, 10, 11}) {
+        SCOPED_TRACE(effect[index].name);
+        window.Clear();
+        Cycle cycle(window, TestDib(1, 20, 24), index, index);
+        cycle.Tick();
+        cycle.Tick();
+        EXPECT_EQ(cycle.status().phase, PHASE_HOLD);
+        EXPECT_TRUE(cycle.ShowsPicture());
+    }
+}
+
+TEST(Effects, ChaosAndOrderRefusesSmallPictures) {
+    TestWindow window(100, 100, kBackground);
+    for (auto size : {std::pair<int, int>{8, 40}, {40, 8}, {5, 5}}) {
+        SCOPED_TRACE(size.first * 100 + size.second);
+        window.Clear();
+        window.TakeCycleDone();
+        Cycle cycle(window, TestDib(size.first, size.second, 24), 1, 1);
+        cycle.Tick();
+        EXPECT_EQ(window.TakeCycleDone(), 1);
+        EXPECT_EQ(cycle.status().activeeffect, NOACTIVEEFFECT);
+        cycle.Tick();
+        EXPECT_TRUE(cycle.ShowsBackground());
+    }
+}
+
+TEST(Effects, PlummetAndTileReportCompletionOneCallAfterTheLastPiece) {
+    TestWindow window(100, 100, kBackground);
+    for (int index : {4, 8}) {
+        SCOPED_TRACE(effect[index].name);
+        window.Clear();
+        Cycle cycle(window, TestDib(16, 8, 24), index, index);  // one strip of 8 rows, two tiles
+        cycle.Tick();  // set-up
+        cycle.Tick();  // the only strip, or both tiles
+        EXPECT_EQ(cycle.status().phase, PHASE_APPEAR);
+        EXPECT_TRUE(cycle.ShowsPicture());
+        cycle.Tick();
+        EXPECT_EQ(cycle.status().phase, PHASE_HOLD);
+    }
+}
+
+TEST(Effects, RandomNeverRepeatsAndUsesOnlyAllowedEffects) {
+    TestWindow window(100, 100, kBackground);
+    HGLOBAL picture = GlobalCopy(TestDib(20, 20, 24));
+    STATUS status = {};
+    InitImageStatus(&status, picture, 6, 6, 80, 0, window.brush());
+    status.dc = window.dc();
+    status.window = window.window();
+    std::set<int> seen;
+    int previous = RandomEffectInUse();
+    for (int i = 0; i < 400; ++i) {
+        // The chosen effects reseed with the time in seconds: vary the seed.
+        std::srand(unsigned(i));
+        SetupRandom(&status);
+        const int chosen = RandomEffectInUse();
+        EXPECT_NE(chosen, previous);
+        EXPECT_TRUE(effect[chosen].randomappear) << chosen;
+        seen.insert(chosen);
+        status.holdcount = 0;
+        EXPECT_EQ(WaitRandom(&status), EFFECT_NEXTPHASE);
+        previous = RandomEffectInUse();
+        EXPECT_NE(previous, chosen);
+        EXPECT_TRUE(effect[previous].randomdisappear) << previous;
+        CloseRandom(&status);
+    }
+    EXPECT_EQ(seen.count(0) + seen.count(3) + seen.count(6), 0u);
+    EXPECT_EQ(seen.size(), 9u);  // every allowed effect came up
+    DestroyStatus(&status);
+    GlobalFree(picture);
+}
+
+TEST(Effects, TheTableNamesEveryEffectInContentOrder) {
+    const char *names[] = {"None",           "Chaos and Order", "Horizontal Split", "No Clear",
+                           "Plummet",        "Quadrants",       "Random Effect",    "Sandstorm",
+                           "Tile",           "Vertical Split",  "Wipe in from Left", "Wipe in from Right"};
+    for (int i = 0; i < MAXEFFECT; ++i) EXPECT_STREQ(effect[i].name, names[i]);
+    EXPECT_EQ(&EffectAt(MAXEFFECT), &effect[0]);
+    EXPECT_EQ(&EffectAt(-5), &effect[0]);
+}

@@ -1,0 +1,160 @@
+// Shows played by the real player, checked from the screen.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "support/player_process.h"
+#include "support/saver_in_process.h"
+#include "support/test_support.h"
+#include "support/window_canvas.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr COLORREF kBackground = RGB(20, 30, 40);
+
+const int kScreenWide = GetSystemMetrics(SM_CXSCREEN);
+const int kScreenDeep = GetSystemMetrics(SM_CYSCREEN);
+
+SCRIMAGE Picture(int appear, int disappear, int duration, int hold = 1000) {
+    SCRIMAGE image{};
+    image.placement = 5;  // centred
+    image.appeareffect = uint32_t(appear);
+    image.disappeareffect = uint32_t(disappear);
+    image.speed = 80;
+    image.holdtime = uint32_t(hold);
+    image.duration = uint32_t(duration);
+    return image;
+}
+
+// Runs the show until the screen shows what `check` looks for.
+class Playing {
+public:
+    explicit Playing(ShowWriter writer) : player_(Player::WithShow(std::move(writer))), process_(player_.path(), "/s") {
+        window_ = process_.SaverWindow();
+    }
+    ~Playing() {
+        if (window_) PostMessageA(window_, WM_KEYDOWN, VK_SPACE, 0);
+        process_.ExitCode();
+    }
+    HWND window() const { return window_; }
+    const Process &process() const { return process_; }
+
+private:
+    Player player_;
+    Process process_;
+    HWND window_ = nullptr;
+};
+
+bool AreaShows(int x, int y, const Bytes &dib) {
+    const DIBHEADER *h = (const DIBHEADER *)dib.data();
+    return ScreenArea(x, y, h->biWidth, h->biHeight) == DibColours(dib);
+}
+
+}  // namespace
+
+TEST(Show, APictureAppearsCentred) {
+    const Bytes dib = TestDib(64, 48, 24);
+    ShowWriter writer(TestHead("Picture", kBackground));
+    writer.AddPicture(Picture(10, 3, 0), dib, true);
+    Playing show(std::move(writer));
+    ASSERT_NE(show.window(), nullptr);
+    const int x = (kScreenWide - 64) / 2, y = (kScreenDeep - 48) / 2;
+    EXPECT_TRUE(WaitFor([&] { return AreaShows(x, y, dib); }));
+    EXPECT_EQ(ScreenPixel(x - 3, y), kBackground);
+}
+
+TEST(Show, APictureLargerThanTheScreenShowsItsCentre) {
+    const int w = kScreenWide + 76, h = kScreenDeep + 32;
+    const Bytes dib = TestDib(w, h, 24);
+    ShowWriter writer(TestHead("Large", kBackground));
+    writer.AddPicture(Picture(0, 3, 0), dib, true);
+    Playing show(std::move(writer));
+    ASSERT_NE(show.window(), nullptr);
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(0, 0) == DibColour(dib, 38, 16); }));
+    EXPECT_EQ(ScreenPixel(kScreenWide - 1, kScreenDeep - 1), DibColour(dib, 38 + kScreenWide - 1, 16 + kScreenDeep - 1));
+}
+
+TEST(Show, PicturesFollowEachOtherAndNoClearStaysUnderTheNext) {
+    const Bytes first = TestDib(300, 200, 24), second = TestDib(40, 40, 24);
+    ShowWriter writer(TestHead("Two", kBackground));
+    writer.AddPicture(Picture(0, 3, 1, 0), first, false);   // one quick cycle, not cleared
+    writer.AddPicture(Picture(0, 3, 0), second, false);     // stays
+    Playing show(std::move(writer));
+    ASSERT_NE(show.window(), nullptr);
+    const int x2 = (kScreenWide - 40) / 2, y2 = (kScreenDeep - 40) / 2;
+    ASSERT_TRUE(WaitFor([&] { return AreaShows(x2, y2, second); }));
+    // The corner of the first picture is still there around the second.
+    const int x1 = (kScreenWide - 300) / 2, y1 = (kScreenDeep - 200) / 2;
+    EXPECT_EQ(ScreenPixel(x1 + 5, y1 + 5), DibColour(first, 5, 5));
+}
+
+TEST(Show, AClearedPictureGivesItsScreenBack) {
+    const Bytes first = TestDib(300, 200, 24), second = TestDib(40, 40, 24);
+    ShowWriter writer(TestHead("Cleared", kBackground));
+    writer.AddPicture(Picture(0, 0, 1, 0), first, false);  // None: cleared at the advance
+    writer.AddPicture(Picture(0, 3, 0), second, false);
+    Playing show(std::move(writer));
+    ASSERT_NE(show.window(), nullptr);
+    const int x2 = (kScreenWide - 40) / 2, y2 = (kScreenDeep - 40) / 2;
+    ASSERT_TRUE(WaitFor([&] { return AreaShows(x2, y2, second); }));
+    const int x1 = (kScreenWide - 300) / 2, y1 = (kScreenDeep - 200) / 2;
+    EXPECT_EQ(ScreenPixel(x1 + 5, y1 + 5), kBackground);
+}
+
+TEST(Show, ATextIsDrawnInItsBox) {
+    SCRTEXT text{};
+    text.placement = 5;
+    text.fontheight = 40;
+    text.textcolour = RGB(255, 255, 0);
+    text.boxcolour = RGB(0, 0, 255);
+    text.speed = 80;
+    text.style = 0;
+    SetField(text.facename, "Arial");
+    ShowWriter writer(TestHead("Text", kBackground));
+    writer.AddText(text, "Marrowlight");
+    Playing show(std::move(writer));
+    ASSERT_NE(show.window(), nullptr);
+    auto count = [](COLORREF colour) {
+        const std::vector<COLORREF> area = ScreenArea(kScreenWide / 2 - 150, kScreenDeep / 2 - 40, 300, 80);
+        return std::count(area.begin(), area.end(), colour);
+    };
+    EXPECT_TRUE(WaitFor([&] { return count(RGB(255, 255, 0)) > 50 && count(RGB(0, 0, 255)) > 500; }));
+}
+
+TEST(Show, BlocksThePlayerCannotPlayYetArePassedOver) {
+    const Bytes dib = TestDib(30, 30, 24);
+    ShowWriter writer(TestHead("Skips", kBackground));
+    SCRSOUND sound{};
+    sound.kind = TAG_WAVE;
+    writer.AddSound(sound, Bytes(100, 0x80));
+    writer.AddAnimation(SCRANIM{}, Bytes(64, 0), false);
+    writer.AddRawBlock(Bytes{'X', 'T', 'R', 'A', 8, 0, 0, 0});
+    writer.AddPicture(Picture(0, 3, 0), dib, false);
+    Playing show(std::move(writer));
+    ASSERT_NE(show.window(), nullptr);
+    EXPECT_TRUE(WaitFor([&] { return AreaShows((kScreenWide - 30) / 2, (kScreenDeep - 30) / 2, dib); }));
+}
+
+// A show in which nothing waits rests a second at every lap instead of
+// spinning through its blocks (run in-process: Wine reports no processor
+// time for other processes), and input still ends it.
+TEST(Show, AShowWithNothingToShowDoesNotSpin) {
+    ShowWriter writer(TestHead("Empty", kBackground));
+    SCRSOUND sound{};
+    sound.kind = TAG_WAVE;
+    writer.AddSound(sound, Bytes(16, 0));
+    SaverInProcess saver(writer.Build(FakeProgram()));
+    ASSERT_TRUE(saver.loaded());
+    saver.Run(500);
+    const double before = SaverInProcess::ThreadCpuMilliseconds();
+    const int advances = saver.Run(2500);
+    const double used = SaverInProcess::ThreadCpuMilliseconds() - before;
+    EXPECT_LE(advances, 3 * 3);  // three blocks a lap, a lap a second
+    EXPECT_GE(advances, 2);
+    EXPECT_LT(used, 500.0) << "used " << used << " ms of processor time in 2.5 s";
+    PostMessageA(saver.window(), WM_KEYDOWN, VK_SPACE, 0);
+    saver.Run(200);
+    EXPECT_FALSE(IsWindow(saver.window()));
+}

@@ -1,0 +1,104 @@
+// A real window on the test display to draw in and read pixels back from.
+#include "support/window_canvas.h"
+
+#include <cstring>
+
+#include "shell/messages.h"
+
+namespace testing_support {
+
+namespace {
+
+LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ERASEBKGND) return 1;  // the test paints the background itself
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+const char *CanvasClass() {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA cls = {};
+        cls.lpfnWndProc = CanvasProc;
+        cls.hInstance = GetModuleHandleA(nullptr);
+        cls.lpszClassName = "MarrowlightTestCanvas";
+        RegisterClassA(&cls);
+        registered = true;
+    }
+    return "MarrowlightTestCanvas";
+}
+
+}  // namespace
+
+TestWindow::TestWindow(int width, int height, COLORREF background) : width_(width), height_(height) {
+    window_ = CreateWindowExA(WS_EX_TOPMOST, CanvasClass(), "canvas", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    dc_ = GetDC(window_);
+    brush_ = CreateSolidBrush(background);
+    Clear();
+}
+
+TestWindow::~TestWindow() {
+    ReleaseDC(window_, dc_);
+    DeleteObject(brush_);
+    DestroyWindow(window_);
+}
+
+void TestWindow::Clear() {
+    RECT all = {0, 0, width_, height_};
+    FillRect(dc_, &all, brush_);
+}
+
+std::vector<COLORREF> TestWindow::Capture(int x, int y, int w, int h) const {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    DWORD *bits = nullptr;
+    HDC memory = CreateCompatibleDC(dc_);
+    HBITMAP section = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, (void **)&bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, section);
+    BitBlt(memory, 0, 0, w, h, dc_, x, y, SRCCOPY);
+    GdiFlush();
+    std::vector<COLORREF> pixels(size_t(w) * h);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = RGB(GetBValue(bits[i]), GetGValue(bits[i]), GetRValue(bits[i]));
+    SelectObject(memory, old);
+    DeleteObject(section);
+    DeleteDC(memory);
+    return pixels;
+}
+
+int TestWindow::TakeCycleDone() {
+    int count = 0;
+    MSG msg;
+    while (PeekMessageA(&msg, window_, WM_TIMER, WM_TIMER, PM_REMOVE))
+        if (msg.wParam == IDT_CYCLEDONE) ++count;
+    return count;
+}
+
+COLORREF DibColour(const Bytes &dib, int x, int y) {
+    DIBHEADER header;
+    std::memcpy(&header, dib.data(), sizeof header);
+    const size_t row = DibRowBytes(header.biWidth, 24);
+    const uint8_t *p = &dib[DIBHEADER_SIZE + (header.biHeight - 1 - y) * row + 3 * x];
+    return RGB(p[2], p[1], p[0]);
+}
+
+std::vector<COLORREF> DibColours(const Bytes &dib) {
+    DIBHEADER header;
+    std::memcpy(&header, dib.data(), sizeof header);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < header.biHeight; ++y)
+        for (int x = 0; x < header.biWidth; ++x) pixels.push_back(DibColour(dib, x, y));
+    return pixels;
+}
+
+HGLOBAL GlobalCopy(const Bytes &bytes) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size());
+    std::memcpy(GlobalLock(memory), bytes.data(), bytes.size());
+    GlobalUnlock(memory);
+    return memory;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,41 @@
+// A real window on the test display to draw in and read pixels back from.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "content/writer.h"
+
+namespace testing_support {
+
+class TestWindow {
+public:
+    TestWindow(int width, int height, COLORREF background);
+    ~TestWindow();
+    TestWindow(const TestWindow &) = delete;
+    TestWindow &operator=(const TestWindow &) = delete;
+    HWND window() const { return window_; }
+    HDC dc() const { return dc_; }
+    HBRUSH brush() const { return brush_; }
+    void Clear();
+    // The window's pixels in the area, row by row.
+    std::vector<COLORREF> Capture(int x, int y, int w, int h) const;
+    // Removes the posted IDT_CYCLEDONE messages; how many there were.
+    int TakeCycleDone();
+
+private:
+    HWND window_;
+    HDC dc_;
+    HBRUSH brush_;
+    int width_, height_;
+};
+
+// The colour of pixel (x, y) of a 24-bit packed bitmap held in bytes.
+COLORREF DibColour(const Bytes &dib, int x, int y);
+// The pixels of a 24-bit packed bitmap, row by row from the top.
+std::vector<COLORREF> DibColours(const Bytes &dib);
+// A movable block holding the bytes.
+HGLOBAL GlobalCopy(const Bytes &bytes);
+
+}  // namespace testing_support
