@@ -1,6 +1,7 @@
 // Show building.
 #include "build.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -224,12 +225,11 @@ uint32_t CreationTime(const Manifest &manifest, uint32_t now) {
 std::string DefaultOutputName(const std::string &title) {
     std::string name;
     for (unsigned char c : title) {
-        const bool plain = std::isalnum(c) || c == '_' || c == '.' || c == '-';
+        const bool plain = std::isalnum(c) || c == '_' || c == '-';
         if (plain) name += char(c);
         else if (!name.empty() && name.back() != '-') name += '-';
     }
-    while (!name.empty() && (name.back() == '-' || name.back() == '.')) name.pop_back();
-    while (!name.empty() && name.front() == '.') name.erase(0, 1);
+    while (!name.empty() && name.back() == '-') name.pop_back();
     return (name.empty() ? "show" : name) + ".scr";
 }
 

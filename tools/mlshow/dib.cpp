@@ -75,7 +75,8 @@ void PutIndex(uint8_t *row, uint32_t x, uint32_t bits, uint32_t index) {
     else if (index) row[x / 8] |= uint8_t(0x80 >> (x % 8));
 }
 
-// Fills the rows; `value(i)` gives a palette index or an 0xRRGGBB colour.
+// Fills the rows; `value(i)` gives a palette index or an 0xRRGGBB colour,
+// stored blue first.
 template <typename Value>
 void FillRows(Bytes &dib, const Image &image, uint32_t bits, Value value) {
     for (uint32_t y = 0; y < image.height; ++y) {
@@ -154,7 +155,7 @@ Bytes PackDib(const Image &opaque) {
     const bool fits = DistinctColours(opaque, 256, [](size_t) { return true; }, &palette);
     if (!fits) {
         Bytes dib = NewDib(opaque.width, opaque.height, 24, {});
-        FillRows(dib, opaque, 24, [&](size_t i) { return ToColourRef(RgbAt(opaque, i)); });
+        FillRows(dib, opaque, 24, [&](size_t i) { return RgbAt(opaque, i); });
         return dib;
     }
     const uint32_t bits = DepthFor(palette.size());
@@ -188,8 +189,7 @@ FrameDib PackFrameDib(const Image &rgba) {
     }
     const uint32_t keyColour = UnusedColour(rgba, transparent);
     frame.dib = NewDib(rgba.width, rgba.height, 24, {});
-    FillRows(frame.dib, rgba, 24,
-             [&](size_t i) { return ToColourRef(transparent[i] ? keyColour : RgbAt(rgba, i)); });
+    FillRows(frame.dib, rgba, 24, [&](size_t i) { return transparent[i] ? keyColour : RgbAt(rgba, i); });
     frame.key = ToColourRef(keyColour);
     return frame;
 }

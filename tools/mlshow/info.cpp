@@ -24,12 +24,12 @@ void TextReport(const std::string &path, const ShowFile &show, std::ostream &out
         out << "  " << std::left << std::setw(14) << check.name << (check.ok ? "ok      " : "FAILED  ") << check.detail << "\n";
     if (!show.haveHead) return;
     out << "\nblocks:\n  " << std::left << std::setw(11) << "offset" << std::setw(6) << "type" << std::setw(11) << "length"
-        << std::setw(24) << "flags" << std::setw(5) << "seq" << "holds\n";
+        << std::setw(31) << "flags" << std::setw(5) << "seq" << "holds\n";
     out << "  " << std::setw(11) << show.contentStart << std::setw(6) << "HEAD" << std::setw(11) << show.head.length
-        << std::setw(24) << FlagNames(TAG_HEAD, show.head.flags) << std::setw(5) << "-" << DescribeHead(show) << "\n";
+        << std::setw(30) << FlagNames(TAG_HEAD, show.head.flags) << " " << std::setw(5) << "-" << DescribeHead(show) << "\n";
     for (const ReadBlock &block : show.blocks) {
         out << "  " << std::setw(11) << block.offset << std::setw(6) << TagName(block.type) << std::setw(11) << block.length
-            << std::setw(24) << FlagNames(block.type, block.flags) << std::setw(5) << Sequence(block) << DescribeBlock(block)
+            << std::setw(30) << FlagNames(block.type, block.flags) << " " << std::setw(5) << Sequence(block) << DescribeBlock(block)
             << "\n";
         for (const std::string &problem : BlockProblems(block)) out << "      problem: " << problem << "\n";
     }
