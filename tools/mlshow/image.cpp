@@ -26,6 +26,42 @@ void CheckDimensions(uint64_t width, uint64_t height) {
                          " a side, " + std::to_string(MAX_PICTURE_PIXELS >> 20) + " million pixels)");
 }
 
+uint32_t Be16(const Bytes &f, size_t at) { return uint32_t(f[at]) << 8 | f[at + 1]; }
+
+// Whether every Huffman table of a JPEG holds at most 256 codes. The stb
+// decoder this is built with writes past its table for larger ones, so such
+// files are refused before it sees them. Walks the marker segments (and
+// steps over entropy-coded data byte by byte); decodes nothing.
+bool JpegTablesFit(const Bytes &f) {
+    if (f.size() < 4 || f[0] != 0xFF || f[1] != 0xD8) return true;  // not a JPEG
+    for (size_t i = 2; i + 4 <= f.size();) {
+        const uint8_t marker = f[i + 1];
+        if (f[i] != 0xFF || marker == 0xFF) {
+            ++i;
+            continue;
+        }
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            i += 2;
+            continue;
+        }
+        if (marker == 0xD9) break;
+        const size_t length = Be16(f, i + 2);
+        if (length < 2) return true;  // the decoder reports this itself
+        // The decoder reads tables as long as the segment's length says,
+        // past the segment's end if a table claims more.
+        int64_t left = int64_t(length) - 2;
+        for (size_t p = i + 4; marker == 0xC4 && left > 0 && p + 17 <= f.size();) {
+            size_t codes = 0;
+            for (size_t k = 0; k < 16; ++k) codes += f[p + 1 + k];
+            if (codes > 256) return false;
+            p += 17 + codes;
+            left -= int64_t(17 + codes);
+        }
+        i += 2 + length;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool IsGif(const Bytes &file) { return file.size() >= 6 && std::memcmp(file.data(), "GIF8", 4) == 0; }
@@ -33,6 +69,7 @@ bool IsGif(const Bytes &file) { return file.size() >= 6 && std::memcmp(file.data
 Image DecodeImage(const Bytes &file) {
     int width = 0, height = 0, channels = 0;
     const int length = ClampLength(file.size());
+    if (!JpegTablesFit(file)) throw InputError("damaged JPEG: a Huffman table holds more than 256 codes");
     if (!stbi_info_from_memory(file.data(), length, &width, &height, &channels))
         throw InputError(std::string("not a picture mlshow can read (PNG, JPEG, BMP or GIF): ") +
                          stbi_failure_reason());

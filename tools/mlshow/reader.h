@@ -41,7 +41,7 @@ struct ReadBlock {
     template <typename Header>
     Header As() const {
         Header h{};
-        std::memcpy(&h, header.data(), std::min(header.size(), sizeof h));
+        if (!header.empty()) std::memcpy(&h, header.data(), std::min(header.size(), sizeof h));
         return h;
     }
 };
