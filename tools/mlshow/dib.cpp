@@ -228,12 +228,12 @@ Bytes BmpFromDib(const Bytes &dib) {
     DibInfo info;
     CheckPackedDib(dib.data(), dib.size(), &info);
     const uint32_t offBits = DIBHEADER_SIZE + 4 * DibColourCount(info.bits) + 14;
-    Bytes file(14);
+    Bytes file(14 + dib.size());
     file[0] = 'B';
     file[1] = 'M';
-    Put32(&file[2], uint32_t(14 + dib.size()));
+    Put32(&file[2], uint32_t(file.size()));
     Put32(&file[10], offBits);
-    file.insert(file.end(), dib.begin(), dib.end());
+    if (!dib.empty()) std::memcpy(&file[14], dib.data(), dib.size());
     return file;
 }
 

@@ -149,21 +149,23 @@ std::string DescribeSound(uint32_t kind, const Bytes &data) {
 Bytes WavFileFromData(const Bytes &data) {
     const size_t format = data.size() < SOUNDFORMAT_SIZE ? data.size() : SOUNDFORMAT_SIZE;
     const size_t samples = data.size() - format;
-    Bytes file;
-    auto tag = [&](const char *t) { file.insert(file.end(), t, t + 4); };
-    auto u32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i) file.push_back(uint8_t(v >> (8 * i)));
+    // RIFF header, "fmt " chunk, "data" chunk padded to an even length.
+    Bytes file(12 + 8 + format + 8 + samples + (samples & 1));
+    auto put = [&file](size_t at, const void *bytes, size_t count) {
+        if (count) std::memcpy(&file[at], bytes, count);
     };
-    tag("RIFF");
-    u32(uint32_t(4 + 8 + format + 8 + samples + (samples & 1)));
-    tag("WAVE");
-    tag("fmt ");
-    u32(uint32_t(format));
-    file.insert(file.end(), data.begin(), data.begin() + long(format));
-    tag("data");
-    u32(uint32_t(samples));
-    file.insert(file.end(), data.begin() + long(format), data.end());
-    if (samples & 1) file.push_back(0);
+    auto put32 = [&put](size_t at, uint32_t value) {
+        const uint8_t le[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+        put(at, le, 4);
+    };
+    put(0, "RIFF", 4);
+    put32(4, uint32_t(file.size() - 8));
+    put(8, "WAVEfmt ", 8);
+    put32(16, uint32_t(format));
+    put(20, data.data(), format);
+    put(20 + format, "data", 4);
+    put32(24 + format, uint32_t(samples));
+    put(28 + format, data.data() + format, samples);
     return file;
 }
 
