@@ -107,7 +107,11 @@ void ShowWriter::AddStoredAnimation(SCRANIM header, const Bytes &stored, bool co
 }
 
 Bytes ShowWriter::Build(const Bytes &program, ShowLayout *layout) const {
-    Bytes file = program;
+    size_t total = program.size() + SCRHEAD_SIZE + preview_.size() + SCREND_SIZE;
+    for (const Bytes &block : blocks_) total += block.size();
+    Bytes file;
+    file.reserve(total);  // large shows are laid out without regrowing
+    file = program;
     ShowLayout where;
     where.contentStart = file.size();
 

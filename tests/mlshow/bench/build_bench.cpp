@@ -27,7 +27,7 @@ constexpr double kGoal = 0.7;
 // Smooth light and colour with fine grain, as a photograph has.
 mlshow::Image Photo(int index) {
     std::mt19937 random(uint32_t(index) * 7919u);
-    std::normal_distribution<float> grain(0.f, 6.f);
+    std::normal_distribution<float> grain(0.f, 3.f);
     mlshow::Image image{kWidth, kHeight, std::vector<uint8_t>(size_t(kWidth) * kHeight * 4)};
     const double phase = index * 0.37;
     for (int y = 0; y < kHeight; ++y)
