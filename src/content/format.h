@@ -43,6 +43,10 @@ constexpr uint32_t PROGRAMCHECK_MASK = 0x5A3C96E1;
 
 constexpr uint32_t CREATORVERSION = 0x20061;
 
+// Flag bits of an animation frame.
+constexpr uint32_t ANIMFRAME_TRANSPARENT = 0x1;
+constexpr uint32_t ANIMFRAME_RESTORE = 0x2;
+
 #pragma pack(push, 1)
 
 // The three fields every block starts with.
@@ -157,6 +161,39 @@ struct APPLETOBJECT {
     uint32_t unused16[4];
 };
 
+// The animation data inside an ANIM block (after inflating) starts with this
+// record, followed by `framecount` frame records and the frames' bitmaps.
+struct ANIMHEADER {
+    int32_t wide;  // size of the animation window
+    int32_t deep;
+    uint32_t framecount;
+    uint32_t loopcount;  // passes before the animation ends; 0 forever
+    uint32_t unused16[8];
+};
+
+// One frame of an animation, in playing order.
+struct OBJECTANIMFRAME {
+    uint32_t offset;  // of the frame's packed bitmap from the start of the data
+    uint32_t unused4;
+    uint32_t flags;        // ANIMFRAME_*
+    uint32_t delay;        // milliseconds until the next frame; 0 counts as 1
+    uint32_t transparent;  // pixel value not drawn: an index, or 0x00BBGGRR at 24 bits
+    int32_t x;             // position inside the animation window
+    int32_t y;
+    uint32_t unused28[8];
+};
+
+// The 16-byte PCM format record in front of the samples of "wave" data,
+// with the layout of the Windows PCMWAVEFORMAT record.
+struct SOUNDFORMAT {
+    uint16_t wFormatTag;  // 1: PCM
+    uint16_t nChannels;
+    uint32_t nSamplesPerSec;
+    uint32_t nAvgBytesPerSec;
+    uint16_t nBlockAlign;
+    uint16_t wBitsPerSample;
+};
+
 // The 40-byte bitmap information header that starts every packed bitmap,
 // with the layout and field names of the Windows record.
 struct DIBHEADER {
@@ -184,6 +221,9 @@ constexpr uint32_t SCRANIM_SIZE = 64;
 constexpr uint32_t SCREND_SIZE = 52;
 constexpr uint32_t APPLETOBJECT_SIZE = 32;
 constexpr uint32_t DIBHEADER_SIZE = 40;
+constexpr uint32_t ANIMHEADER_SIZE = 48;
+constexpr uint32_t OBJECTANIMFRAME_SIZE = 60;
+constexpr uint32_t SOUNDFORMAT_SIZE = 16;
 
 static_assert(sizeof(SCRBLOCKPREFIX) == 12);
 static_assert(sizeof(SCRHEAD) == SCRHEAD_SIZE);
@@ -202,6 +242,11 @@ static_assert(sizeof(SCREND) == SCREND_SIZE);
 static_assert(offsetof(SCREND, programcheck) == 20);
 static_assert(sizeof(APPLETOBJECT) == APPLETOBJECT_SIZE);
 static_assert(sizeof(DIBHEADER) == DIBHEADER_SIZE);
+static_assert(sizeof(ANIMHEADER) == ANIMHEADER_SIZE);
+static_assert(sizeof(OBJECTANIMFRAME) == OBJECTANIMFRAME_SIZE);
+static_assert(offsetof(OBJECTANIMFRAME, transparent) == 16);
+static_assert(offsetof(OBJECTANIMFRAME, y) == 24);
+static_assert(sizeof(SOUNDFORMAT) == SOUNDFORMAT_SIZE);
 
 // Bytes in one row of a packed bitmap: rows are padded to 4 bytes.
 constexpr uint32_t DibRowBytes(uint32_t width, uint32_t bits) {

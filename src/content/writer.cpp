@@ -42,8 +42,11 @@ void ShowWriter::AddBlock(const void *header, size_t headerSize, const Bytes &da
 }
 
 void ShowWriter::AddPicture(SCRIMAGE header, const Bytes &dib, bool compress) {
-    header.flags = compress ? header.flags | SCRF_COMPRESSED : header.flags & ~SCRF_COMPRESSED;
-    Bytes stored = compress ? CompressStream(dib) : dib;
+    AddStoredPicture(header, compress ? CompressStream(dib) : dib, compress);
+}
+
+void ShowWriter::AddStoredPicture(SCRIMAGE header, const Bytes &stored, bool compressed) {
+    header.flags = compressed ? header.flags | SCRF_COMPRESSED : header.flags & ~SCRF_COMPRESSED;
     StampHeader(header, TAG_IMAG, stored.size());
     AddBlock(&header, sizeof header, stored);
 }
@@ -57,7 +60,16 @@ void ShowWriter::AddText(SCRTEXT header, std::string_view text) {
 void ShowWriter::AddApplet(SCRAPPLET header, const std::vector<ShowObject> &pictures,
                            const std::vector<ShowObject> &sounds, std::string_view script,
                            bool compress) {
-    header.flags = compress ? header.flags | SCRF_COMPRESSED : header.flags & ~SCRF_COMPRESSED;
+    std::vector<ShowObject> stored = pictures;
+    if (compress)
+        for (ShowObject &picture : stored) picture.data = CompressStream(picture.data);
+    AddStoredApplet(header, stored, sounds, script, compress);
+}
+
+void ShowWriter::AddStoredApplet(SCRAPPLET header, const std::vector<ShowObject> &pictures,
+                                 const std::vector<ShowObject> &sounds, std::string_view script,
+                                 bool compressed) {
+    header.flags = compressed ? header.flags | SCRF_COMPRESSED : header.flags & ~SCRF_COMPRESSED;
     header.picturecount = uint32_t(pictures.size());
     header.soundcount = uint32_t(sounds.size());
     Bytes data;
@@ -69,8 +81,7 @@ void ShowWriter::AddApplet(SCRAPPLET header, const std::vector<ShowObject> &pict
         Append(data, record);
         AppendBytes(data, stored);
     };
-    for (const ShowObject &picture : pictures)
-        appendObject(picture, compress ? CompressStream(picture.data) : picture.data);
+    for (const ShowObject &picture : pictures) appendObject(picture, picture.data);
     for (const ShowObject &sound : sounds) appendObject(sound, sound.data);
     // The script is stored with its terminating zero byte.
     data.insert(data.end(), script.begin(), script.end());
@@ -86,14 +97,21 @@ void ShowWriter::AddSound(SCRSOUND header, const Bytes &data) {
 }
 
 void ShowWriter::AddAnimation(SCRANIM header, const Bytes &data, bool compress) {
-    header.flags = compress ? header.flags | SCRF_COMPRESSED : header.flags & ~SCRF_COMPRESSED;
-    Bytes stored = compress ? CompressStream(data) : data;
+    AddStoredAnimation(header, compress ? CompressStream(data) : data, compress);
+}
+
+void ShowWriter::AddStoredAnimation(SCRANIM header, const Bytes &stored, bool compressed) {
+    header.flags = compressed ? header.flags | SCRF_COMPRESSED : header.flags & ~SCRF_COMPRESSED;
     StampHeader(header, TAG_ANIM, stored.size());
     AddBlock(&header, sizeof header, stored);
 }
 
 Bytes ShowWriter::Build(const Bytes &program, ShowLayout *layout) const {
-    Bytes file = program;
+    size_t total = program.size() + SCRHEAD_SIZE + preview_.size() + SCREND_SIZE;
+    for (const Bytes &block : blocks_) total += block.size();
+    Bytes file;
+    file.reserve(total);  // large shows are laid out without regrowing
+    file = program;
     ShowLayout where;
     where.contentStart = file.size();
 

@@ -58,6 +58,13 @@ public:
                    const std::vector<ShowObject> &sounds, std::string_view script, bool compress);
     void AddSound(SCRSOUND header, const Bytes &data);
     void AddAnimation(SCRANIM header, const Bytes &data, bool compress);
+
+    // The same with the data already in its stored form (a zlib stream when
+    // `compressed`), so callers can compress many items in parallel first.
+    void AddStoredPicture(SCRIMAGE header, const Bytes &stored, bool compressed);
+    void AddStoredApplet(SCRAPPLET header, const std::vector<ShowObject> &storedPictures,
+                         const std::vector<ShowObject> &sounds, std::string_view script, bool compressed);
+    void AddStoredAnimation(SCRANIM header, const Bytes &stored, bool compressed);
     // Stored exactly as given: a block of a type of its own, or a broken one.
     void AddRawBlock(Bytes block) { blocks_.push_back(std::move(block)); }
 

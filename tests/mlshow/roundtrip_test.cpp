@@ -1,0 +1,115 @@
+// Build -> extract -> build gives the same bytes; a player that carries a
+// show is stripped of it; failed builds write nothing.
+#include <gtest/gtest.h>
+
+#include "build.h"
+#include "commands.h"
+#include "errors.h"
+#include "fileio.h"
+#include "manifest.h"
+#include "reader.h"
+#include "support.h"
+
+using namespace mlshow;
+using testing_mlshow::TempDir;
+
+namespace {
+
+Bytes Build(const std::string &manifest, const Bytes &program) {
+    BuildSettings settings;
+    settings.quiet = true;
+    settings.now = 1234;
+    return BuildShow(LoadManifest(manifest), program, settings);
+}
+
+}  // namespace
+
+TEST(RoundTrip, TheDemoShowComesBackByteForByte) {
+    const Bytes player = testing_mlshow::FakePlayer();
+    const Bytes first = Build(testing_mlshow::SourcePath("examples/demo/show.toml"), player);
+    ASSERT_TRUE(ReadShowFile(first).loads);
+    TempDir dir;
+    dir.Write("demo.scr", first);
+    std::ostringstream out;
+    ASSERT_EQ(RunExtract(dir.Path("demo.scr"), dir.Path("extracted"), true, out), 0);
+    const Bytes second = Build(dir.Path("extracted/show.toml"), player);
+    EXPECT_EQ(first.size(), second.size());
+    EXPECT_TRUE(first == second);
+    // Building on a player that already carries a show replaces that show.
+    EXPECT_TRUE(Build(dir.Path("extracted/show.toml"), ProgramPart(first)) == first);
+}
+
+TEST(RoundTrip, ANewShowBuildsVerifiesAndComesBack) {
+    TempDir dir;
+    std::ostringstream out;
+    ASSERT_EQ(RunNew(dir.Path("new"), true, out), 0);
+    EXPECT_THROW(RunNew(dir.Path("new"), true, out), InputError);  // never overwrites
+    const Bytes first = Build(dir.Path("new/show.toml"), testing_mlshow::FakePlayer());
+    dir.Write("new.scr", first);
+    EXPECT_EQ(RunVerify(dir.Path("new.scr"), true, out), 0);
+    ASSERT_EQ(RunExtract(dir.Path("new.scr"), dir.Path("back"), true, out), 0);
+    EXPECT_TRUE(Build(dir.Path("back/show.toml"), testing_mlshow::FakePlayer()) == first);
+}
+
+TEST(RoundTrip, IdenticalInputsGiveIdenticalOutput) {
+    TempDir dir;
+    std::ostringstream out;
+    RunNew(dir.path(), true, out);
+    const Bytes a = Build(dir.Path("show.toml"), testing_mlshow::FakePlayer());
+    const Bytes b = Build(dir.Path("show.toml"), testing_mlshow::FakePlayer());
+    EXPECT_TRUE(a == b);
+}
+
+TEST(RoundTrip, RejectedInputsLeaveNoOutput) {
+    TempDir dir;
+    dir.Write("player.scr", testing_mlshow::FakePlayer());
+    dir.Write("bad.png", std::string("not a picture"));
+    dir.Write("float.wav", testing_mlshow::Wav(3, 1, 8000, 32, 16));
+    struct Case {
+        const char *description;
+        std::string manifest;
+        const char *message;
+    };
+    const Case cases[] = {
+        {"unsupported picture", "[show]\ntitle = \"T\"\n[[item]]\ntype = \"picture\"\nfile = \"bad.png\"\n",
+         ":5:8: bad.png: not a picture"},
+        {"missing file", "[show]\ntitle = \"T\"\n[[item]]\ntype = \"picture\"\nfile = \"none.png\"\n", ":5:8: file not found: none.png"},
+        {"non-PCM sound", "[show]\ntitle = \"T\"\n[[item]]\ntype = \"sound\"\nfile = \"float.wav\"\n", "IEEE float"},
+        {"bad key", "[show]\ntitle = \"T\"\nspeed = 3\n", ":3:1: unknown key"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.description);
+        dir.Write("show.toml", c.manifest);
+        BuildOptions options;
+        options.manifest = dir.Path("show.toml");
+        options.output = dir.Path("out.scr");
+        options.player = dir.Path("player.scr");
+        options.quiet = true;
+        std::ostringstream out;
+        try {
+            RunBuild(options, out);
+            ADD_FAILURE() << "built";
+        } catch (const InputErrors &errors) {
+            EXPECT_NE(errors.messages().front().find(c.message), std::string::npos) << errors.messages().front();
+        }
+        EXPECT_FALSE(testing_mlshow::Exists(dir.Path("out.scr")));
+        EXPECT_FALSE(testing_mlshow::Exists(dir.Path("out.scr.mlshow-tmp")));
+    }
+}
+
+TEST(RoundTrip, CreationTimeComesFromTheManifestOrTheEnvironment) {
+    Manifest manifest;
+    EXPECT_EQ(CreationTime(manifest, 77), 77u);
+    setenv("SOURCE_DATE_EPOCH", "1000", 1);
+    EXPECT_EQ(CreationTime(manifest, 77), 1000u);
+    manifest.show.created = 5;
+    EXPECT_EQ(CreationTime(manifest, 77), 5u);
+    unsetenv("SOURCE_DATE_EPOCH");
+}
+
+TEST(RoundTrip, OutputIsNamedAfterTheTitle) {
+    EXPECT_EQ(DefaultOutputName("My Show!"), "My-Show.scr");
+    EXPECT_EQ(DefaultOutputName("../../etc/passwd"), "etc-passwd.scr");
+    EXPECT_EQ(DefaultOutputName(""), "show.scr");
+    EXPECT_EQ(CrLfLines("a\nb\r\nc\rd"), "a\r\nb\r\nc\r\nd");
+}

@@ -1,0 +1,110 @@
+// Helpers of mlshow's tests.
+#include "support.h"
+
+#include <stb/stb_image_write.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "fileio.h"
+
+namespace testing_mlshow {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    static std::mt19937_64 random{std::random_device{}()};
+    for (;;) {
+        fs::path candidate = fs::temp_directory_path() / ("mlshow-test-" + std::to_string(random()));
+        if (fs::create_directory(candidate)) {
+            path_ = candidate.string();
+            return;
+        }
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code error;
+    fs::remove_all(path_, error);
+}
+
+void TempDir::Write(const std::string &name, const Bytes &bytes) const { mlshow::WriteFileAtomic(Path(name), bytes); }
+void TempDir::Write(const std::string &name, const std::string &text) const { Write(name, Bytes(text.begin(), text.end())); }
+
+bool Exists(const std::string &path) { return fs::exists(path); }
+Bytes ReadBytes(const std::string &path) { return mlshow::ReadWholeFile(path); }
+std::string SourcePath(const std::string &relative) { return std::string(ML_SOURCE_DIR) + "/" + relative; }
+
+mlshow::Image Pattern(uint32_t width, uint32_t height, const std::vector<uint32_t> &colours) {
+    mlshow::Image image{width, height, std::vector<uint8_t>(size_t(width) * height * 4)};
+    for (size_t i = 0; i < size_t(width) * height; ++i) {
+        const uint32_t c = colours[i % colours.size()];
+        image.rgba[4 * i] = uint8_t(c >> 16);
+        image.rgba[4 * i + 1] = uint8_t(c >> 8);
+        image.rgba[4 * i + 2] = uint8_t(c);
+        image.rgba[4 * i + 3] = 255;
+    }
+    return image;
+}
+
+Bytes Png(const mlshow::Image &image) {
+    Bytes out;
+    stbi_write_png_to_func(
+        [](void *context, void *data, int size) {
+            auto *bytes = static_cast<Bytes *>(context);
+            bytes->insert(bytes->end(), static_cast<uint8_t *>(data), static_cast<uint8_t *>(data) + size);
+        },
+        &out, int(image.width), int(image.height), 4, image.rgba.data(), int(image.width * 4));
+    return out;
+}
+
+Bytes Wav(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, size_t samples) {
+    Bytes data(16 + samples, 0x80);
+    const uint16_t align = uint16_t(channels * bits / 8);
+    const uint32_t average = rate * align;
+    std::memcpy(&data[0], &tag, 2);
+    std::memcpy(&data[2], &channels, 2);
+    std::memcpy(&data[4], &rate, 4);
+    std::memcpy(&data[8], &average, 4);
+    std::memcpy(&data[12], &align, 2);
+    std::memcpy(&data[14], &bits, 2);
+    Bytes file = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0};
+    file.insert(file.end(), data.begin(), data.begin() + 16);
+    const uint32_t size = uint32_t(samples);
+    const uint8_t header[] = {'d', 'a', 't', 'a', uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16), uint8_t(size >> 24)};
+    file.insert(file.end(), header, header + 8);
+    file.insert(file.end(), data.begin() + 16, data.end());
+    const uint32_t riff = uint32_t(file.size() - 8);
+    std::memcpy(&file[4], &riff, 4);
+    return file;
+}
+
+Bytes FakePlayer(size_t size) {
+    Bytes bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = uint8_t(i * 7 + (i >> 8));
+    bytes[0] = 'M';
+    bytes[1] = 'Z';
+    return bytes;
+}
+
+int RunMlshow(const std::string &arguments, std::string *output) {
+    TempDir scratch;
+    const std::string log = scratch.Path("output.txt");
+    const int status = std::system((std::string(ML_MLSHOW) + " " + arguments + " >" + log + " 2>&1").c_str());
+    if (output) {
+        std::ifstream in(log);
+        std::stringstream text;
+        text << in.rdbuf();
+        *output = text.str();
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace testing_mlshow

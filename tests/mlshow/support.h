@@ -1,0 +1,49 @@
+// Helpers of mlshow's tests: a temporary folder, files, pictures and sounds
+// made on the spot, and shows built from manifest text.
+#pragma once
+
+#include <string>
+
+#include "content/writer.h"
+#include "image.h"
+
+namespace testing_mlshow {
+
+// A fresh folder under the system's temporary folder, removed at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    std::string Path(const std::string &name) const { return path_ + "/" + name; }
+    const std::string &path() const { return path_; }
+    void Write(const std::string &name, const Bytes &bytes) const;
+    void Write(const std::string &name, const std::string &text) const;
+
+private:
+    std::string path_;
+};
+
+bool Exists(const std::string &path);
+Bytes ReadBytes(const std::string &path);
+// A file of the source tree, e.g. "examples/demo/spinner.gif".
+std::string SourcePath(const std::string &relative);
+
+// An image whose pixel i has colour colours[i % colours.size()] (0xRRGGBB),
+// all opaque.
+mlshow::Image Pattern(uint32_t width, uint32_t height, const std::vector<uint32_t> &colours);
+// The image as PNG file bytes.
+Bytes Png(const mlshow::Image &image);
+
+// A PCM WAV file of `samples` bytes of silence in the given format.
+Bytes Wav(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, size_t samples);
+
+// A deterministic stand-in for the player program.
+Bytes FakePlayer(size_t size = 3000);
+
+// Runs mlshow with `arguments` in a shell; its exit status. stdout and
+// stderr go to `output` when given.
+int RunMlshow(const std::string &arguments, std::string *output = nullptr);
+
+}  // namespace testing_mlshow

@@ -1,0 +1,277 @@
+// Show building.
+#include "build.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+
+#include "animation.h"
+#include "dib.h"
+#include "errors.h"
+#include "fileio.h"
+#include "gif_import.h"
+#include "image.h"
+#include "parallel.h"
+#include "progress.h"
+#include "sound_import.h"
+
+namespace mlshow {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// What importing one item leaves for the writer, which runs in item order.
+using Emit = std::function<void(ShowWriter &)>;
+
+// Runs `import` on one named file, turning its failure into a message at
+// the file's place in the manifest.
+template <typename Result, typename Import>
+Result Imported(const AssetRef &asset, Import import) {
+    try {
+        return import(ReadWholeFile(asset.path));
+    } catch (const InputError &error) {
+        throw InputError(asset.where.Message(asset.given + ": " + error.what()));
+    }
+}
+
+Bytes Stored(const Bytes &data, bool compress) { return compress ? CompressStream(data) : data; }
+
+std::string TextOf(const Bytes &bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+Emit PreparePicture(const PictureItem &item, uint32_t background) {
+    const Bytes dib = Imported<Bytes>(item.file, [&](const Bytes &file) {
+        return ImportPicture(file, background, item.maxWidth, item.maxHeight);
+    });
+    auto stored = std::make_shared<Bytes>(Stored(dib, item.compress));
+    return [item, stored](ShowWriter &writer) { writer.AddStoredPicture(item.header, *stored, item.compress); };
+}
+
+Emit PrepareText(const TextItem &item) {
+    std::string text = item.file ? Imported<std::string>(*item.file, TextOf) : item.message;
+    if (!item.raw) text = CrLfLines(text);
+    return [item, text](ShowWriter &writer) { writer.AddText(item.header, text); };
+}
+
+Emit PrepareApplet(const AppletItem &item, uint32_t background) {
+    std::string script = Imported<std::string>(item.script, TextOf);
+    if (!item.raw) script = CrLfLines(script);
+    std::vector<ShowObject> pictures, sounds;
+    for (const NumberedAsset &picture : item.pictures) {
+        const Bytes dib = Imported<Bytes>(picture.file, [&](const Bytes &file) {
+            return ImportPicture(file, background, 0, 0);
+        });
+        pictures.push_back({TAG_PICT, picture.number, Stored(dib, item.compress)});
+    }
+    for (const NumberedAsset &sound : item.sounds) {
+        Sound imported = Imported<Sound>(sound.file, ImportSound);
+        sounds.push_back({imported.kind, sound.number, std::move(imported.data)});
+    }
+    return [item, pictures, sounds, script](ShowWriter &writer) {
+        writer.AddStoredApplet(item.header, pictures, sounds, script, item.compress);
+    };
+}
+
+Emit PrepareSound(const SoundItem &item) {
+    auto sound = std::make_shared<Sound>(Imported<Sound>(item.file, ImportSound));
+    SCRSOUND header = item.header;
+    header.kind = sound->kind;
+    return [header, sound](ShowWriter &writer) { writer.AddSound(header, sound->data); };
+}
+
+Animation GifAnimationOf(const AnimationItem &item) {
+    const GifAnimation gif = Imported<GifAnimation>(*item.gif, DecodeGif);
+    Animation animation;
+    animation.wide = int32_t(item.wide ? item.wide : gif.width);
+    animation.deep = int32_t(item.deep ? item.deep : gif.height);
+    animation.loopcount = item.loops.value_or(gif.loops);
+    for (size_t i = 0; i < gif.frames.size(); ++i) {
+        FrameDib packed = PackFrameDib(gif.frames[i]);
+        AnimationFrame frame;
+        frame.dib = std::move(packed.dib);
+        frame.delay = gif.delays[i];
+        frame.transparent = packed.key;
+        // Frames are whole composed pictures: where one is transparent the
+        // screen behind must show, not the frame before it.
+        frame.flags = packed.transparent ? ANIMFRAME_TRANSPARENT | ANIMFRAME_RESTORE : 0;
+        animation.frames.push_back(std::move(frame));
+    }
+    return animation;
+}
+
+AnimationFrame FrameOf(const FrameSpec &spec) {
+    FrameDib packed = Imported<FrameDib>(spec.file, [](const Bytes &file) {
+        if (std::optional<Bytes> dib = DibFromPlayerBmp(file)) return FrameDib{std::move(*dib), false, 0};
+        return PackFrameDib(DecodeImage(file));
+    });
+    AnimationFrame frame;
+    frame.dib = std::move(packed.dib);
+    frame.delay = spec.delay;
+    frame.x = spec.x;
+    frame.y = spec.y;
+    frame.transparent = spec.key.value_or(packed.key);
+    frame.flags = (spec.transparent.value_or(packed.transparent) ? ANIMFRAME_TRANSPARENT : 0) |
+                  (spec.restore ? ANIMFRAME_RESTORE : 0);
+    return frame;
+}
+
+Animation FramesAnimationOf(const AnimationItem &item) {
+    Animation animation;
+    int64_t wide = 1, deep = 1;
+    for (const FrameSpec &spec : item.frames) {
+        AnimationFrame frame = FrameOf(spec);
+        DibInfo info;
+        CheckPackedDib(frame.dib.data(), frame.dib.size(), &info);
+        wide = std::max<int64_t>(wide, int64_t(spec.x) + info.width);
+        deep = std::max<int64_t>(deep, int64_t(spec.y) + info.height);
+        animation.frames.push_back(std::move(frame));
+    }
+    animation.wide = int32_t(item.wide ? item.wide : std::min<int64_t>(wide, 65535));
+    animation.deep = int32_t(item.deep ? item.deep : std::min<int64_t>(deep, 65535));
+    animation.loopcount = item.loops.value_or(0);
+    return animation;
+}
+
+Emit PrepareAnimation(const AnimationItem &item) {
+    const Animation animation = item.gif ? GifAnimationOf(item) : FramesAnimationOf(item);
+    const Bytes data = BuildAnimationData(animation);
+    if (data.size() > MAX_DIB_BYTES)
+        throw InputError(item.where.Message("the animation's frames take more than 256 MB"));
+    auto stored = std::make_shared<Bytes>(Stored(data, item.compress));
+    return [item, stored](ShowWriter &writer) { writer.AddStoredAnimation(item.header, *stored, item.compress); };
+}
+
+Emit PrepareItem(const Item &item, uint32_t background) {
+    if (const auto *p = std::get_if<PictureItem>(&item)) return PreparePicture(*p, background);
+    if (const auto *t = std::get_if<TextItem>(&item)) return PrepareText(*t);
+    if (const auto *a = std::get_if<AppletItem>(&item)) return PrepareApplet(*a, background);
+    if (const auto *s = std::get_if<SoundItem>(&item)) return PrepareSound(*s);
+    return PrepareAnimation(std::get<AnimationItem>(item));
+}
+
+uint64_t FileSize(const std::string &path) {
+    std::error_code error;
+    const uint64_t size = fs::file_size(path, error);
+    return error ? 0 : size;
+}
+
+// The work of each item for the progress bar: the bytes of its files.
+std::vector<uint64_t> ItemWeights(const Manifest &manifest) {
+    std::vector<uint64_t> weights;
+    for (const Item &item : manifest.items) {
+        Manifest single;
+        single.items.push_back(item);
+        uint64_t weight = 1;
+        for (const AssetRef *asset : ManifestAssets(single)) weight += FileSize(asset->path);
+        weights.push_back(weight);
+    }
+    return weights;
+}
+
+SCRHEAD HeadOf(const Manifest &manifest, uint32_t created) {
+    const ShowSettings &show = manifest.show;
+    SCRHEAD head{};
+    head.creatorversion = CREATORVERSION;
+    head.screenwide = show.screenWide;
+    head.screendeep = show.screenDeep;
+    head.backgroundcolour = show.background;
+    head.created = created;
+    SetField(head.owner, show.owner);
+    SetField(head.organisation, show.organisation);
+    SetField(head.author, show.author);
+    SetField(head.title, show.title);
+    SetField(head.description, show.description);
+    return head;
+}
+
+}  // namespace
+
+std::string CrLfLines(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+        out += text[i];
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) out += '\n';
+    }
+    return out;
+}
+
+Bytes ImportPicture(const Bytes &file, uint32_t background, uint32_t maxWidth, uint32_t maxHeight) {
+    if (std::optional<Bytes> dib = DibFromPlayerBmp(file)) {
+        DibInfo info;
+        CheckPackedDib(dib->data(), dib->size(), &info);
+        const bool fits = (maxWidth == 0 || info.width <= maxWidth) && (maxHeight == 0 || info.height <= maxHeight);
+        if (fits) return *dib;
+    }
+    Image image = DecodeImage(file);
+    FlattenOnto(image, background);
+    if (maxWidth && maxHeight) image = ScaleToFit(image, maxWidth, maxHeight);
+    return PackDib(image);
+}
+
+uint32_t CreationTime(const Manifest &manifest, uint32_t now) {
+    if (manifest.show.created) return *manifest.show.created;
+    if (const char *epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+        char *end = nullptr;
+        const unsigned long long value = std::strtoull(epoch, &end, 10);
+        if (end != epoch && *end == 0 && value <= UINT32_MAX) return uint32_t(value);
+    }
+    return now;
+}
+
+std::string DefaultOutputName(const std::string &title) {
+    std::string name;
+    for (unsigned char c : title) {
+        const bool plain = std::isalnum(c) || c == '_' || c == '-';
+        if (plain) name += char(c);
+        else if (!name.empty() && name.back() != '-') name += '-';
+    }
+    while (!name.empty() && name.back() == '-') name.pop_back();
+    return (name.empty() ? "show" : name) + ".scr";
+}
+
+Bytes BuildShow(const Manifest &manifest, const Bytes &program, const BuildSettings &settings) {
+    const uint32_t background = manifest.show.background;
+    const std::vector<uint64_t> weights = ItemWeights(manifest);
+    uint64_t total = 0;
+    for (uint64_t w : weights) total += w;
+    Progress progress("building", total, Progress::Wanted(total, settings.quiet));
+
+    std::vector<Emit> emits(manifest.items.size());
+    std::vector<std::string> errors(manifest.items.size());
+    RunParallel(manifest.items.size(), settings.threads, [&](size_t i) {
+        try {
+            emits[i] = PrepareItem(manifest.items[i], background);
+        } catch (const std::exception &error) {  // InputError, or out of memory
+            errors[i] = error.what();
+        }
+        progress.Advance(weights[i]);
+    });
+
+    std::vector<std::string> messages;
+    Bytes preview;
+    if (manifest.show.preview) {
+        try {
+            preview = Imported<Bytes>(*manifest.show.preview, [&](const Bytes &file) {
+                return ImportPicture(file, background, PREVIEW_WIDTH, PREVIEW_HEIGHT);
+            });
+        } catch (const InputError &error) {
+            messages.push_back(error.what());
+        }
+    }
+    for (const std::string &error : errors)
+        if (!error.empty()) messages.push_back(error);
+    if (!messages.empty()) throw InputErrors(messages);
+
+    ShowWriter writer(HeadOf(manifest, CreationTime(manifest, settings.now)));
+    writer.SetPreview(preview);
+    for (const Emit &emit : emits) emit(writer);
+    Bytes file = writer.Build(program);
+    if (file.size() > UINT32_MAX) throw InputErrors({"the show is larger than 4 GB"});
+    return file;
+}
+
+}  // namespace mlshow

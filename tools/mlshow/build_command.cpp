@@ -1,0 +1,47 @@
+// mlshow build: manifest and player in, show file out.
+#include <ctime>
+
+#include "build.h"
+#include "checks.h"
+#include "commands.h"
+#include "errors.h"
+#include "fileio.h"
+#include "names.h"
+#include "reader.h"
+
+namespace mlshow {
+
+namespace {
+
+void ListBlocks(const Bytes &file, std::ostream &out) {
+    const ShowFile show = ReadShowFile(file);
+    out << "  HEAD  " << DescribeHead(show) << "\n";
+    for (const ReadBlock &block : show.blocks)
+        if (block.type != TAG_ENDB) out << "  " << TagName(block.type) << "  " << DescribeBlock(block) << "\n";
+}
+
+}  // namespace
+
+int RunBuild(const BuildOptions &options, std::ostream &out) {
+    const Manifest manifest = LoadManifest(options.manifest);
+    Bytes player;
+    try {
+        player = ReadWholeFile(options.player);
+    } catch (const InputError &error) {
+        throw InputError(std::string("the player: ") + error.what());
+    }
+    const Bytes program = ProgramPart(player);
+    BuildSettings settings;
+    settings.quiet = options.quiet;
+    settings.now = uint32_t(std::time(nullptr));
+    const Bytes file = BuildShow(manifest, program, settings);
+    const std::string output = options.output.empty() ? DefaultOutputName(manifest.show.title) : options.output;
+    WriteFileAtomic(output, file);
+    if (options.verbose) ListBlocks(file, out);
+    if (!options.quiet)
+        out << "built " << output << ": " << manifest.items.size() << " items, " << file.size() << " bytes ("
+            << file.size() - program.size() << " of show)\n";
+    return 0;
+}
+
+}  // namespace mlshow

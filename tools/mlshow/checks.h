@@ -1,0 +1,25 @@
+// The deeper checks of a show the loader accepts: what would keep the
+// player from playing a block (a damaged bitmap, a sound it cannot open, an
+// animation frame outside its data, a field out of range), and what the
+// loader tolerates but a well-formed show never has (a gap in the chain).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "reader.h"
+
+namespace mlshow {
+
+// Problems of one block, each a short sentence.
+std::vector<std::string> BlockProblems(const ReadBlock &block);
+// Problems of the header block and of the chain as a whole.
+std::vector<std::string> ShowProblems(const ShowFile &show);
+
+// One line about what a block holds: picture size and depth, compression
+// ratio, a text's first words, an applet's lines and objects, a sound's
+// format and duration, an animation's frames and delays.
+std::string DescribeBlock(const ReadBlock &block);
+std::string DescribeHead(const ShowFile &show);
+
+}  // namespace mlshow

@@ -1,0 +1,26 @@
+// The commands of mlshow, each writing its report to `out` and returning
+// the exit status: 0 success, 1 a problem with the input. They throw
+// InputError / InputErrors for input they cannot handle at all.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+namespace mlshow {
+
+struct BuildOptions {
+    std::string manifest;
+    std::string output;  // empty: named after the title, in the current folder
+    std::string player;
+    bool quiet = false;
+    bool verbose = false;
+};
+
+int RunBuild(const BuildOptions &options, std::ostream &out);
+int RunInfo(const std::string &path, bool json, std::ostream &out);
+int RunVerify(const std::string &path, bool quiet, std::ostream &out);
+int RunExtract(const std::string &path, const std::string &folder, bool quiet, std::ostream &out);
+int RunNew(const std::string &folder, bool quiet, std::ostream &out);
+
+}  // namespace mlshow

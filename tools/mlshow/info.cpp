@@ -1,0 +1,109 @@
+// mlshow info: every block and every check, as text or JSON.
+#include <cstdio>
+#include <cstring>
+#include <iomanip>
+
+#include "checks.h"
+#include "commands.h"
+#include "fileio.h"
+#include "json.h"
+#include "names.h"
+#include "reader.h"
+
+namespace mlshow {
+
+namespace {
+
+std::string Sequence(const ReadBlock &block) { return block.sequence < 0 ? "-" : std::to_string(block.sequence); }
+
+void TextReport(const std::string &path, const ShowFile &show, std::ostream &out) {
+    out << path << ": " << show.size << " bytes";
+    if (show.contentStart) out << ", program part " << show.contentStart << " bytes, show " << show.size - show.contentStart << " bytes";
+    out << "\n\nchecks:\n";
+    for (const CheckResult &check : show.checks)
+        out << "  " << std::left << std::setw(14) << check.name << (check.ok ? "ok      " : "FAILED  ") << check.detail << "\n";
+    if (!show.haveHead) return;
+    out << "\nblocks:\n  " << std::left << std::setw(11) << "offset" << std::setw(6) << "type" << std::setw(11) << "length"
+        << std::setw(31) << "flags" << std::setw(5) << "seq" << "holds\n";
+    out << "  " << std::setw(11) << show.contentStart << std::setw(6) << "HEAD" << std::setw(11) << show.head.length
+        << std::setw(30) << FlagNames(TAG_HEAD, show.head.flags) << " " << std::setw(5) << "-" << DescribeHead(show) << "\n";
+    for (const ReadBlock &block : show.blocks) {
+        out << "  " << std::setw(11) << block.offset << std::setw(6) << TagName(block.type) << std::setw(11) << block.length
+            << std::setw(30) << FlagNames(block.type, block.flags) << " " << std::setw(5) << Sequence(block) << DescribeBlock(block)
+            << "\n";
+        for (const std::string &problem : BlockProblems(block)) out << "      problem: " << problem << "\n";
+    }
+    for (const std::string &problem : ShowProblems(show)) out << "  problem: " << problem << "\n";
+    out << "\n" << (show.loads ? "the player loads this show" : "the player rejects this file " + show.failure) << "\n";
+}
+
+JsonArray FlagList(uint32_t type, uint32_t flags) {
+    JsonArray list;
+    const std::string names = FlagNames(type, flags);
+    if (names == "-") return list;
+    size_t start = 0;
+    for (size_t bar; (bar = names.find('|', start)) != std::string::npos; start = bar + 1) list.Add(Json::String(names.substr(start, bar - start)));
+    list.Add(Json::String(names.substr(start)));
+    return list;
+}
+
+void JsonReport(const std::string &path, const ShowFile &show, std::ostream &out) {
+    JsonObject report;
+    report.Add("file", Json::String(path));
+    report.Add("size", Json::Number(show.size));
+    report.Add("contentStart", Json::Number(show.contentStart));
+    report.Add("loads", Json::Bool(show.loads));
+    report.Add("failure", Json::String(show.failure));
+    JsonArray checks;
+    for (const CheckResult &check : show.checks) {
+        JsonObject c;
+        c.Add("name", Json::String(check.name));
+        c.Add("ok", Json::Bool(check.ok));
+        c.Add("detail", Json::String(check.detail));
+        checks.Add(c.Text());
+    }
+    report.Add("checks", checks.Text());
+    if (show.haveHead) {
+        JsonObject head;
+        head.Add("title", Json::String(std::string(show.head.title, strnlen(show.head.title, sizeof show.head.title))));
+        head.Add("author", Json::String(std::string(show.head.author, strnlen(show.head.author, sizeof show.head.author))));
+        head.Add("description", Json::String(std::string(show.head.description, strnlen(show.head.description, sizeof show.head.description))));
+        head.Add("background", Json::String(ColourText(show.head.backgroundcolour)));
+        head.Add("created", Json::Number(show.head.created));
+        head.Add("length", Json::Number(show.head.length));
+        head.Add("flags", FlagList(TAG_HEAD, show.head.flags).Text());
+        head.Add("holds", Json::String(DescribeHead(show)));
+        report.Add("head", head.Text());
+    }
+    JsonArray blocks;
+    for (const ReadBlock &block : show.blocks) {
+        JsonObject b;
+        b.Add("offset", Json::Number(block.offset));
+        b.Add("type", Json::String(TagName(block.type)));
+        b.Add("length", Json::Number(block.length));
+        b.Add("flags", FlagList(block.type, block.flags).Text());
+        b.Add("sequence", block.sequence < 0 ? "null" : Json::Number(size_t(block.sequence)));
+        b.Add("holds", Json::String(DescribeBlock(block)));
+        JsonArray problems;
+        for (const std::string &problem : BlockProblems(block)) problems.Add(Json::String(problem));
+        b.Add("problems", problems.Text());
+        blocks.Add(b.Text());
+    }
+    report.Add("blocks", blocks.Text());
+    JsonArray problems;
+    if (show.loads)
+        for (const std::string &problem : ShowProblems(show)) problems.Add(Json::String(problem));
+    report.Add("problems", problems.Text());
+    out << report.Text() << "\n";
+}
+
+}  // namespace
+
+int RunInfo(const std::string &path, bool json, std::ostream &out) {
+    const ShowFile show = ReadShowFile(ReadWholeFile(path, UINT32_MAX));
+    if (json) JsonReport(path, show, out);
+    else TextReport(path, show, out);
+    return show.loads ? 0 : 1;
+}
+
+}  // namespace mlshow

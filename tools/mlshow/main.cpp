@@ -1,0 +1,93 @@
+// mlshow: builds Marrowlight shows from a manifest and inspects, verifies and
+// extracts them. Exit status: 0 success, 1 a problem with the input, 2 wrong
+// usage.
+#include <CLI/CLI.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <new>
+
+#include "commands.h"
+#include "errors.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The player beside mlshow's own program, where the installation puts it.
+std::string DefaultPlayer(const char *argv0) {
+    if (const char *player = std::getenv("MLSHOW_PLAYER")) return player;
+    std::error_code error;
+    fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (error) self = fs::path(argv0);
+    return (self.parent_path() / "marrowlight.scr").string();
+}
+
+int Report(const std::exception &error) {
+    std::cerr << "mlshow: " << error.what() << "\n";
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    CLI::App app{"mlshow: build, inspect, verify and extract Marrowlight shows"};
+    app.require_subcommand(1);
+    bool quiet = false, verbose = false;
+    app.add_flag("-q,--quiet", quiet, "print nothing but errors");
+    app.add_flag("-v,--verbose", verbose, "print more about what is done");
+    app.fallthrough();
+
+    std::string folder;
+    auto *newCommand = app.add_subcommand("new", "make a starting show in DIR");
+    newCommand->add_option("DIR", folder, "folder for the new show")->required();
+
+    mlshow::BuildOptions build;
+    auto *buildCommand = app.add_subcommand("build", "build a show file from a manifest");
+    buildCommand->add_option("MANIFEST", build.manifest, "the show's manifest (show.toml)")->required();
+    buildCommand->add_option("-o,--output", build.output, "the show file to write (default: named after the title)");
+    buildCommand->add_option("--player", build.player, "the player program (default: marrowlight.scr beside mlshow)");
+
+    std::string file;
+    bool json = false;
+    auto *infoCommand = app.add_subcommand("info", "list every block of a show and every check");
+    infoCommand->add_option("FILE", file, "a show file")->required();
+    infoCommand->add_flag("--json", json, "write the report as JSON");
+
+    auto *verifyCommand = app.add_subcommand("verify", "check a show as the player loads and plays it");
+    verifyCommand->add_option("FILE", file, "a show file")->required();
+
+    auto *extractCommand = app.add_subcommand("extract", "write a show's manifest and files into a folder");
+    extractCommand->add_option("FILE", file, "a show file")->required();
+    extractCommand->add_option("-o,--output", folder, "the folder to write")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError &error) {
+        return app.exit(error) == 0 ? 0 : 2;
+    }
+
+    try {
+        if (*newCommand) return mlshow::RunNew(folder, quiet, std::cout);
+        if (*buildCommand) {
+            build.quiet = quiet;
+            build.verbose = verbose && !quiet;
+            if (build.player.empty()) build.player = DefaultPlayer(argv[0]);
+            return mlshow::RunBuild(build, std::cout);
+        }
+        if (*infoCommand) return mlshow::RunInfo(file, json, std::cout);
+        if (*verifyCommand) return mlshow::RunVerify(file, quiet, std::cout);
+        if (*extractCommand) return mlshow::RunExtract(file, folder, quiet, std::cout);
+    } catch (const mlshow::InputErrors &errors) {
+        for (const std::string &message : errors.messages()) std::cerr << message << "\n";
+        std::cerr << "mlshow: nothing was written\n";
+        return 1;
+    } catch (const std::bad_alloc &) {
+        std::cerr << "mlshow: out of memory\n";
+        return 1;
+    } catch (const std::exception &error) {
+        return Report(error);
+    }
+    return 2;
+}

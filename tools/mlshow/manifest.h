@@ -1,0 +1,122 @@
+// The show manifest: a TOML file with a [show] table for the header and one
+// [[item]] table per block, in playing order. Reading it checks every key
+// and value and reports each mistake as "FILE:LINE:COLUMN: what is wrong";
+// it touches no other file, so it can be fuzzed on its own.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "content/format.h"
+
+namespace mlshow {
+
+// Where a value was written: the manifest's name as given, line and column.
+struct Where {
+    std::string file;
+    uint32_t line = 0;
+    uint32_t column = 0;
+    // "show.toml:3:9: " followed by `message`.
+    std::string Message(const std::string &message) const;
+};
+
+// A file named by the manifest: as written, resolved against the
+// manifest's folder, and where it was named.
+struct AssetRef {
+    std::string given;
+    std::string path;
+    Where where;
+};
+
+struct ShowSettings {
+    std::string title;
+    std::string description;
+    std::string author;
+    std::string owner;
+    std::string organisation;
+    uint32_t background = 0;  // 0x00BBGGRR
+    std::optional<AssetRef> preview;
+    std::optional<uint32_t> created;  // seconds since 1970, when the manifest gives it
+    uint32_t screenWide = 0;
+    uint32_t screenDeep = 0;
+};
+
+struct PictureItem {
+    SCRIMAGE header{};
+    AssetRef file;
+    bool compress = true;
+    uint32_t maxWidth = 0;  // 0: no limit
+    uint32_t maxHeight = 0;
+};
+
+struct TextItem {
+    SCRTEXT header{};
+    std::string message;  // inline text, when no file is given
+    std::optional<AssetRef> file;
+    bool raw = false;  // store the bytes exactly, without making line ends CR LF
+};
+
+struct NumberedAsset {
+    uint32_t number = 0;
+    AssetRef file;
+};
+
+struct AppletItem {
+    SCRAPPLET header{};
+    AssetRef script;
+    bool raw = false;
+    bool compress = true;
+    std::vector<NumberedAsset> pictures;
+    std::vector<NumberedAsset> sounds;
+};
+
+struct SoundItem {
+    SCRSOUND header{};  // flags carry SCRF_WAIT
+    AssetRef file;
+};
+
+struct FrameSpec {
+    AssetRef file;
+    uint32_t delay = 100;
+    int32_t x = 0;
+    int32_t y = 0;
+    bool restore = false;
+    std::optional<bool> transparent;  // default: whether the picture has transparent pixels
+    std::optional<uint32_t> key;      // the transparent pixel value as stored
+};
+
+struct AnimationItem {
+    SCRANIM header{};  // flags carry SCRF_ENDWITHITEM / SCRF_ENDWITHROUND
+    std::optional<AssetRef> gif;
+    std::vector<FrameSpec> frames;
+    std::optional<uint32_t> loops;
+    uint32_t wide = 0;  // 0: from the frames
+    uint32_t deep = 0;
+    bool compress = true;
+    Where where;
+};
+
+using Item = std::variant<PictureItem, TextItem, AppletItem, SoundItem, AnimationItem>;
+
+struct Manifest {
+    std::string name;  // the manifest's path as given, for messages
+    ShowSettings show;
+    std::vector<Item> items;
+};
+
+// Parses manifest text. `name` prefixes the messages; relative file names
+// are resolved against `folder`. Throws InputErrors with every mistake.
+Manifest ParseManifest(std::string_view text, const std::string &name, const std::string &folder);
+
+// Reads and parses the manifest at `path`, then checks that every file it
+// names can be read. Throws InputErrors.
+Manifest LoadManifest(const std::string &path);
+
+// Every file the manifest names, in order.
+std::vector<const AssetRef *> ManifestAssets(const Manifest &manifest);
+
+}  // namespace mlshow

@@ -1,0 +1,113 @@
+// mlshow new: a starting show that builds and plays as it is, with pictures
+// it draws itself.
+#include <cmath>
+#include <filesystem>
+
+#include "commands.h"
+#include "dib.h"
+#include "errors.h"
+#include "fileio.h"
+
+namespace mlshow {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A smooth diagonal blend of three colours: a 24-bit picture.
+Image Gradient(uint32_t width, uint32_t height) {
+    Image image{width, height, std::vector<uint8_t>(size_t(width) * height * 4)};
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            uint8_t *p = image.Pixel(x, y);
+            p[0] = uint8_t(40 + 200 * x / width);
+            p[1] = uint8_t(60 + 120 * y / height);
+            p[2] = uint8_t(200 - 150 * (x + y) / (width + height));
+            p[3] = 255;
+        }
+    return image;
+}
+
+// Concentric rings in eight colours: a 4-bit picture.
+Image Rings(uint32_t size) {
+    static const uint8_t kColours[8][3] = {{255, 200, 0}, {255, 120, 0}, {200, 40, 40}, {120, 0, 120},
+                                           {40, 40, 200}, {0, 140, 200}, {0, 180, 90}, {240, 240, 240}};
+    Image image{size, size, std::vector<uint8_t>(size_t(size) * size * 4)};
+    for (uint32_t y = 0; y < size; ++y)
+        for (uint32_t x = 0; x < size; ++x) {
+            const double dx = double(x) - size / 2.0, dy = double(y) - size / 2.0;
+            const uint8_t *c = kColours[size_t(std::sqrt(dx * dx + dy * dy) / 12) % 8];
+            uint8_t *p = image.Pixel(x, y);
+            p[0] = c[0];
+            p[1] = c[1];
+            p[2] = c[2];
+            p[3] = 255;
+        }
+    return image;
+}
+
+const char kManifest[] = R"(# A starting show: build it with `mlshow build show.toml`.
+# docs/manifest.md describes every key.
+
+[show]
+title = "My First Show"
+description = "A show made with mlshow new."
+author = "Me"
+background = "#000020"
+preview = "gradient.bmp"
+
+[[item]]
+type = "text"
+message = "Welcome to Marrowlight"
+font = "Arial"
+height = 48
+bold = true
+colour = "#FFD040"
+box_colour = "#000020"
+style = "line"
+duration = 4
+
+[[item]]
+type = "picture"
+file = "gradient.bmp"
+appear = "Wipe in from Left"
+disappear = "Sandstorm"
+speed = 60
+hold = 3
+
+[[item]]
+type = "picture"
+file = "rings.bmp"
+placement = "centre"
+appear = "Tile"
+disappear = "Plummet"
+speed = 70
+hold = 3
+
+[[item]]
+type = "text"
+message = "Edit show.toml to make this show your own."
+height = 28
+colour = "#FFFFFF"
+box_colour = "#000020"
+style = "band-scroll"
+speed = 70
+duration = 0
+)";
+
+}  // namespace
+
+int RunNew(const std::string &folder, bool quiet, std::ostream &out) {
+    std::error_code error;
+    const fs::path manifest = fs::path(folder) / "show.toml";
+    if (fs::exists(manifest, error)) throw InputError(manifest.string() + " exists already; nothing was written");
+    fs::create_directories(folder, error);
+    if (error) throw InputError("cannot make " + folder + ": " + error.message());
+    WriteFileAtomic((fs::path(folder) / "gradient.bmp").string(), BmpFromDib(PackDib(Gradient(640, 400))));
+    WriteFileAtomic((fs::path(folder) / "rings.bmp").string(), BmpFromDib(PackDib(Rings(300))));
+    WriteFileAtomic(manifest.string(), Bytes(kManifest, kManifest + sizeof kManifest - 1));
+    if (!quiet) out << "made a new show in " << folder << ": build it with `mlshow build " << manifest.string() << "`\n";
+    return 0;
+}
+
+}  // namespace mlshow
