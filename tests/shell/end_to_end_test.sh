@@ -1,0 +1,162 @@
+#!/bin/sh
+# End-to-end: shows built with mlshow from manifests, played by the real
+# player with /s, checked from screenshots and with real input (xdotool).
+# Usage: end_to_end_test.sh MLSHOW PLAYER WORKDIR
+# Runs under scripts/with-display (a display and the Wine set-up).
+mlshow=$1
+player=$2
+work=$3
+root=$(cd "$(dirname "$0")/../.." && pwd)
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work" || exit 1
+passed=0
+failed=0
+
+check() {  # check NAME CONDITION...
+    name=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); echo "ok - $name"; else failed=$((failed + 1)); echo "not ok - $name"; fi
+}
+pixel() {  # pixel SHOT X Y -> srgb(r,g,b)
+    /usr/bin/convert "$1" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null
+}
+is_pixel() {  # is_pixel SHOT X Y COLOUR
+    [ "$(pixel "$1" "$2" "$3")" = "$4" ]
+}
+# How many pixels of a colour an area of a screenshot holds.
+count_colour() {  # count_colour SHOT WxH+X+Y R,G,B
+    /usr/bin/convert "$1" -crop "$2" +repage -format %c histogram:info: 2>/dev/null |
+        awk -v c="($3)" '{ gsub(/ /, ""); if (index($0, c ":") || index($0, c)) { split($0, a, ":"); n += a[1] } } END { print n + 0 }'
+}
+at_least() { [ "$1" -ge "$2" ]; }
+build() {  # build NAME: NAME.toml -> NAME.scr
+    "$mlshow" build --quiet "$1.toml" --player "$player" -o "$1.scr"
+}
+play() {  # play NAME EVENT...: the result line in NAME.result
+    name=$1
+    shift
+    "$root/scripts/play-show" "$name.scr" "$name" "$@" >"$name.result"
+}
+solid() {  # solid FILE COLOUR W H
+    /usr/bin/convert -size "$3x$4" "xc:$2" "$1"
+}
+
+screen_w=1024
+screen_h=768
+
+# Pictures at their five placements with offsets, each left on the screen.
+for c in red:#FF0000 green:#00FF00 blue:#0000FF yellow:#FFFF00 magenta:#FF00FF; do
+    solid "${c%%:*}.png" "${c#*:}" 40 30
+done
+cat >placements.toml <<'TOML'
+[show]
+title = "Placements"
+background = "#102030"
+[[item]]
+type = "picture"
+file = "red.png"
+placement = "top-left"
+x = 10
+y = 20
+disappear = "No Clear"
+hold = 0
+[[item]]
+type = "picture"
+file = "green.png"
+placement = "top-right"
+x = -10
+y = 20
+disappear = "No Clear"
+hold = 0
+[[item]]
+type = "picture"
+file = "blue.png"
+placement = "bottom-left"
+x = 10
+y = -20
+disappear = "No Clear"
+hold = 0
+[[item]]
+type = "picture"
+file = "yellow.png"
+placement = "bottom-right"
+x = -10
+y = -20
+disappear = "No Clear"
+hold = 0
+[[item]]
+type = "picture"
+file = "magenta.png"
+disappear = "No Clear"
+duration = "endless"
+hold = 1000
+TOML
+build placements && play placements shot@5 key@5.5
+shot=placements/shot-5.png
+check "top-left picture" is_pixel $shot 30 35 "srgb(255,0,0)"
+check "top-right picture" is_pixel $shot $((screen_w - 10 - 40 - 2 + 20)) 35 "srgb(0,255,0)"
+check "bottom-left picture" is_pixel $shot 30 $((screen_h - 20 - 30 - 2 + 15)) "srgb(0,0,255)"
+check "bottom-right picture" is_pixel $shot $((screen_w - 10 - 40 - 2 + 20)) $((screen_h - 20 - 30 - 2 + 15)) "srgb(255,255,0)"
+check "centred picture" is_pixel $shot $((screen_w / 2)) $((screen_h / 2)) "srgb(255,0,255)"
+check "background between them" is_pixel $shot 300 300 "srgb(16,32,48)"
+check "a key ends the saver within a second" grep -qE '^exit 1 after ([0-9]{1,3}) ms$' placements.result
+
+# A text in its box, in its colours.
+cat >text.toml <<'TOML'
+[show]
+title = "Text"
+background = "#000000"
+[[item]]
+type = "text"
+message = "Marrowlight"
+height = 48
+colour = "#FFFF00"
+box_colour = "#0000FF"
+style = "line"
+duration = 0
+TOML
+build text && play text shot@2 move@2.5
+centre="300x80+$((screen_w / 2 - 150))+$((screen_h / 2 - 40))"
+check "text drawn in yellow" at_least "$(count_colour text/shot-2.png "$centre" 255,255,0)" 100
+check "its box filled in blue" at_least "$(count_colour text/shot-2.png "$centre" 0,0,255)" 1000
+check "a moved mouse ends the saver within a second" grep -qE '^exit 1 after ([0-9]{1,3}) ms$' text.result
+
+# The display times: one cycle, then n seconds, then round to the header.
+solid red-big.png "#FF0000" 200 150
+solid green-big.png "#00FF00" 200 150
+solid blue-big.png "#0000FF" 200 150
+cat >durations.toml <<'TOML'
+[show]
+title = "Durations"
+background = "#000000"
+[[item]]
+type = "picture"
+file = "red-big.png"
+hold = 2
+duration = "cycle"
+[[item]]
+type = "picture"
+file = "green-big.png"
+hold = 100
+duration = 3
+[[item]]
+type = "picture"
+file = "blue-big.png"
+hold = 100
+duration = 2
+TOML
+build durations && play durations shot@1 shot@4.2 shot@6.8 shot@9 key@9.5
+middle_x=$((screen_w / 2))
+middle_y=$((screen_h / 2))
+check "first picture" is_pixel durations/shot-1.png $middle_x $middle_y "srgb(255,0,0)"
+check "one cycle later the second" is_pixel durations/shot-4.2.png $middle_x $middle_y "srgb(0,255,0)"
+check "three seconds later the third" is_pixel durations/shot-6.8.png $middle_x $middle_y "srgb(0,0,255)"
+check "two seconds later round to the first" is_pixel durations/shot-9.png $middle_x $middle_y "srgb(255,0,0)"
+
+# A mouse-move that does not move the mouse does not end the saver.
+play text still@1.5
+check "a move without a real move does not end the saver" grep -qx running text.result
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
