@@ -129,7 +129,9 @@ private:
             block.offset = position;
             block.type = U32(file_, position);
             block.length = U32(file_, position + 4);
-            if (block.length != 0 && (block.length < 8 || block.length > file_.size() - position)) {
+            // The trailer ends the chain whatever its own length says.
+            if (block.type != TAG_ENDB && block.length != 0 &&
+                (block.length < 8 || block.length > file_.size() - position)) {
                 Check("chain", false, "block length " + std::to_string(block.length) + " at " + std::to_string(position));
                 return Fail(position, "block length " + std::to_string(block.length) + " is impossible");
             }
