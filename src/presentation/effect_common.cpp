@@ -76,6 +76,19 @@ void FillArea(const STATUS *status, int left, int top, int right, int bottom) {
     FillRect(status->dc, &area, status->backgroundbrush);
 }
 
+WORD DrawWholePicture(STATUS *status, const PictureSize &size) {
+    BitmapSource source(status);
+    if (!source.ok()) return EFFECT_END;
+    source.DrawAll(size.w, size.h);
+    return EFFECT_NEXTPHASE;
+}
+
+WORD ClearWholePicture(STATUS *status) {
+    PictureSize now;
+    if (ReadPictureSize(status, &now)) FillArea(status, 0, 0, now.w - 1, now.h - 1);
+    return EFFECT_NEXTPHASE;
+}
+
 WORD ReleaseEffect(STATUS *status) {
     if (status->bitmap) DeleteObject(status->bitmap);
     std::free(status->worklist);

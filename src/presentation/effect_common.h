@@ -43,6 +43,12 @@ void MoveArea(const STATUS *status, int x, int y, int w, int h, int dx, int dy);
 // Paints the inclusive range left..right x top..bottom with the background.
 void FillArea(const STATUS *status, int left, int top, int right, int bottom);
 
+// Appear in one call: the whole picture at once.
+WORD DrawWholePicture(STATUS *status, const PictureSize &size);
+// Disappear in one call: the picture's whole area, its size read again
+// (the picture may have come on through another effect).
+WORD ClearWholePicture(STATUS *status);
+
 // Wait: the hold is over once holdcount reaches 0.
 inline WORD HoldIsOver(const STATUS *status) { return status->holdcount == 0 ? EFFECT_NEXTPHASE : 0; }
 // Close: releases the bitmap and the lists.

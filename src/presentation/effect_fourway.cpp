@@ -51,10 +51,6 @@ WORD WaitFourway(STATUS *status) {
     return EFFECT_NEXTPHASE;
 }
 
-WORD DisappearFourway(STATUS *status) {
-    PictureSize now;
-    if (ReadPictureSize(status, &now)) FillArea(status, 0, 0, now.w - 1, now.h - 1);
-    return EFFECT_NEXTPHASE;
-}
+WORD DisappearFourway(STATUS *status) { return ClearWholePicture(status); }
 
 WORD CloseFourway(STATUS *status) { return ReleaseEffect(status); }

@@ -6,16 +6,7 @@ PictureSize size;
 }
 
 WORD SetupNclear(STATUS *status) { return SetupBitmap(status, &size); }
-
-WORD AppearNclear(STATUS *status) {
-    BitmapSource source(status);
-    if (!source.ok()) return EFFECT_END;
-    source.DrawAll(size.w, size.h);
-    return EFFECT_NEXTPHASE;
-}
-
+WORD AppearNclear(STATUS *status) { return DrawWholePicture(status, size); }
 WORD WaitNclear(STATUS *status) { return HoldIsOver(status); }
-
 WORD DisappearNclear(STATUS *) { return EFFECT_NEXTPHASE; }
-
 WORD CloseNclear(STATUS *status) { return ReleaseEffect(status); }

@@ -6,22 +6,7 @@ PictureSize size;
 }
 
 WORD SetupNone(STATUS *status) { return SetupBitmap(status, &size); }
-
-WORD AppearNone(STATUS *status) {
-    BitmapSource source(status);
-    if (!source.ok()) return EFFECT_END;
-    source.DrawAll(size.w, size.h);
-    return EFFECT_NEXTPHASE;
-}
-
+WORD AppearNone(STATUS *status) { return DrawWholePicture(status, size); }
 WORD WaitNone(STATUS *status) { return HoldIsOver(status); }
-
-// The size is read again: this may be the disappear effect of a picture
-// whose appear effect was another one.
-WORD DisappearNone(STATUS *status) {
-    PictureSize now;
-    if (ReadPictureSize(status, &now)) FillArea(status, 0, 0, now.w - 1, now.h - 1);
-    return EFFECT_NEXTPHASE;
-}
-
+WORD DisappearNone(STATUS *status) { return ClearWholePicture(status); }
 WORD CloseNone(STATUS *status) { return ReleaseEffect(status); }

@@ -89,10 +89,6 @@ WORD AppearScramble(STATUS *status) {
 
 WORD WaitScramble(STATUS *status) { return HoldIsOver(status); }
 
-WORD DisappearScramble(STATUS *status) {
-    PictureSize now;
-    if (ReadPictureSize(status, &now)) FillArea(status, 0, 0, now.w - 1, now.h - 1);
-    return EFFECT_NEXTPHASE;
-}
+WORD DisappearScramble(STATUS *status) { return ClearWholePicture(status); }
 
 WORD CloseScramble(STATUS *status) { return ReleaseEffect(status); }

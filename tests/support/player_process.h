@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/test_support.h"
+#include "support/window_canvas.h"
 
 namespace testing_support {
 
@@ -103,23 +104,7 @@ inline bool CentreTurns(COLORREF colour, DWORD ms = kPatience) {
 // The screen's pixels in the area, row by row.
 inline std::vector<COLORREF> ScreenArea(int x, int y, int w, int h) {
     HDC screen = GetDC(nullptr);
-    std::vector<COLORREF> pixels;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    DWORD *bits = nullptr;
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, (void **)&bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, section);
-    BitBlt(memory, 0, 0, w, h, screen, x, y, SRCCOPY);
-    GdiFlush();
-    for (int i = 0; i < w * h; ++i) pixels.push_back(RGB(GetBValue(bits[i]), GetGValue(bits[i]), GetRValue(bits[i])));
-    SelectObject(memory, old);
-    DeleteObject(section);
-    DeleteDC(memory);
+    std::vector<COLORREF> pixels = CaptureArea(screen, x, y, w, h);
     ReleaseDC(nullptr, screen);
     return pixels;
 }

@@ -48,26 +48,7 @@ void TestWindow::Clear() {
     FillRect(dc_, &all, brush_);
 }
 
-std::vector<COLORREF> TestWindow::Capture(int x, int y, int w, int h) const {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    DWORD *bits = nullptr;
-    HDC memory = CreateCompatibleDC(dc_);
-    HBITMAP section = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, (void **)&bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, section);
-    BitBlt(memory, 0, 0, w, h, dc_, x, y, SRCCOPY);
-    GdiFlush();
-    std::vector<COLORREF> pixels(size_t(w) * h);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = RGB(GetBValue(bits[i]), GetGValue(bits[i]), GetRValue(bits[i]));
-    SelectObject(memory, old);
-    DeleteObject(section);
-    DeleteDC(memory);
-    return pixels;
-}
+std::vector<COLORREF> TestWindow::Capture(int x, int y, int w, int h) const { return CaptureArea(dc_, x, y, w, h); }
 
 int TestWindow::TakeCycleDone() {
     int count = 0;
@@ -75,6 +56,27 @@ int TestWindow::TakeCycleDone() {
     while (PeekMessageA(&msg, window_, WM_TIMER, WM_TIMER, PM_REMOVE))
         if (msg.wParam == IDT_CYCLEDONE) ++count;
     return count;
+}
+
+std::vector<COLORREF> CaptureArea(HDC dc, int x, int y, int w, int h) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    DWORD *bits = nullptr;
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, (void **)&bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, section);
+    BitBlt(memory, 0, 0, w, h, dc, x, y, SRCCOPY);
+    GdiFlush();
+    std::vector<COLORREF> pixels(size_t(w) * h);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = RGB(GetBValue(bits[i]), GetGValue(bits[i]), GetRValue(bits[i]));
+    SelectObject(memory, old);
+    DeleteObject(section);
+    DeleteDC(memory);
+    return pixels;
 }
 
 COLORREF DibColour(const Bytes &dib, int x, int y) {

@@ -31,6 +31,9 @@ private:
     int width_, height_;
 };
 
+// The pixels of an area of a device context, row by row.
+std::vector<COLORREF> CaptureArea(HDC dc, int x, int y, int w, int h);
+
 // The colour of pixel (x, y) of a 24-bit packed bitmap held in bytes.
 COLORREF DibColour(const Bytes &dib, int x, int y);
 // The pixels of a 24-bit packed bitmap, row by row from the top.
