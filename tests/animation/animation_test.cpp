@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "animation/animation.h"
+#include "imaging/dib.h"
 #include "support/saver_in_process.h"
 #include "support/test_support.h"
 #include "support/window_canvas.h"
@@ -375,4 +376,74 @@ TEST(AnimationInput, KeysAndMouseOverAnAnimationEndTheSaver) {
         saver.Run(500);
         EXPECT_FALSE(IsWindow(saver.window()));
     }
+}
+
+TEST_F(Animations, ServingTheQueuesArmsTheAnimationsBetweenAppletLines) {
+    AnimBlock block(Animation(40, 20, 0, ThreeFrames()), 14);
+    ASSERT_EQ(AddAnimBlock(canvas.window(), nullptr, block.get()), 1);
+    HWND animation = AnimationWindow(canvas.window(), 14);
+    ANIMSTATE *state = LockAnimObject(animation);
+    ASSERT_NE(state, nullptr);
+    EXPECT_EQ(state->timer, 0u) << "reset and arm are still queued";
+    UnlockAnimObject(animation);
+    EnumChildWindows(canvas.window(), UpdateAllAnimationsProc, 0);
+    state = LockAnimObject(animation);
+    EXPECT_NE(state->timer, 0u);
+    UnlockAnimObject(animation);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, animation, 0, 0, PM_NOREMOVE));
+    DestroyWindow(animation);
+}
+
+TEST_F(Animations, OnPaletteDisplaysFramesAreConvertedInPlaceWhenTheyFit) {
+    struct Case {
+        const char *name;
+        int side;
+        bool inPlace;
+    } cases[] = {
+        {"small 24-bit frame: the 8-bit one with its table is larger", 10, false},
+        {"large 24-bit frame: the 8-bit one fits", 64, true},
+    };
+    const int saved = devicebits;
+    devicebits = 8;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        canvas.Clear();
+        AnimBlock block(Animation(c.side, c.side, 0, {{SolidDib(c.side, c.side, kRed), 0, 0, 0, 0, kNoTick}}), 15);
+        ASSERT_EQ(AddAnimBlock(canvas.window(), nullptr, block.get()), 1);
+        Pump();
+        HWND animation = AnimationWindow(canvas.window(), 15);
+        ASSERT_TRUE(Tick(animation));
+        EXPECT_TRUE(AreaIs(canvas, 0, 0, c.side, c.side, kRed)) << "pure red is in the display palette";
+        ANIMSTATE *state = LockAnimObject(animation);
+        ASSERT_NE(state, nullptr);
+        OBJECTANIMFRAME record;
+        BITMAPINFOHEADER *dib = FindAnimationImage(state, 0, &record);
+        ASSERT_NE(dib, nullptr);
+        EXPECT_EQ((state->flags & ANIMF_REMAPPED) != 0, c.inPlace);
+        EXPECT_EQ(dib->biBitCount, c.inPlace ? 8 : 24);
+        UnlockAnimObject(animation);
+        ASSERT_TRUE(Tick(animation));  // drawn again from whichever form it now has
+        EXPECT_TRUE(AreaIs(canvas, 0, 0, c.side, c.side, kRed));
+        DestroyWindow(animation);
+    }
+    devicebits = saved;
+}
+
+TEST_F(Animations, PlayingAndStoppingHoldsNoMemory) {
+    AnimBlock block(Animation(64, 48, 0, {{SolidDib(64, 48, kRed), ANIMFRAME_TRANSPARENT, 0, 0, 0, kNoTick},
+                                          {SolidDib(32, 24, kBlue), ANIMFRAME_RESTORE, 8, 8, 0, kNoTick}}),
+                    16, SCRF_ENDWITHITEM);
+    auto round = [&] {
+        ASSERT_EQ(AddAnimBlock(canvas.window(), nullptr, block.get()), 1);
+        Pump();
+        HWND animation = AnimationWindow(canvas.window(), 16);
+        for (int i = 0; i < 3; ++i) Tick(animation);
+        DestroyAllAnimations(canvas.window(), SCRF_ENDWITHITEM);
+        Pump();
+    };
+    for (int i = 0; i < 20; ++i) round();
+    const size_t before = CommittedPrivateBytes();
+    for (int i = 0; i < 300; ++i) round();
+    EXPECT_LT(CommittedPrivateBytes(), before + (2u << 20));
 }
