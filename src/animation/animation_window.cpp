@@ -241,12 +241,15 @@ bool WithState(HWND window, Handler handler) {
     return true;
 }
 
-void OnTimer(HWND window, UINT_PTR id) {
-    bool ends = false;
+// False for a timer other than the pending frame timer.
+bool OnTimer(HWND window, UINT_PTR id) {
+    bool pending = false, ends = false;
     WithState(window, [&](ANIMSTATE *state) {
-        if (id == state->timer) ends = Tick(window, state);
+        pending = id != 0 && id == state->timer;
+        if (pending) ends = Tick(window, state);
     });
     if (ends) DestroyWindow(window);
+    return pending;
 }
 
 bool IsInput(UINT message) {
@@ -351,7 +354,9 @@ LRESULT CALLBACK AnimProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
             return 0;
         case WM_ANIMRESET: WithState(window, [&](ANIMSTATE *state) { OnReset(window, state); }); return 0;
         case WM_ANIMARM: WithState(window, [&](ANIMSTATE *state) { OnArm(window, state); }); return 0;
-        case WM_TIMER: OnTimer(window, wparam); return 0;
+        case WM_TIMER:
+            if (OnTimer(window, wparam)) return 0;
+            break;
         case WM_DESTROY: OnDestroy(window); break;
         case WM_SIZE: InvalidateRect(window, nullptr, FALSE); break;
         case WM_PAINT: {
