@@ -122,9 +122,9 @@ bool StateIsIdle() {
 int CountTempFiles(const char *pattern) {
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
-    std::string spec = std::string(folder) + pattern;
+    std::string wildcard = std::string(folder) + pattern;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(spec.c_str(), &found);
+    HANDLE search = FindFirstFileA(wildcard.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return 0;
     int count = 0;
     do ++count;
