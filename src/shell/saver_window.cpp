@@ -1,6 +1,7 @@
 // The saver window procedure: routes each message to its handler.
 #include "shell/saver_window.h"
 
+#include "applet/builtins/sound.h"
 #include "content/blockstore.h"
 #include "shell/show.h"
 
@@ -30,7 +31,7 @@ void FlushInput(HWND window) {
 
 // Releases what the show holds and tells the system the saver has ended.
 void OnDestroy(HWND window) {
-    // The sound player is stopped here, once sounds play.
+    APPLETKillSound(window);
     ReleaseCurrentItem(window);
     if (BLOCKSET *set = LockBlockSet(window)) {
         if (set->backgroundbrush) DeleteObject(set->backgroundbrush);
@@ -47,6 +48,8 @@ void OnDestroy(HWND window) {
 }  // namespace
 
 LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Sound completions are finished first, whatever the window does next.
+    if (APPLETHandleMessage(window, message, wParam, lParam)) return 0;
     switch (message) {
         case WM_CREATE:
             OnCreate();

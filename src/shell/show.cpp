@@ -8,6 +8,8 @@
 
 #include <cstring>
 
+#include "animation/animation.h"
+#include "applet/builtins/sound.h"
 #include "applet/objects.h"
 #include "content/blockstore.h"
 #include "content/loader.h"
@@ -83,7 +85,7 @@ void ClearItemArea(HWND window, BLOCKSET *set) {
     } else if (set->backgroundbrush) {
         FillRect(dc, &r, set->backgroundbrush);
     }
-    // Animations that end with their item stop here, once animations exist.
+    DestroyAllAnimations(window, SCRF_ENDWITHITEM);
 }
 
 void KillItemTimer(HWND window, UINT_PTR *timer) {
@@ -186,12 +188,27 @@ bool StartText(HWND window, BLOCKSET *set) {
 
 // The show has come round to its header: the start of a lap.
 void StartLap(HWND window) {
-    // Animations that end with the lap stop here, once animations exist.
+    DestroyAllAnimations(window, SCRF_ENDWITHROUND);
     if (itemsThisLap == 0)
         SetTimer(window, IDT_IDLELAP, IDT_IDLELAP_MS, nullptr);
     else
         PostAdvance(window);
     itemsThisLap = 0;
+}
+
+// The show goes on at once, unless the sound asks it to stay at this block
+// until input ends the saver.
+void StartSound(HWND window, BLOCK &block) {
+    APPLETPlaySound(window, block.data, block.sound.kind);
+    if (!(block.sound.flags & SCRF_WAIT)) PostAdvance(window);
+}
+
+// The animation plays on in its own window; the show goes on shortly. It
+// counts as an item of the lap, as the show waits for it.
+void StartAnimation(HWND window, BLOCKSET *set) {
+    AddAnimBlock(window, set, &set->block);
+    SetTimer(window, IDT_ANIMSTART, IDT_ANIMSTART_MS, nullptr);
+    ++itemsThisLap;
 }
 
 void StartBlock(HWND window, BLOCKSET *set) {
@@ -203,8 +220,10 @@ void StartBlock(HWND window, BLOCKSET *set) {
         case TAG_TEXT:
             if (StartText(window, set)) ++itemsThisLap;
             return;
-        // Sounds, applets and animations start here once they exist; until
-        // then they are passed over like blocks of unknown types.
+        case TAG_SOND: StartSound(window, set->block); return;
+        case TAG_ANIM: StartAnimation(window, set); return;
+        // Applets start here once they exist; until then they are passed
+        // over like blocks of unknown types.
         default: PostAdvance(window); return;
     }
 }

@@ -1,6 +1,7 @@
 // Start-up: the four modes the host can ask for.
 #include "shell/start.h"
 
+#include "animation/animation.h"
 #include "content/blockstore.h"
 #include "content/loader.h"
 #include "shell/commandline.h"
@@ -54,11 +55,12 @@ void LoadShowInto(HWND window, HWND store) {
 // 's': the show, full-screen and top-most, until input closes it.
 int RunSaver(HINSTANCE instance) {
     if (!RegisterSaverClass(instance)) return 0;
-    // The animation window class is registered here once animations exist.
+    InitializeAnimation();  // without it the show runs, only without animations
     HWND window = CreateWindowExA(0, kSaverClass, szSaverAppName, kSaverStyle, 0, 0,
                                   GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
                                   nullptr, instance, nullptr);
     if (!window) {
+        DeinitializeAnimation();
         UnregisterClassA(kSaverClass, instance);
         return 0;
     }
@@ -67,6 +69,7 @@ int RunSaver(HINSTANCE instance) {
     LoadShowInto(window, store);
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     const int result = RunMessageLoop();
+    DeinitializeAnimation();
     UnregisterClassA(kSaverClass, instance);
     return result;
 }
