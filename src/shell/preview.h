@@ -1,0 +1,20 @@
+// The preview: a sample of the show in a child of the host's small window.
+#pragma once
+
+#include <windows.h>
+
+// Timer of the preview window: each tick asks for the next scroll step.
+constexpr UINT_PTR IDT_PREVIEW = 4;
+constexpr UINT IDT_PREVIEW_MS = 8;
+// How far the title moves left at each paint, in pixels.
+constexpr int kPreviewScrollStep = 4;
+
+// "WindowsScreenSaverPreviewClass" followed by the saver's title.
+const char *PreviewClassName();
+// Registers the preview class for `instance`; 0 on failure.
+int RegisterPreviewClass(HINSTANCE instance);
+void UnregisterPreviewClass(HINSTANCE instance);
+
+// Procedure of the preview class; the creation parameter is the show's
+// header BLOCK, or null when it could not be read (the window stays black).
+LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
