@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "content/blockstore.h"
 #include "shell/preview.h"
@@ -164,4 +165,22 @@ TEST(PreviewPaint, WithoutAHeaderTheWindowStaysBlack) {
         EXPECT_TRUE(std::all_of(pixels.begin(), pixels.end(), [](COLORREF c) { return c == RGB(0, 0, 0); }));
     }
     EXPECT_FALSE(preview.TicksInvalidate());
+}
+
+// More paints than the process has GDI handles: a font left behind at each
+// paint would use them all up.
+TEST(PreviewPaint, ScrollingLeavesNoGdiObjectBehind) {
+    BLOCK header = Header(Bytes());
+    Preview preview(&header);
+    ASSERT_NE(preview.window(), nullptr);
+    const DWORD start = GetTickCount();
+    for (int paint = 0; paint < 70000; ++paint) {
+        InvalidateRect(preview.window(), nullptr, FALSE);
+        UpdateWindow(preview.window());
+    }
+    std::printf("70000 preview paints in %lu ms\n", (unsigned long)(GetTickCount() - start));
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    EXPECT_NE(brush, nullptr);
+    if (brush) DeleteObject(brush);
+    DestroyBlock(&header);
 }
