@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "content/blockstore.h"
+#include "imaging/colour_reduction.h"
 #include "imaging/dib.h"
 #include "imaging/drawing.h"
+#include "imaging/palette.h"
 #include "shell/globals.h"
 
 namespace {
@@ -83,6 +85,17 @@ void OnPaint(HWND window) {
 }
 
 }  // namespace
+
+void DitherPreviewForDisplay(BLOCK *header) {
+    if (devicebits > 8 || !header->data) return;
+    BYTE palette[768];
+    int bits = 0;
+    GetDefaultPalette(palette, &bits, PALETTE_DISPLAY);
+    HGLOBAL dithered = DitherDib(header->data, palette, bits, 0);
+    if (!dithered) return;
+    GlobalFree(header->data);
+    header->data = dithered;
+}
 
 const char *PreviewClassName() {
     static char name[128];

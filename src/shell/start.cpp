@@ -3,9 +3,6 @@
 
 #include "content/blockstore.h"
 #include "content/loader.h"
-#include "imaging/colour_reduction.h"
-#include "imaging/dib.h"
-#include "imaging/palette.h"
 #include "shell/commandline.h"
 #include "shell/globals.h"
 #include "shell/information_dialog.h"
@@ -96,19 +93,6 @@ int RunInformationDialog(HINSTANCE instance) {
     return 0;
 }
 
-// Palette displays show the preview picture through the fixed display
-// palette; when dithering fails the picture stays as stored.
-void DitherForDisplay(BLOCK *header) {
-    if (devicebits > 8 || !header->data) return;
-    BYTE palette[768];
-    int bits = 0;
-    GetDefaultPalette(palette, &bits, PALETTE_DISPLAY);
-    HGLOBAL dithered = DitherDib(header->data, palette, bits, 0);
-    if (!dithered) return;
-    GlobalFree(header->data);
-    header->data = dithered;
-}
-
 // 'p' and 'l': a child filling the host's window, until the host destroys it.
 int RunPreview(HINSTANCE instance, const char *tail) {
     HWND parent = WindowFromCommandLine(tail);
@@ -118,7 +102,7 @@ int RunPreview(HINSTANCE instance, const char *tail) {
     if (!RegisterPreviewClass(instance)) return 0;
     BLOCK header = {};
     const int loaded = LoadHeader(&header);
-    if (loaded) DitherForDisplay(&header);
+    if (loaded) DitherPreviewForDisplay(&header);
     HWND window = CreateWindowExA(0, PreviewClassName(), szSaverAppName, WS_CHILD | WS_VISIBLE, 0, 0,
                                   r.right - r.left, r.bottom - r.top, parent, nullptr, instance,
                                   loaded ? &header : nullptr);

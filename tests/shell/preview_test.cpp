@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "content/blockstore.h"
+#include "imaging/dib.h"
 #include "shell/preview.h"
 #include "support/window_canvas.h"
 #include "support/test_support.h"
@@ -183,4 +184,35 @@ TEST(PreviewPaint, ScrollingLeavesNoGdiObjectBehind) {
     EXPECT_NE(brush, nullptr);
     if (brush) DeleteObject(brush);
     DestroyBlock(&header);
+}
+
+TEST(PreviewPicture, PaletteDisplaysGetItDitheredToTheDisplayPalette) {
+    struct Case {
+        const char *name;
+        int display, depth;
+        int expectedDepth;
+    } cases[] = {
+        {"true colour display", 32, 24, 24},
+        {"palette display", 8, 24, 8},
+        {"16-colour display", 4, 24, 8},
+        {"palette display, 4-bit picture", 8, 4, 8},
+        {"palette display, 1-bit picture stays", 8, 1, 1},
+    };
+    const int saved = devicebits;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        devicebits = c.display;
+        BLOCK header = Header(TestDib(30, 20, c.depth));
+        DitherPreviewForDisplay(&header);
+        int wide = 0, deep = 0, bits = 0;
+        ASSERT_TRUE(GetBitmapDimensions(header.data, &wide, &deep, &bits, nullptr));
+        EXPECT_EQ(bits, c.expectedDepth);
+        EXPECT_EQ(wide, 30);
+        EXPECT_EQ(deep, 20);
+        DestroyBlock(&header);
+    }
+    devicebits = saved;
+    BLOCK none = Header(Bytes());
+    DitherPreviewForDisplay(&none);  // no picture: nothing to do
+    EXPECT_EQ(none.data, nullptr);
 }
