@@ -6,6 +6,8 @@
 #include "content/loader.h"
 #include "shell/commandline.h"
 #include "shell/globals.h"
+#include "shell/information_dialog.h"
+#include "shell/preview.h"
 #include "shell/saver_window.h"
 
 namespace {
@@ -74,20 +76,43 @@ int RunSaver(HINSTANCE instance) {
     return result;
 }
 
-// 'c' and 'p': both read only the header. The information dialog and the
-// preview window take it from here; until then the modes end cleanly.
-int RunHeaderMode() {
+// The header alone, for the information dialog and the preview.
+int LoadHeader(BLOCK *header) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(hInst, path, MAX_PATH);
-    BLOCK header;
-    if (!LoadHeaderBlock(nullptr, &header, path, nullptr)) return 0;
+    return LoadHeaderBlock(nullptr, header, path, nullptr);
+}
+
+// 'c': the information dialog; nothing shows when the header cannot be read.
+int RunInformationDialog(HINSTANCE instance) {
+    BLOCK header = {};
+    if (!LoadHeader(&header)) {
+        DestroyBlock(&header);  // whatever a half-read header holds
+        return 0;
+    }
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_INFORMATION), nullptr, ScreenSaverConfigureDialog,
+                    (LPARAM)&header);
     DestroyBlock(&header);
     return 0;
 }
 
-int RunPreview(const char *tail) {
-    if (!WindowFromCommandLine(tail)) return 0;
-    return RunHeaderMode();
+// 'p' and 'l': a child filling the host's window, until the host destroys it.
+int RunPreview(HINSTANCE instance, const char *tail) {
+    HWND parent = WindowFromCommandLine(tail);
+    if (!parent) return 0;
+    RECT r = {};
+    GetWindowRect(parent, &r);
+    if (!RegisterPreviewClass(instance)) return 0;
+    BLOCK header = {};
+    const int loaded = LoadHeader(&header);
+    if (loaded) DitherPreviewForDisplay(&header);
+    HWND window = CreateWindowExA(0, PreviewClassName(), szSaverAppName, WS_CHILD | WS_VISIBLE, 0, 0,
+                                  r.right - r.left, r.bottom - r.top, parent, nullptr, instance,
+                                  loaded ? &header : nullptr);
+    const int result = window ? RunMessageLoop() : 0;
+    DestroyBlock(&header);
+    UnregisterPreviewClass(instance);
+    return result;
 }
 
 // 'a': the host's password-change dialog, from MPR.DLL.
@@ -114,9 +139,9 @@ int RunPasswordChange(const char *tail) {
 int CreateScreenSaverWindow(HINSTANCE instance, HINSTANCE, LPSTR tail, int) {
     switch (SaverSwitch(tail)) {
         case 's': return RunSaver(instance);
-        case 'c': return RunHeaderMode();
+        case 'c': return RunInformationDialog(instance);
         case 'p':
-        case 'l': return RunPreview(tail);
+        case 'l': return RunPreview(instance, tail);
         case 'a': return RunPasswordChange(tail);
         default: return 0;
     }

@@ -13,7 +13,7 @@ using namespace testing_support;
 
 TEST(PlayerModes, SwitchesThatEndAtOnce) {
     Player player(Player::WithShow(ShowWriter(TestHead())));
-    for (const char *tail : {"", "x", "/z", "-", "/p", "/p 0", "/l", "-c"}) {
+    for (const char *tail : {"", "x", "/z", "-", "/p", "/p 0", "/l"}) {
         SCOPED_TRACE(tail);
         Process process(player.path(), tail);
         ASSERT_TRUE(process.started());

@@ -44,6 +44,7 @@ public:
         CloseHandle(info_.hProcess);
     }
     bool started() const { return started_; }
+    DWORD id() const { return info_.dwProcessId; }
     // The exit code, or -1 when the process is still running after `ms`.
     long ExitCode(DWORD ms = kPatience) const {
         if (WaitForSingleObject(info_.hProcess, ms) != WAIT_OBJECT_0) return -1;
