@@ -50,9 +50,11 @@ bool JpegTablesFit(const Bytes &f) {
         // The decoder reads tables as long as the segment's length says,
         // past the segment's end if a table claims more.
         int64_t left = int64_t(length) - 2;
-        for (size_t p = i + 4; marker == 0xC4 && left > 0 && p + 17 <= f.size();) {
+        // Past the end of the file it reads zeros, so a table cut short by
+        // the end counts what is there.
+        for (size_t p = i + 4; marker == 0xC4 && left > 0 && p < f.size();) {
             size_t codes = 0;
-            for (size_t k = 0; k < 16; ++k) codes += f[p + 1 + k];
+            for (size_t k = 0; k < 16 && p + 1 + k < f.size(); ++k) codes += f[p + 1 + k];
             if (codes > 256) return false;
             p += 17 + codes;
             left -= int64_t(17 + codes);
