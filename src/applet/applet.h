@@ -99,7 +99,9 @@ struct APPLETFUNCTION {
     const char *keyword;
     APPLETHANDLER handler;
 };
-extern const APPLETFUNCTION function[APPLETFUNCTIONCOUNT];
+extern APPLETFUNCTION function[APPLETFUNCTIONCOUNT];
+// Built-ins of the families' slices whose keyword is not in the list: 0.
+int APPLETUnplacedBuiltins();
 
 extern VALUE returnvalue;
 

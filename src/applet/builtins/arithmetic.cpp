@@ -137,3 +137,28 @@ int APPLETSleep(APPLET *applet, HWND window) {
     }
     return call.Finish(1);
 }
+
+// This family's slice of the keyword table.
+const APPLETFUNCTION arithmeticfunctions[] = {
+    {"abs", APPLETAbs},
+    {"add", APPLETAdd},
+    {"and", APPLETAnd},
+    {"bitand", APPLETBitAnd},
+    {"bitor", APPLETBitOr},
+    {"bitxor", APPLETBitXor},
+    {"div", APPLETDiv},
+    {"getsystemtime", APPLETGetSystemTime},
+    {"max", APPLETMax},
+    {"min", APPLETMin},
+    {"mod", APPLETMod},
+    {"mul", APPLETMul},
+    {"not", APPLETNot},
+    {"or", APPLETOr},
+    {"pow", APPLETPow},
+    {"random", APPLETRandom},
+    {"shiftleft", APPLETShiftLeft},
+    {"shiftright", APPLETShiftRight},
+    {"sleep", APPLETSleep},
+    {"sub", APPLETSubtract},
+};
+const int arithmeticfunctioncount = int(sizeof arithmeticfunctions / sizeof arithmeticfunctions[0]);

@@ -3,6 +3,14 @@
 
 #include "applet/applet.h"
 
+// The families' slices of the keyword table, each in its own source.
+extern const APPLETFUNCTION controlfunctions[];
+extern const int controlfunctioncount;
+extern const APPLETFUNCTION arithmeticfunctions[];
+extern const int arithmeticfunctioncount;
+extern const APPLETFUNCTION stringfunctions[];
+extern const int stringfunctioncount;
+
 // A keyword whose family is not part of this player yet: as unknown.
 int APPLETNoFunction(APPLET *applet, HWND window);
 

@@ -233,3 +233,28 @@ int APPLETFunctionEnd(APPLET *applet, HWND) {
     if (call.accepted()) applet->error = APPLETERR_END;
     return call.Finish(1);
 }
+
+// This family's slice of the keyword table.
+const APPLETFUNCTION controlfunctions[] = {
+    {"dec", APPLETDec},
+    {"declarearray", APPLETDeclareArray},
+    {"declareint", APPLETDeclareIntVariable},
+    {"declarestring", APPLETDeclareString},
+    {"do", APPLETDo},
+    {"end", APPLETFunctionEnd},
+    {"getarrayvalue", APPLETGetArrayValue},
+    {"gosub", APPLETGoSub},
+    {"goto", APPLETGoTo},
+    {"if", APPLETIf},
+    {"inc", APPLETInc},
+    {"isequal", APPLETIsEqual},
+    {"isgreaterthan", APPLETIsGreaterThan},
+    {"isgreaterthanorequalto", APPLETIsGreaterThanOrEqualTo},
+    {"islessthan", APPLETIsLessThan},
+    {"islessthanorequalto", APPLETIsLessThanOrEqualTo},
+    {"isnotequal", APPLETIsNotEqual},
+    {"return", APPLETReturn},
+    {"setarrayvalue", APPLETSetArrayValue},
+    {"while", APPLETWhile},
+};
+const int controlfunctioncount = int(sizeof controlfunctions / sizeof controlfunctions[0]);

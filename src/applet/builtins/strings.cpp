@@ -207,3 +207,20 @@ int APPLETStrGetChar(APPLET *applet, HWND) {
 
 int APPLETStrUpr(APPLET *applet, HWND) { return ChangeCase(applet, Upper); }
 int APPLETStrLwr(APPLET *applet, HWND) { return ChangeCase(applet, Lower); }
+
+// This family's slice of the keyword table.
+const APPLETFUNCTION stringfunctions[] = {
+    {"strcat", APPLETStrCat},
+    {"strcmp", APPLETStrCmp},
+    {"strcmpi", APPLETStrCmpI},
+    {"strcpy", APPLETStrCpy},
+    {"strfromchar", APPLETStrFromChar},
+    {"strfromint", APPLETStrFromInt},
+    {"strgetchar", APPLETStrGetChar},
+    {"strgettime", APPLETStrGetTime},
+    {"strlen", APPLETStrLen},
+    {"strlwr", APPLETStrLwr},
+    {"strsub", APPLETStrSub},
+    {"strupr", APPLETStrUpr},
+};
+const int stringfunctioncount = int(sizeof stringfunctions / sizeof stringfunctions[0]);

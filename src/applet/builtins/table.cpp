@@ -1,112 +1,48 @@
-// The table of built-in functions, searched in this order. Keywords whose
-// families this player does not have yet answer as unknown ones do.
+// The table of built-in functions, assembled once from the families'
+// slices in the order of the keyword list, which is the order of the search.
+// Keywords whose families this player does not have yet answer as unknown
+// ones do.
+#include <cstring>
+
 #include "applet/builtins/builtins.h"
 
 namespace {
-constexpr APPLETHANDLER kNone = APPLETNoFunction;
+
+struct FAMILY {
+    const APPLETFUNCTION *functions;
+    const int *count;
+};
+
+const FAMILY kFamilies[] = {
+    {controlfunctions, &controlfunctioncount},
+    {arithmeticfunctions, &arithmeticfunctioncount},
+    {stringfunctions, &stringfunctioncount},
+};
+
+int placed = 0;  // slice entries that found their keyword
+
+APPLETHANDLER HandlerOf(const char *keyword) {
+    for (const FAMILY &family : kFamilies)
+        for (int i = 0; i < *family.count; ++i)
+            if (std::strcmp(family.functions[i].keyword, keyword) == 0) return ++placed, family.functions[i].handler;
+    return APPLETNoFunction;
 }
 
-const APPLETFUNCTION function[APPLETFUNCTIONCOUNT] = {
-    {"abs", APPLETAbs},
-    {"add", APPLETAdd},
-    {"and", APPLETAnd},
-    {"arc", kNone},
-    {"beep", kNone},
-    {"beziercurve", kNone},
-    {"bitand", APPLETBitAnd},
-    {"bitor", APPLETBitOr},
-    {"bitxor", APPLETBitXor},
-    {"clearscreen", kNone},
-    {"copyscreenarea", kNone},
-    {"dec", APPLETDec},
-    {"declarearray", APPLETDeclareArray},
-    {"declareint", APPLETDeclareIntVariable},
-    {"declarestring", APPLETDeclareString},
-    {"div", APPLETDiv},
-    {"do", APPLETDo},
-    {"drawedge", kNone},
-    {"drawgradient", kNone},
-    {"drawpicture", kNone},
-    {"end", APPLETFunctionEnd},
-    {"fillrect", kNone},
-    {"fillroundrect", kNone},
-    {"fillellipse", kNone},
-    {"fillpie", kNone},
-    {"fillpolygon", kNone},
-    {"frameellipse", kNone},
-    {"framepie", kNone},
-    {"framepolygon", kNone},
-    {"framerect", kNone},
-    {"frameroundrect", kNone},
-    {"getarrayvalue", APPLETGetArrayValue},
-    {"getfixedcolor", kNone},
-    {"gethorizontalpos", kNone},
-    {"getpicturedimensions", kNone},
-    {"getpixel", kNone},
-    {"getsavercolor", kNone},
-    {"getscreenbits", kNone},
-    {"getscreendepth", kNone},
-    {"getscreenwidth", kNone},
-    {"getsyscolor", kNone},
-    {"getsystemtime", APPLETGetSystemTime},
-    {"gettextdepth", kNone},
-    {"gettextlength", kNone},
-    {"getverticalpos", kNone},
-    {"gosub", APPLETGoSub},
-    {"goto", APPLETGoTo},
-    {"if", APPLETIf},
-    {"inc", APPLETInc},
-    {"isequal", APPLETIsEqual},
-    {"isgreaterthan", APPLETIsGreaterThan},
-    {"isgreaterthanorequalto", APPLETIsGreaterThanOrEqualTo},
-    {"islessthan", APPLETIsLessThan},
-    {"islessthanorequalto", APPLETIsLessThanOrEqualTo},
-    {"isnotequal", APPLETIsNotEqual},
-    {"issoundplaying", kNone},
-    {"killsound", kNone},
-    {"line", kNone},
-    {"makecolor", kNone},
-    {"max", APPLETMax},
-    {"min", APPLETMin},
-    {"mod", APPLETMod},
-    {"mul", APPLETMul},
-    {"not", APPLETNot},
-    {"or", APPLETOr},
-    {"paragraphtext", kNone},
-    {"playsound", kNone},
-    {"pow", APPLETPow},
-    {"print", kNone},
-    {"random", APPLETRandom},
-    {"restoregraphicstate", kNone},
-    {"restorescreenarea", kNone},
-    {"return", APPLETReturn},
-    {"savegraphicstate", kNone},
-    {"savescreenarea", kNone},
-    {"setarrayvalue", APPLETSetArrayValue},
-    {"setbrushcolor", kNone},
-    {"setdrawingoffset", kNone},
-    {"setfont", kNone},
-    {"setpencolor", kNone},
-    {"setpixel", kNone},
-    {"setposition", kNone},
-    {"settextbackcolor", kNone},
-    {"settextforecolor", kNone},
-    {"settexttransparent", kNone},
-    {"shiftleft", APPLETShiftLeft},
-    {"shiftright", APPLETShiftRight},
-    {"sleep", APPLETSleep},
-    {"strcat", APPLETStrCat},
-    {"strcmp", APPLETStrCmp},
-    {"strcmpi", APPLETStrCmpI},
-    {"strcpy", APPLETStrCpy},
-    {"strfromchar", APPLETStrFromChar},
-    {"strfromint", APPLETStrFromInt},
-    {"strgetchar", APPLETStrGetChar},
-    {"strgettime", APPLETStrGetTime},
-    {"strlen", APPLETStrLen},
-    {"strlwr", APPLETStrLwr},
-    {"strsub", APPLETStrSub},
-    {"strupr", APPLETStrUpr},
-    {"sub", APPLETSubtract},
-    {"while", APPLETWhile},
+// The slices are constant data, ready before this runs.
+struct Assembly {
+    Assembly() {
+        for (int i = 0; i < APPLETFUNCTIONCOUNT; ++i)
+            function[i] = {appletkeywords[i].keyword, HandlerOf(appletkeywords[i].keyword)};
+    }
 };
+
+}  // namespace
+
+APPLETFUNCTION function[APPLETFUNCTIONCOUNT];
+static Assembly assembly;
+
+int APPLETUnplacedBuiltins() {
+    int total = 0;
+    for (const FAMILY &family : kFamilies) total += *family.count;
+    return total - placed;
+}
