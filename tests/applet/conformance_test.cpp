@@ -154,3 +154,28 @@ TEST(AppletConformance, EveryScriptMeetsItsExpectations) {
         runner.Stop();
     }
 }
+
+// The examples of the authors' guide run to their end.
+TEST(AppletConformance, TheGuidesExamplesRun) {
+    std::ifstream in(ML_APPLET_GUIDE, std::ios::binary);
+    ASSERT_TRUE(in) << ML_APPLET_GUIDE;
+    std::vector<std::string> examples;
+    std::string line, example;
+    while (std::getline(in, line)) {
+        if (line.rfind("    ", 0) == 0) {
+            example += line.substr(4) + "\r\n";
+        } else if (!example.empty()) {
+            examples.push_back(example);
+            example.clear();
+        }
+    }
+    if (!example.empty()) examples.push_back(example);
+    ASSERT_GE(examples.size(), 3u);
+    ScriptRunner runner;
+    for (const std::string &script : examples) {
+        SCOPED_TRACE(script);
+        ASSERT_EQ(runner.Start(script), 1);
+        EXPECT_EQ(runner.Run(), -1) << APPLETError(&runner.applet());
+        runner.Stop();
+    }
+}
