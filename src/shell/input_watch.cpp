@@ -79,6 +79,9 @@ LRESULT DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 int CheckForAbort(HWND window) {
+    // Almost every applet line finds nothing waiting: one look at the
+    // queue's state spares the two filtered peeks (posted input included).
+    if (!HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE))) return 0;
     int abort = 0;
     MSG msg;
     while (NextInput(window, &msg)) {

@@ -65,6 +65,9 @@ LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_TIMER:
             if (OnShowTimer(window, wParam)) return 0;
             break;
+        case WM_APPLETSTEP:
+            OnAppletStep(window);
+            return 0;
         case WM_CONTENTLOADED:
             OnContentLoaded(window);
             return 0;

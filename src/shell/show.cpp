@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "animation/animation.h"
+#include "applet/applet.h"
 #include "applet/builtins/sound.h"
 #include "applet/objects.h"
 #include "content/blockstore.h"
@@ -19,6 +20,7 @@
 #include "imaging/palette.h"
 #include "imaging/placement.h"
 #include "shell/messages.h"
+#include "shell/saver_window.h"
 
 namespace {
 
@@ -102,7 +104,10 @@ void ReleaseItem(HWND window, BLOCKSET *set) {
     if (set->status.font) DeleteObject(set->status.font);
     set->status.font = nullptr;
     DestroyStatus(&set->status);
-    // The applet of the item is released here, once applets run.
+    if (set->applet) {
+        APPLETFreeApplet(set->applet);
+        std::memset(set->applet, 0, sizeof(APPLET));
+    }
     if (set->savedscreen) DeleteObject(set->savedscreen);
     set->savedscreen = nullptr;
 }
@@ -186,6 +191,23 @@ bool StartText(HWND window, BLOCKSET *set) {
     return true;
 }
 
+// The one applet record; the show points at it from its first applet on.
+APPLET theApplet;
+
+// An applet runs one line per posted WM_APPLETSTEP. A start that fails
+// shows why and leaves the show standing at this block.
+void StartApplet(HWND window, BLOCKSET *set) {
+    set->applet = &theApplet;
+    BLOCK &block = set->block;
+    if (APPLETInitApplet(set->applet, window, &block, long(set->backgroundcolour), long(block.applet.stacksize),
+                         block.pictures, block.picturecount, block.sounds, block.soundcount)) {
+        ++itemsThisLap;
+        PostMessageA(window, WM_APPLETSTEP, 0, 0);
+        return;
+    }
+    MessageBoxA(window, APPLETError(set->applet), "Message", MB_ICONINFORMATION);
+}
+
 // The show has come round to its header: the start of a lap.
 void StartLap(HWND window) {
     DestroyAllAnimations(window, SCRF_ENDWITHROUND);
@@ -222,8 +244,7 @@ void StartBlock(HWND window, BLOCKSET *set) {
             return;
         case TAG_SOND: StartSound(window, set->block); return;
         case TAG_ANIM: StartAnimation(window, set); return;
-        // Applets start here once they exist; until then they are passed
-        // over like blocks of unknown types.
+        case TAG_APPL: StartApplet(window, set); return;
         default: PostAdvance(window); return;
     }
 }
@@ -339,6 +360,23 @@ bool OnShowTimer(HWND window, UINT_PTR id) {
         case IDT_ADVANCE: Advance(window); return true;
         default: return ItemTimer(window, id);
     }
+}
+
+// Runs one line; the applet ends at the end of its text, at an error, or
+// when input ends the show, and the show then goes on.
+void OnAppletStep(HWND window) {
+    int result = -1;
+    {
+        LockedShow set(window);
+        if (!set || set->block.type != TAG_APPL || !set->applet || !set->applet->stack) return;
+        // Running animations are served between applet lines.
+        EnumChildWindows(window, UpdateAllAnimationsProc, 0);
+        result = APPLETProcessLine(set->applet, window);
+    }
+    if (result == 0 && !CheckForAbort(window))
+        PostMessageA(window, WM_APPLETSTEP, 0, 0);
+    else
+        PostAdvance(window);
 }
 
 void ReleaseCurrentItem(HWND window) {

@@ -8,5 +8,7 @@
 void OnContentLoaded(HWND window);
 // WM_TIMER: returns false when the id is none of the show's.
 bool OnShowTimer(HWND window, UINT_PTR id);
+// WM_APPLETSTEP: runs the next line of the current applet.
+void OnAppletStep(HWND window);
 // Releases the item on screen, as at every advance and when the window goes.
 void ReleaseCurrentItem(HWND window);

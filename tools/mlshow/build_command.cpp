@@ -1,5 +1,8 @@
 // mlshow build: manifest and player in, show file out.
 #include <ctime>
+#include <fstream>
+#include <sstream>
+#include <variant>
 
 #include "build.h"
 #include "checks.h"
@@ -8,6 +11,7 @@
 #include "fileio.h"
 #include "names.h"
 #include "reader.h"
+#include "script_check.h"
 
 namespace mlshow {
 
@@ -18,6 +22,19 @@ void ListBlocks(const Bytes &file, std::ostream &out) {
     out << "  HEAD  " << DescribeHead(show) << "\n";
     for (const ReadBlock &block : show.blocks)
         if (block.type != TAG_ENDB) out << "  " << TagName(block.type) << "  " << DescribeBlock(block) << "\n";
+}
+
+// Every applet's script is checked as `mlshow check` does; what is found is
+// reported and the show is built all the same, as the player would run it.
+void CheckScripts(const Manifest &manifest, std::ostream &out) {
+    for (const Item &item : manifest.items) {
+        const AppletItem *applet = std::get_if<AppletItem>(&item);
+        if (!applet) continue;
+        std::ifstream in(applet->script.path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        if (in) ReportScriptProblems(applet->script.given, text.str(), out);
+    }
 }
 
 }  // namespace
@@ -35,6 +52,7 @@ int RunBuild(const BuildOptions &options, std::ostream &out) {
     settings.quiet = options.quiet;
     settings.now = uint32_t(std::time(nullptr));
     const Bytes file = BuildShow(manifest, program, settings);
+    CheckScripts(manifest, out);
     const std::string output = options.output.empty() ? DefaultOutputName(manifest.show.title) : options.output;
     WriteFileAtomic(output, file);
     if (options.verbose) ListBlocks(file, out);

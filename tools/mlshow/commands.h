@@ -21,6 +21,8 @@ int RunBuild(const BuildOptions &options, std::ostream &out);
 int RunInfo(const std::string &path, bool json, std::ostream &out);
 int RunVerify(const std::string &path, bool quiet, std::ostream &out);
 int RunExtract(const std::string &path, const std::string &folder, bool quiet, std::ostream &out);
+// Checks an applet script without running it.
+int RunCheck(const std::string &path, std::ostream &out);
 int RunNew(const std::string &folder, bool quiet, std::ostream &out);
 
 }  // namespace mlshow

@@ -62,6 +62,9 @@ int main(int argc, char **argv) {
     extractCommand->add_option("FILE", file, "a show file")->required();
     extractCommand->add_option("-o,--output", folder, "the folder to write")->required();
 
+    auto *checkCommand = app.add_subcommand("check", "check an applet script without running it");
+    checkCommand->add_option("SCRIPT", file, "an applet script")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &error) {
@@ -78,6 +81,7 @@ int main(int argc, char **argv) {
         }
         if (*infoCommand) return mlshow::RunInfo(file, json, std::cout);
         if (*verifyCommand) return mlshow::RunVerify(file, quiet, std::cout);
+        if (*checkCommand) return mlshow::RunCheck(file, std::cout);
         if (*extractCommand) return mlshow::RunExtract(file, folder, quiet, std::cout);
     } catch (const mlshow::InputErrors &errors) {
         for (const std::string &message : errors.messages()) std::cerr << message << "\n";

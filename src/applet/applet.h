@@ -1,0 +1,148 @@
+// The applet interpreter: the record of the one running applet, the value
+// record every value, variable, label and stack entry shares, and the
+// engine that runs a script one line at a time.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "applet/keywords.h"
+#include "applet/lines.h"
+#include "content/blockstore.h"
+
+// Kind bits and ownership flags of VALUE::type.
+constexpr uint32_t VALUE_INT = 0x1;
+constexpr uint32_t VALUE_STRING = 0x2;
+constexpr uint32_t VALUE_LABEL = 0x4;
+constexpr uint32_t VALUE_ARGCOUNT = 0x8;
+constexpr uint32_t VALUE_RETURN = 0x10;
+constexpr uint32_t VALUE_INTREF = 0x20;
+constexpr uint32_t VALUE_STRINGVAR = 0x40;
+constexpr uint32_t VALUE_DOMARK = 0x80;
+constexpr uint32_t VALUE_ARRAY = 0x100;
+constexpr uint32_t VALUE_GRAPHICSTATE = 0x200;
+constexpr uint32_t VALUE_ALLOCATED = 0x8000;
+constexpr uint32_t VALUE_GDIOBJECT = 0x10000;
+
+// `value` holds a 32-bit integer, or a pointer or handle of the machine's width.
+struct VALUE {
+    uint32_t type;
+    UINT_PTR value;
+    uint32_t name;  // packed name, 0 for unnamed values
+};
+
+enum {
+    APPLETERR_END = -1,
+    APPLETERR_OK = 0,
+    APPLETERR_STACKOVERFLOW = 1,
+    APPLETERR_NOMEMORY = 2,
+    APPLETERR_VARIABLEEXISTS = 3,
+    APPLETERR_BADVALUE = 4,
+    APPLETERR_SYNTAX = 5,
+    APPLETERR_TERMINATED = 6,
+    APPLETERR_STACKCORRUPT = 7,
+    APPLETERR_NOFUNCTION = 8,
+    APPLETERR_NOVARIABLE = 9,
+    APPLETERR_BADASSIGN = 10,
+    APPLETERR_ARGCOUNT = 11,
+    APPLETERR_DIVZERO = 12,
+    APPLETERR_LABELEXISTS = 13,
+    APPLETERR_NOLABEL = 14,
+    APPLETERR_WHILEBEFOREDO = 15,
+    APPLETERR_NOOBJECT = 16,
+    APPLETERR_TOOMANYANIMS = 17,
+};
+
+constexpr int APPLETMINSTACK = 8192;
+
+struct APPLET {
+    HWND window;
+    HFONT font;
+    HBRUSH brush;
+    HBRUSH saverbrush;
+    HPEN pen;
+    int xpos;
+    int ypos;
+    COLORREF textforecolour;
+    COLORREF textbackcolour;
+    int textmode;  // 2 opaque, 1 transparent
+    HGLOBAL stack;
+    int stackdepth;
+    int stacksize;
+    HGLOBAL variables;
+    int variablecount;
+    HGLOBAL labels;
+    int labelcount;
+    int screenwide;
+    int screendeep;
+    HGLOBAL script;  // owned by the block
+    int line;        // next line to run
+    int errorline;
+    int error;  // pending code
+    int *lineoffsets;
+    int linecount;
+    void *pictures;
+    int picturecount;
+    void *sounds;
+    int soundcount;
+    COLORREF savercolour;
+    int xoffset;
+    int yoffset;
+};
+#ifndef _WIN64
+static_assert(sizeof(APPLET) == 128, "the applet record is 32 machine words");
+#endif
+
+typedef int (*APPLETHANDLER)(APPLET *applet, HWND window);
+struct APPLETFUNCTION {
+    const char *keyword;
+    APPLETHANDLER handler;
+};
+extern APPLETFUNCTION function[APPLETFUNCTIONCOUNT];
+// Built-ins of the families' slices whose keyword is not in the list: 0.
+int APPLETUnplacedBuiltins();
+
+extern VALUE returnvalue;
+
+// Life cycle, driven by the saver window.
+int APPLETInitApplet(APPLET *applet, HWND window, BLOCK *block, long savercolour, long stacksize, void *pictures,
+                     int picturecount, void *sounds, int soundcount);
+int APPLETProcessLine(APPLET *applet, HWND window);
+int APPLETFreeApplet(APPLET *applet);
+const char *APPLETError(APPLET *applet);
+
+// Statements and expressions.
+int APPLETInterpretLine(APPLET *applet, HWND window, char *statement);
+char *APPLETEvaluateExpression(APPLET *applet, HWND window, char *expression);
+int APPLETExecuteFunction(APPLET *applet, HWND window, char *keyword);
+char *APPLETGetArgument(char *dst, char *src);
+int APPLETGetStringFromString(char *dst, char *src);
+int APPLETGetStringLength(const char *s);
+inline UINT_PTR APPLETGetIntFromValue(const VALUE *v) { return v->value; }
+inline void APPLETMakeValue(VALUE *v, unsigned long type, UINT_PTR value, unsigned long name) {
+    v->type = (uint32_t)type;
+    v->value = value;
+    v->name = (uint32_t)name;
+}
+unsigned long APPLETMakeVariableName(const char *name);
+// The packed name of the `length` bytes at `name` (only the first four count).
+unsigned long APPLETPackName(const char *name, size_t length);
+
+// Raising: sets `error` and `errorline` and returns the code.
+int APPLETRaise(APPLET *applet, int code);
+
+// Value stack, variables and labels; each returns the pending code.
+int APPLETPush(APPLET *applet, const VALUE *value);
+int APPLETPop(APPLET *applet, VALUE *value);
+int APPLETAddVariable(APPLET *applet, const VALUE *entry);
+int APPLETGetVariable(APPLET *applet, VALUE *out, int index);
+int APPLETPutVariable(APPLET *applet, const VALUE *entry, int index);
+int APPLETFindVariable(APPLET *applet, VALUE *out, unsigned long name);
+int APPLETAssignVariable(APPLET *applet, unsigned long name, const VALUE *newvalue);
+int APPLETAddLabel(APPLET *applet, const VALUE *entry);
+int APPLETGetLabel(APPLET *applet, VALUE *out, int index);
+int APPLETPutLabel(APPLET *applet, const VALUE *entry, int index);
+int APPLETFindLabel(APPLET *applet, VALUE *out, unsigned long name);
+// The index of the first variable called `name`, -1 when none is.
+int APPLETFindVariableIndex(APPLET *applet, unsigned long name);

@@ -1,0 +1,73 @@
+// The handlers of the built-in functions, one family per source.
+#pragma once
+
+#include "applet/applet.h"
+
+// The families' slices of the keyword table, each in its own source.
+extern const APPLETFUNCTION controlfunctions[];
+extern const int controlfunctioncount;
+extern const APPLETFUNCTION arithmeticfunctions[];
+extern const int arithmeticfunctioncount;
+extern const APPLETFUNCTION stringfunctions[];
+extern const int stringfunctioncount;
+
+// A keyword whose family is not part of this player yet: as unknown.
+int APPLETNoFunction(APPLET *applet, HWND window);
+
+// Declarations, arrays, counting, comparisons and the flow of lines.
+int APPLETDeclareIntVariable(APPLET *applet, HWND window);
+int APPLETDeclareString(APPLET *applet, HWND window);
+int APPLETDeclareArray(APPLET *applet, HWND window);
+int APPLETGetArrayValue(APPLET *applet, HWND window);
+int APPLETSetArrayValue(APPLET *applet, HWND window);
+int APPLETInc(APPLET *applet, HWND window);
+int APPLETDec(APPLET *applet, HWND window);
+int APPLETIsEqual(APPLET *applet, HWND window);
+int APPLETIsNotEqual(APPLET *applet, HWND window);
+int APPLETIsGreaterThan(APPLET *applet, HWND window);
+int APPLETIsLessThan(APPLET *applet, HWND window);
+int APPLETIsGreaterThanOrEqualTo(APPLET *applet, HWND window);
+int APPLETIsLessThanOrEqualTo(APPLET *applet, HWND window);
+int APPLETGoTo(APPLET *applet, HWND window);
+int APPLETIf(APPLET *applet, HWND window);
+int APPLETGoSub(APPLET *applet, HWND window);
+int APPLETReturn(APPLET *applet, HWND window);
+int APPLETDo(APPLET *applet, HWND window);
+int APPLETWhile(APPLET *applet, HWND window);
+int APPLETFunctionEnd(APPLET *applet, HWND window);
+
+// Arithmetic, logic, random numbers, the clock and the pause.
+int APPLETAdd(APPLET *applet, HWND window);
+int APPLETSubtract(APPLET *applet, HWND window);
+int APPLETMul(APPLET *applet, HWND window);
+int APPLETDiv(APPLET *applet, HWND window);
+int APPLETMod(APPLET *applet, HWND window);
+int APPLETPow(APPLET *applet, HWND window);
+int APPLETAbs(APPLET *applet, HWND window);
+int APPLETMax(APPLET *applet, HWND window);
+int APPLETMin(APPLET *applet, HWND window);
+int APPLETShiftLeft(APPLET *applet, HWND window);
+int APPLETShiftRight(APPLET *applet, HWND window);
+int APPLETBitAnd(APPLET *applet, HWND window);
+int APPLETBitOr(APPLET *applet, HWND window);
+int APPLETBitXor(APPLET *applet, HWND window);
+int APPLETAnd(APPLET *applet, HWND window);
+int APPLETOr(APPLET *applet, HWND window);
+int APPLETNot(APPLET *applet, HWND window);
+int APPLETRandom(APPLET *applet, HWND window);
+int APPLETGetSystemTime(APPLET *applet, HWND window);
+int APPLETSleep(APPLET *applet, HWND window);
+
+// Strings.
+int APPLETStrCpy(APPLET *applet, HWND window);
+int APPLETStrCat(APPLET *applet, HWND window);
+int APPLETStrSub(APPLET *applet, HWND window);
+int APPLETStrFromInt(APPLET *applet, HWND window);
+int APPLETStrFromChar(APPLET *applet, HWND window);
+int APPLETStrGetTime(APPLET *applet, HWND window);
+int APPLETStrLen(APPLET *applet, HWND window);
+int APPLETStrCmp(APPLET *applet, HWND window);
+int APPLETStrCmpI(APPLET *applet, HWND window);
+int APPLETStrGetChar(APPLET *applet, HWND window);
+int APPLETStrUpr(APPLET *applet, HWND window);
+int APPLETStrLwr(APPLET *applet, HWND window);

@@ -1,0 +1,83 @@
+// Applets inside the real saver window: each one runs to its end, its
+// error or its "end", and the show goes on; input ends a long pause.
+#include <gtest/gtest.h>
+
+#include "support/saver_in_process.h"
+#include "support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+Bytes AppletShow(const std::vector<std::string> &scripts) {
+    ShowWriter writer(TestHead("Applets", RGB(0, 0, 0)));
+    for (const std::string &script : scripts) writer.AddApplet(SCRAPPLET{}, {}, {}, script, false);
+    return writer.Build(FakeProgram());
+}
+
+// Which block the show is at.
+int Current(HWND window) {
+    BLOCKSET *set = LockBlockSet(window);
+    const int current = set ? set->current : -2;
+    if (set) UnlockBlockSet(window);
+    return current;
+}
+
+DWORD WINAPI PressKeyLater(void *window) {
+    Sleep(400);
+    PostMessageA((HWND)window, WM_KEYDOWN, VK_SPACE, 0);
+    return 0;
+}
+
+char boxText[64];
+
+DWORD WINAPI CloseMessageBox(void *) {
+    for (int i = 0; i < 100; ++i, Sleep(20)) {
+        HWND box = FindWindowA("#32770", "Message");
+        if (!box) continue;
+        GetDlgItemTextA(box, 0xFFFF, boxText, sizeof boxText);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST(SaverApplet, AppletsThatEndFailOrStopAllLetTheShowGoOn) {
+    const std::string counting = "declareint(@i)\r\ndo()\r\ninc(@i)\r\nwhile(islessthan(@i,200))\r\n";
+    const std::string failing = "declareint(@x)\r\n@x=div(1,0)\r\ninc(@x)\r\n";
+    const std::string ending = "end()\r\ngoto(:nowhere)\r\n";
+    SaverInProcess saver(AppletShow({counting, failing, ending}));
+    ASSERT_TRUE(saver.loaded());
+    // Two laps of four blocks in well under the time allowed.
+    const int advances = saver.Run(3000);
+    EXPECT_GE(advances, 8);
+    EXPECT_TRUE(IsWindow(saver.window()));
+}
+
+TEST(SaverApplet, AFailedStartLeavesTheShowStanding) {
+    SaverInProcess saver(AppletShow({":loop1\r\n:loop2\r\n"}));
+    ASSERT_TRUE(saver.loaded());
+    // The failure box is modal: another thread reads and closes it.
+    HANDLE thread = CreateThread(nullptr, 0, CloseMessageBox, nullptr, 0, nullptr);
+    saver.Run(1500);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_STREQ(boxText, "Label previously declared");
+    EXPECT_EQ(Current(saver.window()), 1);
+    EXPECT_EQ(saver.Run(300), 0);
+}
+
+TEST(SaverApplet, InputDuringALongSleepEndsTheSaverWithinASlice) {
+    SaverInProcess saver(AppletShow({"sleep(10000)\r\n"}));
+    ASSERT_TRUE(saver.loaded());
+    HANDLE thread = CreateThread(nullptr, 0, PressKeyLater, saver.window(), 0, nullptr);
+    const DWORD start = GetTickCount();
+    while (IsWindow(saver.window()) && GetTickCount() - start < 5000) saver.Run(20);
+    const DWORD elapsed = GetTickCount() - start;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_FALSE(IsWindow(saver.window()));
+    EXPECT_LT(elapsed, 400u + 600u) << "the saver took " << elapsed << " ms to end";
+}
