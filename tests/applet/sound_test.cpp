@@ -292,3 +292,49 @@ TEST(ShowSound, ASoundBlockThatWaitsHoldsTheShowAndStopsWithTheWindow) {
     EXPECT_EQ(APPLETIsPlaying(), 0) << "the window stops the sound when it goes";
     EXPECT_TRUE(StateIsIdle());
 }
+
+// An applet's sound objects play through the same player: playsound plays
+// exactly the stored samples, issoundplaying follows it, an unknown number
+// raises 16 and ends the applet, killsound stops what plays.
+TEST(AppletSound, PlaysoundPlaysTheNumberedObject) {
+    ASSERT_GT(waveOutGetNumDevs(), 0u);
+    const Bytes samples = Samples(16000, 4);
+    ShowWriter writer(TestHead("Applet sound"));
+    const char *script =
+        "declareint(@p,0)\r\n"
+        "@p=playsound(2)\r\n"
+        ":wait\r\n"
+        "if(issoundplaying(),:wait)\r\n"
+        "end()\r\n";
+    writer.AddApplet(SCRAPPLET{}, {}, {{TAG_WAVE, 2, Wave(samples)}}, script, false);
+    SaverInProcess saver(writer.Build(FakeProgram()));
+    ASSERT_TRUE(saver.loaded());
+    saver.Run(1500);
+    EXPECT_TRUE(WaitForSilence());
+    const Bytes captured = CapturedSamples(samples.size());
+    ASSERT_EQ(captured.size(), samples.size());
+    EXPECT_EQ(captured, samples);
+}
+
+TEST(AppletSound, KillsoundStopsAndUnknownNumbersAreRefused) {
+    ASSERT_GT(waveOutGetNumDevs(), 0u);
+    const Bytes wave = Wave(Samples(22050 * 2 * 5, 1));
+    struct Case {
+        const char *what;
+        const char *script;
+    } cases[] = {
+        {"killsound stops it", "playsound(1)\r\nkillsound()\r\n:idle\r\ngoto(:idle)\r\n"},
+        // The error ends the applet before the second line, lap after lap.
+        {"an unknown number raises 16", "playsound(7)\r\nplaysound(1)\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ShowWriter writer(TestHead("Applet sound"));
+        writer.AddApplet(SCRAPPLET{}, {}, {{TAG_WAVE, 1, wave}}, c.script, false);
+        SaverInProcess saver(writer.Build(FakeProgram()));
+        ASSERT_TRUE(saver.loaded());
+        saver.Run(800);
+        EXPECT_EQ(APPLETIsPlaying(), 0);
+    }
+    EXPECT_TRUE(StateIsIdle());
+}

@@ -10,6 +10,8 @@ extern const APPLETFUNCTION arithmeticfunctions[];
 extern const int arithmeticfunctioncount;
 extern const APPLETFUNCTION stringfunctions[];
 extern const int stringfunctioncount;
+extern const APPLETFUNCTION soundfunctions[];
+extern const int soundfunctioncount;
 
 // A keyword whose family is not part of this player yet: as unknown.
 int APPLETNoFunction(APPLET *applet, HWND window);
@@ -71,3 +73,9 @@ int APPLETStrCmpI(APPLET *applet, HWND window);
 int APPLETStrGetChar(APPLET *applet, HWND window);
 int APPLETStrUpr(APPLET *applet, HWND window);
 int APPLETStrLwr(APPLET *applet, HWND window);
+
+// Sound on the program's one-at-a-time player.
+int APPLETPlaySoundFunction(APPLET *applet, HWND window);
+int APPLETKillSoundFunction(APPLET *applet, HWND window);
+int APPLETIsSoundPlaying(APPLET *applet, HWND window);
+int APPLETBeep(APPLET *applet, HWND window);

@@ -17,6 +17,7 @@ const FAMILY kFamilies[] = {
     {controlfunctions, &controlfunctioncount},
     {arithmeticfunctions, &arithmeticfunctioncount},
     {stringfunctions, &stringfunctioncount},
+    {soundfunctions, &soundfunctioncount},
 };
 
 int placed = 0;  // slice entries that found their keyword
