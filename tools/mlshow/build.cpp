@@ -101,31 +101,31 @@ Animation GifAnimationOf(const AnimationItem &item) {
     return animation;
 }
 
-AnimationFrame FrameOf(const FrameSpec &spec) {
-    FrameDib packed = Imported<FrameDib>(spec.file, [](const Bytes &file) {
+AnimationFrame FrameOf(const FrameSpec &wanted) {
+    FrameDib packed = Imported<FrameDib>(wanted.file, [](const Bytes &file) {
         if (std::optional<Bytes> dib = DibFromPlayerBmp(file)) return FrameDib{std::move(*dib), false, 0};
         return PackFrameDib(DecodeImage(file));
     });
     AnimationFrame frame;
     frame.dib = std::move(packed.dib);
-    frame.delay = spec.delay;
-    frame.x = spec.x;
-    frame.y = spec.y;
-    frame.transparent = spec.key.value_or(packed.key);
-    frame.flags = (spec.transparent.value_or(packed.transparent) ? ANIMFRAME_TRANSPARENT : 0) |
-                  (spec.restore ? ANIMFRAME_RESTORE : 0);
+    frame.delay = wanted.delay;
+    frame.x = wanted.x;
+    frame.y = wanted.y;
+    frame.transparent = wanted.key.value_or(packed.key);
+    frame.flags = (wanted.transparent.value_or(packed.transparent) ? ANIMFRAME_TRANSPARENT : 0) |
+                  (wanted.restore ? ANIMFRAME_RESTORE : 0);
     return frame;
 }
 
 Animation FramesAnimationOf(const AnimationItem &item) {
     Animation animation;
     int64_t wide = 1, deep = 1;
-    for (const FrameSpec &spec : item.frames) {
-        AnimationFrame frame = FrameOf(spec);
+    for (const FrameSpec &wanted : item.frames) {
+        AnimationFrame frame = FrameOf(wanted);
         DibInfo info;
         CheckPackedDib(frame.dib.data(), frame.dib.size(), &info);
-        wide = std::max<int64_t>(wide, int64_t(spec.x) + info.width);
-        deep = std::max<int64_t>(deep, int64_t(spec.y) + info.height);
+        wide = std::max<int64_t>(wide, int64_t(wanted.x) + info.width);
+        deep = std::max<int64_t>(deep, int64_t(wanted.y) + info.height);
         animation.frames.push_back(std::move(frame));
     }
     animation.wide = int32_t(item.wide ? item.wide : std::min<int64_t>(wide, 65535));
