@@ -6,6 +6,7 @@
 #include "animation/animation.h"
 #include "applet/objects.h"
 #include "imaging/dib.h"
+#include "imaging/drawing.h"
 #include "imaging/palette.h"
 
 namespace {
@@ -30,24 +31,6 @@ private:
     HDC dc_;
     HGDIOBJ old_ = nullptr;
 };
-
-// A 1-bit packed bitmap, white where the frame's pixel is drawn and black
-// where it has the transparent value.
-HGLOBAL BuildMask(const void *dib, const DIBLAYOUT &layout, unsigned long transparent) {
-    BYTE mono[768];
-    GetDefaultPalette(mono, nullptr, PALETTE_MONO);
-    HGLOBAL mask = CreateDib(layout.width, layout.height, mono, 1);
-    void *bits = mask ? GlobalLock(mask) : nullptr;
-    if (!bits) {
-        if (mask) GlobalFree(mask);
-        return nullptr;
-    }
-    for (int i = 0; i < layout.height; ++i)
-        for (int j = 0; j < layout.width; ++j)
-            PutDibPixel(bits, j, i, (unsigned long)GetDibPixel(dib, j, i) != transparent ? 1 : 0);
-    GlobalUnlock(mask);
-    return mask;
-}
 
 HBITMAP DeviceBitmap(HDC dc, const void *dib, const DIBLAYOUT &layout) {
     return CreateDIBitmap(dc, (const BITMAPINFOHEADER *)dib, CBM_INIT, (const BYTE *)dib + layout.pixels,
@@ -120,7 +103,7 @@ int DrawAnimationCell(HWND, HDC dc, BITMAPINFOHEADER *dib, int x, int y, RECT *c
     PALSTATE realised = {};
     if (!RealizeWindowPalette(dc, &realised, palette, colours)) return 0;
     int drawn = 0;
-    if (HGLOBAL maskHandle = BuildMask(dib, layout, transparent)) {
+    if (HGLOBAL maskHandle = MakeMask(dib, layout, long(transparent))) {
         if (void *mask = GlobalLock(maskHandle)) {
             DIBLAYOUT maskLayout;
             GetDibLayout(mask, GlobalSize(maskHandle), &maskLayout);

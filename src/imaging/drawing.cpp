@@ -89,24 +89,6 @@ long TransparentKey(const void *dib, unsigned bits, COLORREF colour) {
     return -1;
 }
 
-// A 1-bit packed bitmap, black where the picture has the key, else white.
-HGLOBAL MakeMask(const void *dib, const DIBLAYOUT &layout, long key) {
-    BYTE mono[768];
-    GetDefaultPalette(mono, nullptr, PALETTE_MONO);
-    HGLOBAL mask = CreateDib(layout.width, layout.height, mono, 1);
-    void *bits = mask ? GlobalLock(mask) : nullptr;
-    if (!bits) {
-        if (mask) GlobalFree(mask);
-        return 0;
-    }
-    for (int y = 0; y < layout.height; ++y)
-        for (int x = 0; x < layout.width; ++x) {
-            const long pixel = GetDibPixel(dib, x, y);
-            PutDibPixel(bits, x, y, pixel != -1 && pixel == key ? 0 : 1);
-        }
-    GlobalUnlock(mask);
-    return mask;
-}
 
 // The contexts and bitmaps of one transparent blit; Release puts back what
 // was selected and deletes everything that was made.
@@ -273,4 +255,22 @@ HGLOBAL CopyBitmapToHandle(const void *dib) {
                 layout.rowbytes * SIZE_T(layout.height));
     GlobalUnlock(copy);
     return copy;
+}
+
+HGLOBAL MakeMask(const void *dib, const DIBLAYOUT &layout, long key) {
+    BYTE mono[768];
+    GetDefaultPalette(mono, nullptr, PALETTE_MONO);
+    HGLOBAL mask = CreateDib(layout.width, layout.height, mono, 1);
+    void *bits = mask ? GlobalLock(mask) : nullptr;
+    if (!bits) {
+        if (mask) GlobalFree(mask);
+        return 0;
+    }
+    for (int y = 0; y < layout.height; ++y)
+        for (int x = 0; x < layout.width; ++x) {
+            const long pixel = GetDibPixel(dib, x, y);
+            PutDibPixel(bits, x, y, pixel != -1 && pixel == key ? 0 : 1);
+        }
+    GlobalUnlock(mask);
+    return mask;
 }

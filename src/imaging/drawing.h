@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "imaging/dib.h"
+
 // Draws the bitmap with its own palette, top-left corner at (x, y), with
 // raster operation `rop`; draws nothing when the bitmap is bad.
 void DrawBitmap(HDC dc, int x, int y, HGLOBAL dib, DWORD rop);
@@ -20,3 +22,7 @@ HBITMAP CopyScreenToBitmap(HDC dc, const RECT *rect);
 // A new packed bitmap with the size, depth, palette and pixels of a locked
 // one of 1, 4, 8 or 24 bits; 0 otherwise.
 HGLOBAL CopyBitmapToHandle(const void *dib);
+
+// A new 1-bit packed bitmap of a locked bitmap's size: black where its pixel
+// is `key`, white elsewhere (the mask of a transparent blit); 0 on failure.
+HGLOBAL MakeMask(const void *dib, const DIBLAYOUT &layout, long key);
