@@ -94,6 +94,24 @@ struct APPLET {
 static_assert(sizeof(APPLET) == 128, "the applet record is 32 machine words");
 #endif
 
+// A graphic state saved on the value stack: the handles that were current
+// (the stack entry owns them) and the numbers of the drawing state.
+struct GRAPHICSTATE {
+    HFONT font;
+    HPEN pen;
+    HBRUSH brush;
+    int xpos;
+    int ypos;
+    COLORREF textforecolour;
+    COLORREF textbackcolour;
+    int textmode;
+    int xoffset;
+    int yoffset;
+};
+#ifndef _WIN64
+static_assert(sizeof(GRAPHICSTATE) == 40, "a saved graphic state is ten 32-bit fields");
+#endif
+
 typedef int (*APPLETHANDLER)(APPLET *applet, HWND window);
 struct APPLETFUNCTION {
     const char *keyword;
@@ -135,6 +153,9 @@ int APPLETRaise(APPLET *applet, int code);
 // Value stack, variables and labels; each returns the pending code.
 int APPLETPush(APPLET *applet, const VALUE *value);
 int APPLETPop(APPLET *applet, VALUE *value);
+// Frees what a value taken off the stack owns: its memory, the handles of a
+// saved graphic state, a saved screen area's bitmap.
+void APPLETReleaseValue(VALUE *value);
 int APPLETAddVariable(APPLET *applet, const VALUE *entry);
 int APPLETGetVariable(APPLET *applet, VALUE *out, int index);
 int APPLETPutVariable(APPLET *applet, const VALUE *entry, int index);

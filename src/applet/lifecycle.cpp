@@ -91,8 +91,7 @@ void EmptyStack(APPLET *applet) {
     VALUE entry;
     while (applet->stackdepth > 0) {
         if (APPLETPop(applet, &entry)) break;
-        if ((entry.type & VALUE_ALLOCATED) && entry.value) std::free((void *)entry.value);
-        if ((entry.type & VALUE_GDIOBJECT) && entry.value) DeleteObject((HGDIOBJ)entry.value);
+        APPLETReleaseValue(&entry);
     }
     applet->stackdepth = 0;
     applet->error = error;
@@ -112,6 +111,18 @@ void FreeVariables(APPLET *applet) {
 }
 
 }  // namespace
+
+void APPLETReleaseValue(VALUE *value) {
+    if ((value->type & VALUE_GRAPHICSTATE) && value->value) {
+        GRAPHICSTATE *state = (GRAPHICSTATE *)value->value;
+        DeleteGdi((HGDIOBJ *)&state->font);
+        DeleteGdi((HGDIOBJ *)&state->pen);
+        DeleteGdi((HGDIOBJ *)&state->brush);
+    }
+    if ((value->type & VALUE_ALLOCATED) && value->value) std::free((void *)value->value);
+    if ((value->type & VALUE_GDIOBJECT) && value->value) DeleteObject((HGDIOBJ)value->value);
+    value->value = 0;
+}
 
 int APPLETInitApplet(APPLET *applet, HWND window, BLOCK *block, long savercolour, long stacksize, void *pictures,
                      int picturecount, void *sounds, int soundcount) {

@@ -3,19 +3,39 @@
 
 #include <cstring>
 
+#include "applet/objects.h"
 #include "shell/globals.h"
 
 namespace testing_support {
 
-ScriptRunner::ScriptRunner() {
-    window_ = CreateWindowExA(0, "STATIC", "applet", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
+ScriptRunner::ScriptRunner(HWND window) : window_(window), ownwindow_(window == nullptr) {
+    if (ownwindow_)
+        window_ = CreateWindowExA(0, "STATIC", "applet", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
     hMainWindow = window_;
 }
 
 ScriptRunner::~ScriptRunner() {
     Stop();
-    DestroyWindow(window_);
+    APPLETOBJECT picture;
+    for (int i = 0; i < picturecount_; ++i)
+        if (GetAppletObject(pictures_, i, &picture)) GlobalFree(ObjectData(picture));
+    if (pictures_) GlobalFree((HGLOBAL)pictures_);
+    if (ownwindow_) DestroyWindow(window_);
+}
+
+void ScriptRunner::AddPicture(unsigned long number, const void *dib, size_t size) {
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (void *p = data ? GlobalLock(data) : nullptr) {
+        std::memcpy(p, dib, size);
+        GlobalUnlock(data);
+    }
+    APPLETOBJECT picture = {};
+    picture.number = number;
+    picture.kind = TAG_PICT;
+    picture.size = uint32_t(size);
+    if (!data || !SetObjectData(picture, data) || !AddAppletObject(&pictures_, &picturecount_, &picture))
+        if (data) GlobalFree(data);
 }
 
 int ScriptRunner::Start(const std::string &script, long stacksize) {
@@ -29,7 +49,7 @@ int ScriptRunner::Start(const std::string &script, long stacksize) {
     block_.type = TAG_APPL;
     block_.data = text_;
     steps_ = 0;
-    return APPLETInitApplet(&applet_, window_, &block_, 0, stacksize, nullptr, 0, nullptr, 0);
+    return APPLETInitApplet(&applet_, window_, &block_, 0, stacksize, pictures_, picturecount_, nullptr, 0);
 }
 
 int ScriptRunner::Run(int limit) {

@@ -12,7 +12,8 @@ namespace testing_support {
 
 class ScriptRunner {
 public:
-    ScriptRunner();
+    // Runs in a hidden window of its own, or in `window` (kept open) when given.
+    explicit ScriptRunner(HWND window = nullptr);
     ~ScriptRunner();
     ScriptRunner(const ScriptRunner &) = delete;
     ScriptRunner &operator=(const ScriptRunner &) = delete;
@@ -21,6 +22,9 @@ public:
     APPLET &applet() { return applet_; }
     // Starts `script`; the start's result (1 or 0).
     int Start(const std::string &script, long stacksize = 0);
+    // Gives the applets started from now on a copy of the packed bitmap as
+    // picture `number`.
+    void AddPicture(unsigned long number, const void *dib, size_t size);
     // Runs lines until one does not return 0, or `limit` lines ran; the last
     // result (0 when the limit was reached).
     int Run(int limit = 100000);
@@ -35,6 +39,9 @@ public:
 
 private:
     HWND window_ = nullptr;
+    bool ownwindow_ = false;
+    void *pictures_ = nullptr;
+    int picturecount_ = 0;
     HGLOBAL text_ = nullptr;
     BLOCK block_ = {};
     APPLET applet_ = {};

@@ -12,6 +12,14 @@ extern const APPLETFUNCTION stringfunctions[];
 extern const int stringfunctioncount;
 extern const APPLETFUNCTION soundfunctions[];
 extern const int soundfunctioncount;
+extern const APPLETFUNCTION graphicstatefunctions[];
+extern const int graphicstatefunctioncount;
+extern const APPLETFUNCTION shapefunctions[];
+extern const int shapefunctioncount;
+extern const APPLETFUNCTION textfunctions[];
+extern const int textfunctioncount;
+extern const APPLETFUNCTION picturefunctions[];
+extern const int picturefunctioncount;
 
 // A keyword whose family is not part of this player yet: as unknown.
 int APPLETNoFunction(APPLET *applet, HWND window);
@@ -79,3 +87,58 @@ int APPLETPlaySoundFunction(APPLET *applet, HWND window);
 int APPLETKillSoundFunction(APPLET *applet, HWND window);
 int APPLETIsSoundPlaying(APPLET *applet, HWND window);
 int APPLETBeep(APPLET *applet, HWND window);
+
+// The drawing state: position, offset, pen, brush, text colours, colour
+// values, the screen, and the saved states.
+int APPLETSetPosition(APPLET *applet, HWND window);
+int APPLETGetHorizontalPosition(APPLET *applet, HWND window);
+int APPLETGetVerticalPosition(APPLET *applet, HWND window);
+int APPLETSetDrawingOffset(APPLET *applet, HWND window);
+int APPLETSetPenColour(APPLET *applet, HWND window);
+int APPLETSetBrushColour(APPLET *applet, HWND window);
+int APPLETSetTextForeColour(APPLET *applet, HWND window);
+int APPLETSetTextBackColour(APPLET *applet, HWND window);
+int APPLETSetTextTransparent(APPLET *applet, HWND window);
+int APPLETMakeColour(APPLET *applet, HWND window);
+int APPLETGetFixedColour(APPLET *applet, HWND window);
+int APPLETGetSysColour(APPLET *applet, HWND window);
+int APPLETGetSaverColour(APPLET *applet, HWND window);
+int APPLETGetScreenWide(APPLET *applet, HWND window);
+int APPLETGetScreenDeep(APPLET *applet, HWND window);
+int APPLETGetScreenBits(APPLET *applet, HWND window);
+int APPLETSaveGraphicState(APPLET *applet, HWND window);
+int APPLETRestoreGraphicState(APPLET *applet, HWND window);
+
+// Shapes.
+int APPLETFillRect(APPLET *applet, HWND window);
+int APPLETFrameRect(APPLET *applet, HWND window);
+int APPLETFillEllipse(APPLET *applet, HWND window);
+int APPLETFrameEllipse(APPLET *applet, HWND window);
+int APPLETFillRoundRect(APPLET *applet, HWND window);
+int APPLETFrameRoundRect(APPLET *applet, HWND window);
+int APPLETLine(APPLET *applet, HWND window);
+int APPLETSetPixel(APPLET *applet, HWND window);
+int APPLETGetPixel(APPLET *applet, HWND window);
+int APPLETDrawEdge(APPLET *applet, HWND window);
+int APPLETFramePolygon(APPLET *applet, HWND window);
+int APPLETFillPolygon(APPLET *applet, HWND window);
+int APPLETBezierCurve(APPLET *applet, HWND window);
+int APPLETArc(APPLET *applet, HWND window);
+int APPLETFramePie(APPLET *applet, HWND window);
+int APPLETFillPie(APPLET *applet, HWND window);
+int APPLETDrawGradient(APPLET *applet, HWND window);
+int APPLETClearScreen(APPLET *applet, HWND window);
+
+// Text.
+int APPLETFunctionPrint(APPLET *applet, HWND window);
+int APPLETParagraphText(APPLET *applet, HWND window);
+int APPLETGetTextLength(APPLET *applet, HWND window);
+int APPLETGetTextDepth(APPLET *applet, HWND window);
+int APPLETSetFont(APPLET *applet, HWND window);
+
+// Screen areas and pictures.
+int APPLETSaveScreenArea(APPLET *applet, HWND window);
+int APPLETRestoreScreenArea(APPLET *applet, HWND window);
+int APPLETCopyScreenArea(APPLET *applet, HWND window);
+int APPLETDrawPicture(APPLET *applet, HWND window);
+int APPLETGetPictureDimensions(APPLET *applet, HWND window);

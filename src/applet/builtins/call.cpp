@@ -27,7 +27,7 @@ BuiltinCall::BuiltinCall(APPLET *applet, unsigned accepted) : applet_(applet), s
         }
     }
     count_ = n;
-    accepted_ = n < 32 && (accepted & (1u << n));
+    accepted_ = n >= 0 && (accepted & (1u << (n < 31 ? n : 31))) != 0;
     if (!accepted_) APPLETRaise(applet, APPLETERR_ARGCOUNT);
 }
 

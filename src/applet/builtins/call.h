@@ -5,8 +5,10 @@
 
 #include "applet/applet.h"
 
-// Bit n set: n arguments are accepted.
+// Bit n set: n arguments are accepted; bit 31 stands for 31 and more.
 constexpr unsigned ArgCounts(int n) { return 1u << n; }
+// From `least` arguments up, any number.
+constexpr unsigned ArgCountsFrom(int least) { return ~0u << least; }
 constexpr unsigned ArgCounts(int a, int b) { return (1u << a) | (1u << b); }
 
 class BuiltinCall {

@@ -1,7 +1,6 @@
 // The table of built-in functions, assembled once from the families'
 // slices in the order of the keyword list, which is the order of the search.
-// Keywords whose families this player does not have yet answer as unknown
-// ones do.
+// A keyword no family claims would answer as an unknown one does.
 #include <cstring>
 
 #include "applet/builtins/builtins.h"
@@ -18,6 +17,10 @@ const FAMILY kFamilies[] = {
     {arithmeticfunctions, &arithmeticfunctioncount},
     {stringfunctions, &stringfunctioncount},
     {soundfunctions, &soundfunctioncount},
+    {graphicstatefunctions, &graphicstatefunctioncount},
+    {shapefunctions, &shapefunctioncount},
+    {textfunctions, &textfunctioncount},
+    {picturefunctions, &picturefunctioncount},
 };
 
 int placed = 0;  // slice entries that found their keyword

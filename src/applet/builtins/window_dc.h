@@ -1,0 +1,76 @@
+// What the drawing built-ins share: a device context of the saver window
+// for the length of one statement, the applet's pen and brush selected into
+// it, and coordinate arithmetic that cannot overflow.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "applet/applet.h"
+#include "imaging/palette.h"
+
+// A device context of the window in MM_TEXT, released when it goes.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {
+        if (dc_) SetMapMode(dc_, MM_TEXT);
+    }
+    ~WindowDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDC(const WindowDC &) = delete;
+    WindowDC &operator=(const WindowDC &) = delete;
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Which of the applet's objects a shape is drawn with: its brush inside and
+// no outline, its pen around and nothing inside, or its pen alone.
+enum class Outfit { Fill, Frame, Pen };
+
+// Selects the objects of an outfit and puts the previous ones back, in the
+// reverse order, when it goes.
+class Selection {
+public:
+    Selection(HDC dc, const APPLET *applet, Outfit outfit);
+    ~Selection();
+    Selection(const Selection &) = delete;
+    Selection &operator=(const Selection &) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ first_ = nullptr, second_ = nullptr;
+};
+
+// The fixed display palette realised on a palette display, and the colour
+// the device really offers for `colour` then; nothing on deeper displays.
+class DisplayPalette {
+public:
+    explicit DisplayPalette(HDC dc);
+    ~DisplayPalette();
+    DisplayPalette(const DisplayPalette &) = delete;
+    DisplayPalette &operator=(const DisplayPalette &) = delete;
+    COLORREF Nearest(COLORREF colour) const;
+
+private:
+    HDC dc_;
+    bool realised_ = false;
+    PALSTATE state_ = {};
+};
+
+// Sums and differences of script integers wrap as 32-bit values do, the
+// same on every build, instead of overflowing.
+inline int Plus(int a, int b) { return int(uint32_t(a) + uint32_t(b)); }
+inline int Minus(int a, int b) { return int(uint32_t(a) - uint32_t(b)); }
+// A wide value limited to the range of int.
+inline int ClampInt(long long value) {
+    return value < INT32_MIN ? INT32_MIN : value > INT32_MAX ? INT32_MAX : int(value);
+}
+inline int ClampInt(double value) {
+    return value <= double(INT32_MIN) ? INT32_MIN : value >= double(INT32_MAX) ? INT32_MAX : int(value);
+}
