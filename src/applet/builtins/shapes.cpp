@@ -11,11 +11,12 @@
 
 namespace {
 
-// The four corners of a rectangle argument list, moved by the offset.
+// The four corners of a rectangle argument list, moved by the offset and
+// held within the device range.
 RECT OffsetRect(BuiltinCall &call, const APPLET *applet) {
     const int left = call.Int(0), top = call.Int(1), right = call.Int(2), bottom = call.Int(3);
-    return RECT{Plus(left, applet->xoffset), Plus(top, applet->yoffset), Plus(right, applet->xoffset),
-                Plus(bottom, applet->yoffset)};
+    return RECT{DeviceCoordinate(Plus(left, applet->xoffset)), DeviceCoordinate(Plus(top, applet->yoffset)),
+                DeviceCoordinate(Plus(right, applet->xoffset)), DeviceCoordinate(Plus(bottom, applet->yoffset))};
 }
 
 typedef void (*BOXSHAPE)(HDC dc, const RECT &box, int cornerwidth, int cornerheight);
@@ -43,8 +44,9 @@ int BoxShape(APPLET *applet, HWND window, int arguments, Outfit outfit, BOXSHAPE
 }
 
 // The points of an array variable named by the first argument, moved by the
-// offset: at most the requested count, fewer when the array is shorter.
-// Null (with the error raised) when there are fewer than `least`.
+// offset and held within the device range: at most the requested count,
+// fewer when the array is shorter. Null (with the error raised) when there
+// are fewer than `least`.
 POINT *ArrayPoints(BuiltinCall &call, const APPLET *applet, int least, int *points) {
     *points = 0;
     const unsigned long name = call.Name(0, VALUE_ARRAY);
@@ -65,7 +67,8 @@ POINT *ArrayPoints(BuiltinCall &call, const APPLET *applet, int least, int *poin
     }
     const int32_t *elements = (const int32_t *)array.value;
     for (int i = 0; i < *points; ++i)
-        result[i] = POINT{Plus(elements[2 * i], applet->xoffset), Plus(elements[2 * i + 1], applet->yoffset)};
+        result[i] = POINT{DeviceCoordinate(Plus(elements[2 * i], applet->xoffset)),
+                          DeviceCoordinate(Plus(elements[2 * i + 1], applet->yoffset))};
     return result;
 }
 
@@ -95,7 +98,11 @@ int PointShape(APPLET *applet, HWND window, int least, Outfit outfit, POINTSHAPE
 // counter-clockwise from the positive x axis, y growing downwards: it lies
 // on the left or right edge's line, or straight above or below the centre
 // at 90 and 270.
-POINT RadialPoint(const RECT &box, int angle, long long cx, long long cy, long long r) {
+struct RADIAL {
+    long long x, y;
+};
+
+RADIAL RadialPoint(const RECT &box, int angle, long long cx, long long cy, long long r) {
     const auto Slope = [](int b) { return double(b) / double(90 - b); };
     const auto Rise = [r](double k) { return (long long)(double(r) * k); };
     long long x = 0, y = 0;
@@ -112,7 +119,20 @@ POINT RadialPoint(const RECT &box, int angle, long long cx, long long cy, long l
     } else {
         x = box.right, y = cy + Rise(Slope(360 - angle));
     }
-    return POINT{ClampInt(x), ClampInt(y)};
+    return RADIAL{ClampInt(x), ClampInt(y)};
+}
+
+// How far from the centre a radial point may lie when it is drawn.
+constexpr double kRadialReach = double(1 << 26);
+
+// The drawn radial point, (vx, vy) away from the drawn centre: brought
+// nearer along its own direction when it lies too far out for the
+// platform's arithmetic. Only the direction counts.
+POINT Radial(const POINT &centre, long long vx, long long vy) {
+    double x = double(vx), y = double(vy);
+    const double reach = std::fabs(x) > std::fabs(y) ? std::fabs(x) : std::fabs(y);
+    if (reach > kRadialReach) x = std::trunc(x * kRadialReach / reach), y = std::trunc(y * kRadialReach / reach);
+    return POINT{ClampInt(double(centre.x) + x), ClampInt(double(centre.y) + y)};
 }
 
 int ClampAngle(int angle) { return angle < 0 ? 0 : angle > 359 ? 359 : angle; }
@@ -121,7 +141,8 @@ typedef BOOL(WINAPI *ARCSHAPE)(HDC dc, int left, int top, int right, int bottom,
 
 // An arc or pie of the ellipse in the rectangle from the start angle
 // counter-clockwise to the end angle. The radial points are found before
-// the offset and moved with the rectangle.
+// the offset and moved with the rectangle; an absurdly large rectangle is
+// held within the device range and its radials keep their directions.
 int ArcShape(APPLET *applet, HWND window, Outfit outfit, ARCSHAPE draw) {
     BuiltinCall call(applet, ArgCounts(6));
     if (!call.ok()) return call.code();
@@ -131,13 +152,15 @@ int ArcShape(APPLET *applet, HWND window, Outfit outfit, ARCSHAPE draw) {
     const long long cx = box.left + ((long long)box.right - box.left) / 2;
     const long long cy = box.top + ((long long)box.bottom - box.top) / 2;
     const long long r = box.right - cx > box.bottom - cy ? box.right - cx : box.bottom - cy;
-    const POINT from = RadialPoint(box, start, cx, cy, r), to = RadialPoint(box, end, cx, cy, r);
+    const RADIAL from = RadialPoint(box, start, cx, cy, r), to = RadialPoint(box, end, cx, cy, r);
     const int dx = applet->xoffset, dy = applet->yoffset;
+    const POINT centre = {DeviceCoordinate(ClampInt(cx + dx)), DeviceCoordinate(ClampInt(cy + dy))};
+    const POINT a = Radial(centre, from.x - cx, from.y - cy), b = Radial(centre, to.x - cx, to.y - cy);
     WindowDC dc(window);
     if (dc) {
         Selection selection(dc.get(), applet, outfit);
-        draw(dc.get(), Plus(box.left, dx), Plus(box.top, dy), Plus(box.right, dx), Plus(box.bottom, dy),
-             Plus(from.x, dx), Plus(from.y, dy), Plus(to.x, dx), Plus(to.y, dy));
+        draw(dc.get(), DeviceCoordinate(Plus(box.left, dx)), DeviceCoordinate(Plus(box.top, dy)),
+             DeviceCoordinate(Plus(box.right, dx)), DeviceCoordinate(Plus(box.bottom, dy)), a.x, a.y, b.x, b.y);
     }
     return call.Finish(1);
 }

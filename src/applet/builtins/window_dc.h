@@ -71,6 +71,14 @@ inline int Minus(int a, int b) { return int(uint32_t(a) - uint32_t(b)); }
 inline int ClampInt(long long value) {
     return value < INT32_MIN ? INT32_MIN : value > INT32_MAX ? INT32_MAX : int(value);
 }
+// A coordinate held within +-2^18 pixels: far beyond any screen, yet within
+// what the platform's shape code survives. Ellipses from 2^19 on and fills
+// of polygons reaching past 2^30 bring down the emulated GDI the tests run
+// on, and shapes spanning billions of scan lines take seconds.
+constexpr int kDeviceLimit = 1 << 18;
+inline int DeviceCoordinate(int value) {
+    return value < -kDeviceLimit ? -kDeviceLimit : value > kDeviceLimit ? kDeviceLimit : value;
+}
 inline int ClampInt(double value) {
     return value <= double(INT32_MIN) ? INT32_MIN : value >= double(INT32_MAX) ? INT32_MAX : int(value);
 }
