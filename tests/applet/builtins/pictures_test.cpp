@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <functional>
 #include <initializer_list>
@@ -316,6 +317,40 @@ TEST_F(PicturesTest, PicturesAreReducedToTheFixedPaletteOnPaletteDisplays) {
             }
         }
     }
+}
+
+// Pictures whose bytes do not hold what their header says: a cut header,
+// bits cut short, a depth that does not exist and a width far too large.
+std::vector<Bytes> DamagedPictures() {
+    const Bytes whole = TrueColourDib(kPictureWidth, kPictureHeight, TruePicture);
+    Bytes oddbits = whole, wide = whole;
+    oddbits[offsetof(BITMAPINFOHEADER, biBitCount)] = 7;
+    const LONG width = 0x40000000;
+    std::memcpy(&wide[offsetof(BITMAPINFOHEADER, biWidth)], &width, sizeof width);
+    return {Bytes(whole.begin(), whole.begin() + 20), Bytes(whole.begin(), whole.begin() + 60), oddbits, wide};
+}
+
+TEST_F(PicturesTest, DamagedPicturesDrawNothingAndMeasureZero) {
+    const std::vector<Bytes> damaged = DamagedPictures();
+    for (size_t i = 0; i < damaged.size(); ++i)
+        applet_.runner().AddPicture(10 + i, damaged[i].data(), damaged[i].size());
+    const int saved = devicebits;
+    for (int bits : {24, 8}) {
+        devicebits = bits;
+        for (size_t i = 0; i < damaged.size(); ++i) {
+            const std::string number = std::to_string(10 + i);
+            const std::string script =
+                Lines({"declareint(@w,-1)", "declareint(@h,-1)", "declareint(@b,-1)", "drawpicture(" + number + ",1,1)",
+                       "drawpicture(" + number + ",1,1,1)", "drawpicture(" + number + ",1,1,0,makecolor(255,0,0))",
+                       "getpicturedimensions(" + number + ",@w,@h,@b)"});
+            EXPECT_EQ(RunScript(script), 0) << "picture " << number << " at " << bits << " bits";
+            EXPECT_EQ(Painted(0, 0, kWidth, kHeight), 0) << "picture " << number << " at " << bits << " bits";
+            EXPECT_EQ(Variable("w"), 0) << "picture " << number;
+            EXPECT_EQ(Variable("h"), 0) << "picture " << number;
+            EXPECT_EQ(Variable("b"), 0) << "picture " << number;
+        }
+    }
+    devicebits = saved;
 }
 
 // --- dimensions ----------------------------------------------------------------

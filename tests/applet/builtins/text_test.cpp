@@ -284,6 +284,13 @@ TEST_F(TextTest, MeasuresUseTheDefaultFontWhateverTheAppletsFont) {
     EXPECT_GT(Variable("d"), 5);
     EXPECT_EQ(Variable("w2"), Variable("w"));
     EXPECT_EQ(Variable("d2"), Variable("d"));
+    // The same as a device context of the window measures with its own font.
+    SIZE size = {};
+    HDC dc = GetDC(applet_.window());
+    GetTextExtentPoint32A(dc, "Marrowlight", 11, &size);
+    ReleaseDC(applet_.window(), dc);
+    EXPECT_EQ(Variable("w"), size.cx);
+    EXPECT_EQ(Variable("d"), size.cy);
     EXPECT_TRUE(ScreenInk().empty());
 }
 
