@@ -168,6 +168,15 @@ TEST_F(PicturesTest, DrawingOffsetMovesBothTheSavedAndTheRestoredArea) {
     ExpectDrawn(57, 53, 10, 10, source);
 }
 
+TEST_F(PicturesTest, AreaCutAtTheWindowEdgeComesBackWhereItsPixelsWere) {
+    ASSERT_EQ(RunScript(Scene()), 0);
+    const Pattern source = Captured(Area(0, 0, 10, 10), 10);
+    ASSERT_EQ(RunScript(Scene() + Lines({"savescreenarea(-5,-3,9,9)", "restorescreenarea(50,50)"})), 0);
+    // Only the part on the window was kept; it lands 5 right and 3 down of
+    // the given corner, where it sat in the saved rectangle.
+    ExpectDrawn(55, 53, 10, 10, source);
+}
+
 TEST_F(PicturesTest, TwoSavedAreasComeBackInReverseOrder) {
     ASSERT_EQ(
         RunScript(Lines({"setbrushcolor(makecolor(255,0,0))", "fillrect(0,0,20,20)",
