@@ -11,9 +11,10 @@
 
 namespace {
 
-// The four corners of a rectangle argument list, moved by the offset.
-RECT OffsetRect(BuiltinCall &call, const APPLET *applet) {
-    const int left = call.Int(0), top = call.Int(1), right = call.Int(2), bottom = call.Int(3);
+// The rectangle of the four arguments from `first` on, moved by the offset.
+RECT OffsetRect(BuiltinCall &call, const APPLET *applet, int first = 0) {
+    const int left = call.Int(first), top = call.Int(first + 1), right = call.Int(first + 2),
+              bottom = call.Int(first + 3);
     return RECT{Plus(left, applet->xoffset), Plus(top, applet->yoffset), Plus(right, applet->xoffset),
                 Plus(bottom, applet->yoffset)};
 }
@@ -256,10 +257,8 @@ int APPLETDrawGradient(APPLET *applet, HWND window) {
     if (!call.ok()) return call.code();
     if (!call.accepted()) return call.Finish(0);
     const COLORREF colour1 = COLORREF(call.Int(0)), colour2 = COLORREF(call.Int(1));
-    RECT box = {call.Int(2), call.Int(3), call.Int(4), call.Int(5)};
+    const RECT box = OffsetRect(call, applet, 2);
     const bool downwards = call.Int(6) != 0;
-    box = RECT{Plus(box.left, applet->xoffset), Plus(box.top, applet->yoffset), Plus(box.right, applet->xoffset),
-               Plus(box.bottom, applet->yoffset)};
     WindowDC dc(window);
     if (dc) PaintGradient(dc.get(), colour1, colour2, box, downwards);
     return call.Finish(0);
