@@ -88,6 +88,8 @@ void DeleteGdi(HGDIOBJ *object) {
 // Frees what the stack entries still own, whatever code is pending.
 void EmptyStack(APPLET *applet) {
     const int error = applet->error, errorline = applet->errorline;
+    // A pop answers with the pending code, which is not its own failure.
+    applet->error = 0;
     VALUE entry;
     while (applet->stackdepth > 0) {
         if (APPLETPop(applet, &entry)) break;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "script_runner.h"
+#include "support/test_support.h"
 
 using namespace testing_support;
 
@@ -172,6 +173,9 @@ TEST(AppletConformance, TheGuidesExamplesRun) {
     if (!example.empty()) examples.push_back(example);
     ASSERT_GE(examples.size(), 3u);
     ScriptRunner runner;
+    // The examples draw picture 1, as an applet of a show would carry it.
+    const Bytes picture = TestDib(16, 16, 24);
+    runner.AddPicture(1, picture.data(), picture.size());
     for (const std::string &script : examples) {
         SCOPED_TRACE(script);
         ASSERT_EQ(runner.Start(script), 1);

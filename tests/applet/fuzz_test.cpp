@@ -1,5 +1,5 @@
 // Generated and mutated scripts: every one runs to its end or to an error,
-// nothing crashes, and repeated runs of the same scripts do not grow the
+// nothing crashes (whatever they draw), and repeated runs of the same scripts do not grow the
 // process. ML_FUZZ_ITERATIONS sets how many scripts a run makes.
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 
 #include "script_runner.h"
 #include "support/test_support.h"
+#include "support/window_canvas.h"
 
 using namespace testing_support;
 
@@ -68,7 +69,7 @@ private:
         if (keyword == "sleep") return "sleep(" + std::to_string(Below(3)) + ")";
         if (Below(20) == 0) keyword[0] = char(keyword[0] - 'a' + 'A');
         std::string call = keyword + "(";
-        for (int n = Below(5); n > 0; --n) call += Argument(depth) + (n > 1 ? "," : "");
+        for (int n = Below(8); n > 0; --n) call += Argument(depth) + (n > 1 ? "," : "");
         if (Below(30)) call += ")";
         return call;
     }
@@ -136,7 +137,9 @@ TEST(AppletFuzz, ScriptsEndOrFailAndNeverGrowTheProcess) {
     std::vector<std::string> scripts;
     const int iterations = Iterations();
     for (int i = 0; i < iterations; ++i) scripts.push_back(maker.Script());
-    ScriptRunner runner;
+    // A window on the display, so that what the scripts draw really is drawn.
+    TestWindow canvas(200, 200, RGB(0, 0, 0));
+    ScriptRunner runner(canvas.window());
     const int errors = RunAll(runner, scripts);
     EXPECT_GT(errors, 0);
     // The memory rounds repeat the first scripts, which cover every kind.

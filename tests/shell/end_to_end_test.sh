@@ -158,5 +158,67 @@ check "two seconds later round to the first" is_pixel durations/shot-9.png $midd
 play text still@1.5
 check "a move without a real move does not end the saver" grep -qx running text.result
 
+# Two applets draw a known picture with shapes, a gradient, text and their
+# own pictures; what they drew stays on the screen.
+solid green.png "#00FF00" 40 30
+/usr/bin/convert -size 40x30 xc:#FF00FF -fill "#00FFFF" -draw "rectangle 20,0,39,29" halves.png
+cat >scene1.mla <<'MLA'
+clearscreen()
+setbrushcolor(makecolor(255,0,0))
+fillrect(100,100,200,200)
+setpencolor(makecolor(255,255,255),4)
+framerect(250,100,300,150)
+drawgradient(0,makecolor(0,0,255),300,300,556,320,0)
+drawpicture(1,400,400)
+drawpicture(2,600,400,0,makecolor(255,0,255))
+MLA
+cat >scene2.mla <<'MLA'
+setdrawingoffset(500,500)
+setbrushcolor(makecolor(255,255,0))
+fillellipse(0,0,100,100)
+setdrawingoffset(0,0)
+setbrushcolor(makecolor(0,0,255))
+fillpie(700,100,800,200,0,90)
+setfont("Arial",40,1,0,0)
+settextforecolor(makecolor(255,255,255))
+settexttransparent(1)
+setposition(100,600)
+print("Applet")
+sleep(20000)
+MLA
+cat >applets.toml <<'TOML'
+[show]
+title = "Applets"
+background = "#102030"
+[[item]]
+type = "applet"
+script = "scene1.mla"
+pictures = [ { number = 1, file = "green.png" }, { number = 2, file = "halves.png" } ]
+[[item]]
+type = "applet"
+script = "scene2.mla"
+TOML
+build applets
+play applets shot@3 key@3.5
+shot=applets/shot-3.png
+back="srgb(16,32,48)"
+check "applet: clearscreen in the show's colour" is_pixel $shot 20 20 "$back"
+# Without an outline a filled rectangle leaves out its last column and row.
+check "applet: filled rectangle without its right and bottom edge" \
+    sh -c "[ '$(pixel $shot 100 100)$(pixel $shot 198 198)' = 'srgb(255,0,0)srgb(255,0,0)' ] && [ '$(pixel $shot 199 150)$(pixel $shot 150 199)' = '$back$back' ]"
+check "applet: framed rectangle's outline inside it, its inside untouched" \
+    sh -c "[ '$(pixel $shot 251 125)$(pixel $shot 296 125)' = 'srgb(255,255,255)srgb(255,255,255)' ] && [ '$(pixel $shot 275 125)$(pixel $shot 300 125)' = '$back$back' ]"
+check "applet: gradient's first, middle and last columns" \
+    sh -c "[ '$(pixel $shot 300 310)$(pixel $shot 428 310)$(pixel $shot 555 310)' = 'srgb(0,0,0)srgb(0,0,127)srgb(0,0,254)' ]"
+check "applet: its own picture" is_pixel $shot 420 415 "srgb(0,255,0)"
+check "applet: a picture's transparent colour left out" \
+    sh -c "[ '$(pixel $shot 610 415)$(pixel $shot 630 415)' = '${back}srgb(0,255,255)' ]"
+check "second applet: ellipse moved by the drawing offset" \
+    sh -c "[ '$(pixel $shot 550 550)$(pixel $shot 502 502)' = 'srgb(255,255,0)$back' ]"
+check "second applet: the pie's upper-right quarter only" \
+    sh -c "[ '$(pixel $shot 775 125)$(pixel $shot 725 125)$(pixel $shot 775 175)' = 'srgb(0,0,255)$back$back' ]"
+check "second applet: printed text" at_least "$(count_colour $shot 300x60+90+600 255,255,255)" 200
+check "a key ends the saver during an applet's pause" grep -qE '^exit 1 after ([0-9]{1,3}) ms$' applets.result
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

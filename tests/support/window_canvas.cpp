@@ -68,14 +68,18 @@ std::vector<COLORREF> CaptureArea(HDC dc, int x, int y, int w, int h) {
     DWORD *bits = nullptr;
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, (void **)&bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, section);
-    BitBlt(memory, 0, 0, w, h, dc, x, y, SRCCOPY);
-    GdiFlush();
-    std::vector<COLORREF> pixels(size_t(w) * h);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = RGB(GetBValue(bits[i]), GetGValue(bits[i]), GetRValue(bits[i]));
-    SelectObject(memory, old);
-    DeleteObject(section);
-    DeleteDC(memory);
+    // When GDI has no room left, every pixel reads as invalid.
+    std::vector<COLORREF> pixels(size_t(w) * h, CLR_INVALID);
+    HGDIOBJ old = memory && section ? SelectObject(memory, section) : nullptr;
+    if (old) {
+        BitBlt(memory, 0, 0, w, h, dc, x, y, SRCCOPY);
+        GdiFlush();
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = RGB(GetBValue(bits[i]), GetGValue(bits[i]), GetRValue(bits[i]));
+        SelectObject(memory, old);
+    }
+    if (section) DeleteObject(section);
+    if (memory) DeleteDC(memory);
     return pixels;
 }
 

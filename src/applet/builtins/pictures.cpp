@@ -22,6 +22,15 @@ RECT AreaOf(BuiltinCall &call, const APPLET *applet) {
                 Plus(Plus(bottom, 1), applet->yoffset)};
 }
 
+// A copy of an area starts at the window's left and top edges when the
+// area begins beyond them. How far it was cut there (at most 0xFFFF each
+// way) goes with the saved area, in the entry's otherwise unused name, so
+// that putting it back lands every pixel where it was taken from.
+uint32_t CutAtEdges(const RECT &area) {
+    const auto Cut = [](LONG edge) { return edge >= 0 ? 0u : edge < -0xFFFF ? 0xFFFFu : uint32_t(-edge); };
+    return Cut(area.left) | Cut(area.top) << 16;
+}
+
 // Blits the whole of `bitmap` onto `dc` at (x, y); the blit's result, 0
 // when the bitmap's size cannot be read or no context is available.
 BOOL BlitWhole(HDC dc, HBITMAP bitmap, int x, int y) {
@@ -120,13 +129,13 @@ int APPLETSaveScreenArea(APPLET *applet, HWND window) {
     WindowDC dc(window);
     HBITMAP bitmap = dc ? CopyScreenToBitmap(dc.get(), &area) : nullptr;
     VALUE entry;
-    APPLETMakeValue(&entry, VALUE_GDIOBJECT, (UINT_PTR)bitmap, 0);
+    APPLETMakeValue(&entry, VALUE_GDIOBJECT, (UINT_PTR)bitmap, CutAtEdges(area));
     if (APPLETPush(applet, &entry) && bitmap) DeleteObject(bitmap);
     return call.Finish(1);
 }
 
 // restorescreenarea(x, y): the area saved last, its top-left corner at
-// (x, y). Another kind of entry on top is lost, and what it owned with it.
+// (x, y) (the part cut off beyond the window's edges stays off). Another kind of entry on top is lost, and what it owned with it.
 int APPLETRestoreScreenArea(APPLET *applet, HWND window) {
     BuiltinCall call(applet, ArgCounts(2));
     if (!call.ok()) return call.code();
@@ -141,7 +150,9 @@ int APPLETRestoreScreenArea(APPLET *applet, HWND window) {
     }
     if (entry.value) {
         WindowDC dc(window);
-        if (dc) BlitWhole(dc.get(), (HBITMAP)entry.value, Plus(x, applet->xoffset), Plus(y, applet->yoffset));
+        const int left = Plus(Plus(x, applet->xoffset), int(entry.name & 0xFFFF));
+        const int top = Plus(Plus(y, applet->yoffset), int(entry.name >> 16));
+        if (dc) BlitWhole(dc.get(), (HBITMAP)entry.value, left, top);
     }
     APPLETReleaseValue(&entry);
     return call.Finish(1);

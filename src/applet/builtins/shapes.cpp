@@ -11,12 +11,18 @@
 
 namespace {
 
-// The four corners of a rectangle argument list, moved by the offset and
-// held within the device range.
-RECT OffsetRect(BuiltinCall &call, const APPLET *applet) {
-    const int left = call.Int(0), top = call.Int(1), right = call.Int(2), bottom = call.Int(3);
-    return RECT{DeviceCoordinate(Plus(left, applet->xoffset)), DeviceCoordinate(Plus(top, applet->yoffset)),
-                DeviceCoordinate(Plus(right, applet->xoffset)), DeviceCoordinate(Plus(bottom, applet->yoffset))};
+// The rectangle of the four arguments from `first` on, moved by the offset.
+RECT OffsetRect(BuiltinCall &call, const APPLET *applet, int first = 0) {
+    const int left = call.Int(first), top = call.Int(first + 1), right = call.Int(first + 2),
+              bottom = call.Int(first + 3);
+    return RECT{Plus(left, applet->xoffset), Plus(top, applet->yoffset), Plus(right, applet->xoffset),
+                Plus(bottom, applet->yoffset)};
+}
+
+// A rectangle held within the device range, for the shapes drawn inside it.
+RECT DeviceRect(const RECT &box) {
+    return RECT{DeviceCoordinate(box.left), DeviceCoordinate(box.top), DeviceCoordinate(box.right),
+                DeviceCoordinate(box.bottom)};
 }
 
 typedef void (*BOXSHAPE)(HDC dc, const RECT &box, int cornerwidth, int cornerheight);
@@ -33,7 +39,7 @@ int BoxShape(APPLET *applet, HWND window, int arguments, Outfit outfit, BOXSHAPE
     BuiltinCall call(applet, ArgCounts(arguments));
     if (!call.ok()) return call.code();
     if (!call.accepted()) return call.Finish(1);
-    const RECT box = OffsetRect(call, applet);
+    const RECT box = DeviceRect(OffsetRect(call, applet));
     const int cornerwidth = call.Int(4), cornerheight = call.Int(5);
     WindowDC dc(window);
     if (dc) {
@@ -252,7 +258,7 @@ int APPLETDrawEdge(APPLET *applet, HWND window) {
     BuiltinCall call(applet, ArgCounts(6));
     if (!call.ok()) return call.code();
     if (!call.accepted()) return call.Finish(1);
-    RECT box = OffsetRect(call, applet);
+    RECT box = DeviceRect(OffsetRect(call, applet));
     const int edge = call.Int(4), flags = call.Int(5);
     WindowDC dc(window);
     if (dc) DrawEdge(dc.get(), &box, UINT(edge), UINT(flags));
@@ -279,10 +285,8 @@ int APPLETDrawGradient(APPLET *applet, HWND window) {
     if (!call.ok()) return call.code();
     if (!call.accepted()) return call.Finish(0);
     const COLORREF colour1 = COLORREF(call.Int(0)), colour2 = COLORREF(call.Int(1));
-    RECT box = {call.Int(2), call.Int(3), call.Int(4), call.Int(5)};
+    const RECT box = OffsetRect(call, applet, 2);
     const bool downwards = call.Int(6) != 0;
-    box = RECT{Plus(box.left, applet->xoffset), Plus(box.top, applet->yoffset), Plus(box.right, applet->xoffset),
-               Plus(box.bottom, applet->yoffset)};
     WindowDC dc(window);
     if (dc) PaintGradient(dc.get(), colour1, colour2, box, downwards);
     return call.Finish(0);
