@@ -7,6 +7,7 @@
 
 #include "animation/animation.h"
 #include "imaging/dib.h"
+#include "script_runner.h"
 #include "support/saver_in_process.h"
 #include "support/test_support.h"
 #include "support/window_canvas.h"
@@ -256,6 +257,23 @@ TEST_F(Animations, StopByMaskLeavesTheOthersRunning) {
     EXPECT_EQ(IsAnimationRunning(canvas.window(), round.get()), 0);
     EXPECT_EQ(IsAnimationRunning(canvas.window(), both.get()), 1);
     DestroyWindow(AnimationWindow(canvas.window(), 3));
+}
+
+// An applet's clearscreen ends the animations that end with their item, as
+// the end of an item does.
+TEST_F(Animations, AnAppletsClearScreenEndsTheAnimationsThatEndWithTheirItem) {
+    const Bytes data = Animation(40, 20, 0, ThreeFrames());
+    AnimBlock item(data, 1, SCRF_ENDWITHITEM), round(data, 2, SCRF_ENDWITHROUND, 1, 100, 0);
+    for (AnimBlock *b : {&item, &round}) ASSERT_EQ(AddAnimBlock(canvas.window(), nullptr, b->get()), 1);
+    Pump();
+    ScriptRunner applet(canvas.window());
+    ASSERT_EQ(applet.Start("clearscreen(255)\r\n"), 1);
+    EXPECT_EQ(applet.Run(), -1);
+    EXPECT_EQ(IsAnimationRunning(canvas.window(), item.get()), 0);
+    EXPECT_EQ(IsAnimationRunning(canvas.window(), round.get()), 1);
+    DestroyAllAnimations(canvas.window(), SCRF_ENDWITHROUND);
+    Pump();
+    EXPECT_TRUE(AreaIs(canvas, 250, 150, 100, 100, RGB(255, 0, 0)));
 }
 
 TEST_F(Animations, PlacementFollowsTheScreenCorners) {
