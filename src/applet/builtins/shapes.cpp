@@ -100,14 +100,15 @@ int PointShape(APPLET *applet, HWND window, int least, Outfit outfit, POINTSHAPE
     return call.Finish(points);
 }
 
-// The point whose direction from the centre of `box` is `angle` degrees
-// counter-clockwise from the positive x axis, y growing downwards: it lies
-// on the left or right edge's line, or straight above or below the centre
-// at 90 and 270.
+// A point that gives a direction from the centre of an ellipse.
 struct RADIAL {
     long long x, y;
 };
 
+// The point whose direction from the centre of `box` is `angle` degrees
+// counter-clockwise from the positive x axis, y growing downwards: it lies
+// on the left or right edge's line, or straight above or below the centre
+// at 90 and 270.
 RADIAL RadialPoint(const RECT &box, int angle, long long cx, long long cy, long long r) {
     const auto Slope = [](int b) { return double(b) / double(90 - b); };
     const auto Rise = [r](double k) { return (long long)(double(r) * k); };
