@@ -41,18 +41,6 @@ HBITMAP MakeDeviceBitmap(HDC dc, const void *dib, const DIBLAYOUT &layout) {
                           DIB_RGB_COLORS);
 }
 
-// Copies `bitmap` through a memory context onto `dc` at (x, y).
-void BlitBitmap(HDC dc, int x, int y, int width, int height, HBITMAP bitmap, DWORD rop) {
-    HDC memory = CreateCompatibleDC(dc);
-    if (!memory) return;
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    if (old) {
-        BitBlt(dc, x, y, width, height, memory, 0, 0, rop);
-        SelectObject(memory, old);
-    }
-    DeleteDC(memory);
-}
-
 // The logical palette of a bitmap's colour table, selected and realised in
 // `dc`; the palette to delete afterwards, or null.
 HPALETTE SelectDibPalette(HDC dc, const void *dib, const DIBLAYOUT &layout, HPALETTE *old) {
@@ -136,6 +124,18 @@ bool PrepareTransparency(HDC dc, const void *dib, const DIBLAYOUT &layout, HGLOB
 int ClampToRange(long long value, long long limit) { return int(value < 0 ? 0 : value > limit ? limit : value); }
 
 }  // namespace
+
+BOOL BlitBitmap(HDC dc, int x, int y, int width, int height, HBITMAP bitmap, DWORD rop) {
+    HDC memory = bitmap ? CreateCompatibleDC(dc) : nullptr;
+    if (!memory) return FALSE;
+    BOOL done = FALSE;
+    if (HGDIOBJ old = SelectObject(memory, bitmap)) {
+        done = BitBlt(dc, x, y, width, height, memory, 0, 0, rop);
+        SelectObject(memory, old);
+    }
+    DeleteDC(memory);
+    return done;
+}
 
 void DrawBitmap(HDC dc, int x, int y, HGLOBAL dib, DWORD rop) {
     const void *start = dib ? GlobalLock(dib) : nullptr;

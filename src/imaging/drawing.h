@@ -6,6 +6,9 @@
 
 #include "imaging/dib.h"
 
+// Copies `width` x `height` of a device-dependent bitmap, from its top-left
+// corner, through a memory context onto `dc` at (x, y); the blit's result.
+BOOL BlitBitmap(HDC dc, int x, int y, int width, int height, HBITMAP bitmap, DWORD rop);
 // Draws the bitmap with its own palette, top-left corner at (x, y), with
 // raster operation `rop`; draws nothing when the bitmap is bad.
 void DrawBitmap(HDC dc, int x, int y, HGLOBAL dib, DWORD rop);

@@ -36,15 +36,7 @@ uint32_t CutAtEdges(const RECT &area) {
 BOOL BlitWhole(HDC dc, HBITMAP bitmap, int x, int y) {
     BITMAP size;
     if (!bitmap || !GetObjectA(bitmap, sizeof size, &size)) return FALSE;
-    HDC memory = CreateCompatibleDC(dc);
-    if (!memory) return FALSE;
-    BOOL done = FALSE;
-    if (HGDIOBJ old = SelectObject(memory, bitmap)) {
-        done = BitBlt(dc, x, y, size.bmWidth, size.bmHeight, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-    }
-    DeleteDC(memory);
-    return done;
+    return BlitBitmap(dc, x, y, size.bmWidth, size.bmHeight, bitmap, SRCCOPY);
 }
 
 // The picture `number` of the applet; 16 raised and null when it has none.
