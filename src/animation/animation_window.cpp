@@ -205,12 +205,7 @@ void RestoreBackground(HWND window, ANIMSTATE *state) {
     POINT origin = {0, 0};
     MapWindowPoints(window, parent, &origin, 1);
     HDC dc = GetDC(parent);
-    HDC memory = dc ? CreateCompatibleDC(dc) : nullptr;
-    if (memory) {
-        HGDIOBJ old = SelectObject(memory, state->background);
-        BitBlt(dc, origin.x, origin.y, size.bmWidth, size.bmHeight, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteDC(memory);
+    if (dc && BlitBitmap(dc, origin.x, origin.y, size.bmWidth, size.bmHeight, state->background, SRCCOPY)) {
         RECT area = {origin.x, origin.y, origin.x + size.bmWidth, origin.y + size.bmHeight};
         ValidateRect(parent, &area);
     }

@@ -77,7 +77,6 @@ long TransparentKey(const void *dib, unsigned bits, COLORREF colour) {
     return -1;
 }
 
-
 // The contexts and bitmaps of one transparent blit; Release puts back what
 // was selected and deletes everything that was made.
 struct TRANSPARENCY {

@@ -19,6 +19,7 @@
 #include "imaging/drawing.h"
 #include "imaging/palette.h"
 #include "imaging/placement.h"
+#include "imaging/window_dc.h"
 #include "shell/messages.h"
 #include "shell/saver_window.h"
 
@@ -50,20 +51,6 @@ private:
     BLOCKSET *set_;
 };
 
-// The window's DC for one operation.
-class WindowDC {
-public:
-    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDC() { ReleaseDC(window_, dc_); }
-    WindowDC(const WindowDC &) = delete;
-    WindowDC &operator=(const WindowDC &) = delete;
-    operator HDC() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
 void PostAdvance(HWND window) { PostMessageA(window, WM_TIMER, IDT_ADVANCE, 0); }
 
 UINT DisplayMilliseconds(DWORD seconds) { return seconds >= kLongestTimer / 1000 ? kLongestTimer : seconds * 1000; }
@@ -79,11 +66,7 @@ void ClearItemArea(HWND window, BLOCKSET *set) {
     WindowDC dc(window);
     const RECT &r = set->savedrect;
     if (set->savedscreen) {
-        HDC memory = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(memory, set->savedscreen);
-        BitBlt(dc, r.left, r.top, RectWidth(&r), RectDepth(&r), memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteDC(memory);
+        BlitBitmap(dc, r.left, r.top, RectWidth(&r), RectDepth(&r), set->savedscreen, SRCCOPY);
     } else if (set->backgroundbrush) {
         FillRect(dc, &r, set->backgroundbrush);
     }

@@ -5,7 +5,7 @@
 
 #include "applet/builtins/builtins.h"
 #include "applet/builtins/call.h"
-#include "applet/builtins/window_dc.h"
+#include "applet/builtins/canvas.h"
 #include "imaging/palette.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // applet's numbered pictures or the platform's stock icons drawn.
 #include "applet/builtins/builtins.h"
 #include "applet/builtins/call.h"
-#include "applet/builtins/window_dc.h"
+#include "applet/builtins/canvas.h"
 #include "applet/objects.h"
 #include "imaging/colour_reduction.h"
 #include "imaging/drawing.h"
@@ -127,7 +127,8 @@ int APPLETSaveScreenArea(APPLET *applet, HWND window) {
 }
 
 // restorescreenarea(x, y): the area saved last, its top-left corner at
-// (x, y) (the part cut off beyond the window's edges stays off). Another kind of entry on top is lost, and what it owned with it.
+// (x, y); what was cut off beyond the window's edges stays off. Another kind
+// of entry on top is lost, and what it owned with it.
 int APPLETRestoreScreenArea(APPLET *applet, HWND window) {
     BuiltinCall call(applet, ArgCounts(2));
     if (!call.ok()) return call.code();

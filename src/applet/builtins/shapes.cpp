@@ -7,7 +7,7 @@
 #include "animation/animation.h"
 #include "applet/builtins/builtins.h"
 #include "applet/builtins/call.h"
-#include "applet/builtins/window_dc.h"
+#include "applet/builtins/canvas.h"
 
 namespace {
 

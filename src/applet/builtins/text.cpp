@@ -6,7 +6,7 @@
 
 #include "applet/builtins/builtins.h"
 #include "applet/builtins/call.h"
-#include "applet/builtins/window_dc.h"
+#include "applet/builtins/canvas.h"
 
 namespace {
 

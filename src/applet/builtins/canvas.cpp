@@ -1,6 +1,5 @@
-// The device context, object selection and palette helpers of the drawing
-// built-ins.
-#include "applet/builtins/window_dc.h"
+// The object selection and palette helpers of the drawing built-ins.
+#include "applet/builtins/canvas.h"
 
 #include "imaging/dib.h"
 

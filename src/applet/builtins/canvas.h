@@ -1,6 +1,6 @@
-// What the drawing built-ins share: a device context of the saver window
-// for the length of one statement, the applet's pen and brush selected into
-// it, and coordinate arithmetic that cannot overflow.
+// What the drawing built-ins share: the applet's pen and brush selected into
+// a device context of the saver window, the fixed palette on palette
+// displays, and coordinate arithmetic that cannot overflow.
 #pragma once
 
 #include <windows.h>
@@ -9,25 +9,7 @@
 
 #include "applet/applet.h"
 #include "imaging/palette.h"
-
-// A device context of the window in MM_TEXT, released when it goes.
-class WindowDC {
-public:
-    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {
-        if (dc_) SetMapMode(dc_, MM_TEXT);
-    }
-    ~WindowDC() {
-        if (dc_) ReleaseDC(window_, dc_);
-    }
-    WindowDC(const WindowDC &) = delete;
-    WindowDC &operator=(const WindowDC &) = delete;
-    HDC get() const { return dc_; }
-    explicit operator bool() const { return dc_ != nullptr; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
+#include "imaging/window_dc.h"
 
 // Which of the applet's objects a shape is drawn with: its brush inside and
 // no outline, its pen around and nothing inside, or its pen alone.
