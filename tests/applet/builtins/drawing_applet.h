@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,19 @@
 #include "support/window_canvas.h"
 
 namespace testing_support {
+
+// Script lines joined as the engine reads them.
+inline std::string Script(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const std::string &line : lines) text += line + "\r\n";
+    return text;
+}
+
+// A number as a script writes it.
+inline std::string N(long long value) { return std::to_string(value); }
+
+// What the last built-in delivered, also when it raised an error.
+inline int Delivered() { return int(returnvalue.value); }
 
 class DrawingApplet {
 public:

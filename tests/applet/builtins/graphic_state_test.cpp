@@ -16,15 +16,6 @@ namespace {
 
 const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
 
-// Script lines joined as the engine reads them.
-std::string Script(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const std::string &line : lines) text += line + "\r\n";
-    return text;
-}
-
-std::string N(long long value) { return std::to_string(value); }
-
 // The value of `expression` as the script assigns it to an integer.
 int Value(DrawingApplet &applet, const std::string &expression) {
     applet.Run(Script({"declareint(@r)", "@r=" + expression}));

@@ -25,15 +25,6 @@ const int kWidth = 320, kHeight = 240;
 const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
 const COLORREF kYellow = RGB(255, 255, 0), kCyan = RGB(0, 255, 255), kMagenta = RGB(255, 0, 255);
 
-std::string Lines(std::initializer_list<std::string> lines) {
-    std::string script;
-    for (const std::string &line : lines) script += line + "\r\n";
-    return script;
-}
-
-// What the last built-in delivered, also when it raised an error.
-int Delivered() { return int(returnvalue.value); }
-
 using Pattern = std::function<COLORREF(int x, int y)>;
 
 // Picture 1: 12 x 8, red on the left half, green on the right, a blue top row.
@@ -139,7 +130,7 @@ const char *const kScene[] = {"setbrushcolor(makecolor(0,255,0))", "fillrect(0,0
                               "setbrushcolor(makecolor(0,0,255))", "fillrect(0,6,40,7)"};
 std::string Scene() {
     std::string script;
-    for (const char *line : kScene) script += Lines({line});
+    for (const char *line : kScene) script += Script({line});
     return script;
 }
 
@@ -153,7 +144,7 @@ Pattern Captured(const std::vector<COLORREF> &pixels, int width) {
 TEST_F(PicturesTest, SavedAreaComesBackTenByTenAtTheGivenPlace) {
     ASSERT_EQ(RunScript(Scene()), 0);
     const Pattern source = Captured(Area(0, 0, 10, 10), 10);
-    ASSERT_EQ(RunScript(Scene() + Lines({"savescreenarea(0,0,9,9)", "restorescreenarea(50,50)"})), 0);
+    ASSERT_EQ(RunScript(Scene() + Script({"savescreenarea(0,0,9,9)", "restorescreenarea(50,50)"})), 0);
     EXPECT_EQ(Delivered(), 1);
     EXPECT_EQ(applet_.applet().stackdepth, 0);
     ExpectDrawn(50, 50, 10, 10, source);
@@ -163,7 +154,7 @@ TEST_F(PicturesTest, DrawingOffsetMovesBothTheSavedAndTheRestoredArea) {
     ASSERT_EQ(RunScript(Scene()), 0);
     const Pattern source = Captured(Area(7, 3, 10, 10), 10);
     ASSERT_EQ(
-        RunScript(Scene() + Lines({"setdrawingoffset(7,3)", "savescreenarea(0,0,9,9)", "restorescreenarea(50,50)"})),
+        RunScript(Scene() + Script({"setdrawingoffset(7,3)", "savescreenarea(0,0,9,9)", "restorescreenarea(50,50)"})),
         0);
     ExpectDrawn(57, 53, 10, 10, source);
 }
@@ -171,7 +162,7 @@ TEST_F(PicturesTest, DrawingOffsetMovesBothTheSavedAndTheRestoredArea) {
 TEST_F(PicturesTest, AreaCutAtTheWindowEdgeComesBackWhereItsPixelsWere) {
     ASSERT_EQ(RunScript(Scene()), 0);
     const Pattern source = Captured(Area(0, 0, 10, 10), 10);
-    ASSERT_EQ(RunScript(Scene() + Lines({"savescreenarea(-5,-3,9,9)", "restorescreenarea(50,50)"})), 0);
+    ASSERT_EQ(RunScript(Scene() + Script({"savescreenarea(-5,-3,9,9)", "restorescreenarea(50,50)"})), 0);
     // Only the part on the window was kept; it lands 5 right and 3 down of
     // the given corner, where it sat in the saved rectangle.
     ExpectDrawn(55, 53, 10, 10, source);
@@ -179,9 +170,9 @@ TEST_F(PicturesTest, AreaCutAtTheWindowEdgeComesBackWhereItsPixelsWere) {
 
 TEST_F(PicturesTest, TwoSavedAreasComeBackInReverseOrder) {
     ASSERT_EQ(
-        RunScript(Lines({"setbrushcolor(makecolor(255,0,0))", "fillrect(0,0,20,20)",
-                         "setbrushcolor(makecolor(0,255,0))", "fillrect(30,0,50,20)", "savescreenarea(0,0,9,9)",
-                         "savescreenarea(30,0,39,9)", "restorescreenarea(100,100)", "restorescreenarea(150,100)"})),
+        RunScript(Script({"setbrushcolor(makecolor(255,0,0))", "fillrect(0,0,20,20)",
+                          "setbrushcolor(makecolor(0,255,0))", "fillrect(30,0,50,20)", "savescreenarea(0,0,9,9)",
+                          "savescreenarea(30,0,39,9)", "restorescreenarea(100,100)", "restorescreenarea(150,100)"})),
         0);
     ExpectDrawn(100, 100, 10, 10, [](int, int) { return kGreen; });
     ExpectDrawn(150, 100, 10, 10, [](int, int) { return kRed; });
@@ -189,34 +180,34 @@ TEST_F(PicturesTest, TwoSavedAreasComeBackInReverseOrder) {
 }
 
 TEST_F(PicturesTest, RestoringOverASavedGraphicStateRaisesStackCorrupted) {
-    EXPECT_EQ(RunScript(Scene() + Lines({"savescreenarea(0,0,9,9)", "savegraphicstate()", "restorescreenarea(50,50)"})),
-              7);
+    EXPECT_EQ(
+        RunScript(Scene() + Script({"savescreenarea(0,0,9,9)", "savegraphicstate()", "restorescreenarea(50,50)"})), 7);
     EXPECT_EQ(Delivered(), 1);
     // The state is gone from the stack and nothing was drawn.
     EXPECT_EQ(applet_.applet().stackdepth, 1);
     EXPECT_EQ(Painted(50, 50, 10, 10), 0);
 
-    EXPECT_EQ(RunScript(Lines({"savegraphicstate()", "restorescreenarea(50,50)"})), 7);
+    EXPECT_EQ(RunScript(Script({"savegraphicstate()", "restorescreenarea(50,50)"})), 7);
     EXPECT_EQ(applet_.applet().stackdepth, 0);
 }
 
 TEST_F(PicturesTest, RestoringFromAnEmptyStackRaisesTheStackError) {
-    EXPECT_EQ(RunScript(Lines({"restorescreenarea(50,50)"})), 1);
+    EXPECT_EQ(RunScript(Script({"restorescreenarea(50,50)"})), 1);
     EXPECT_EQ(Painted(0, 0, kWidth, kHeight), 0);
-    EXPECT_EQ(RunScript(Lines({"savescreenarea(0,0,9,9)", "restorescreenarea(0,0)", "restorescreenarea(0,0)"})), 1);
+    EXPECT_EQ(RunScript(Script({"savescreenarea(0,0,9,9)", "restorescreenarea(0,0)", "restorescreenarea(0,0)"})), 1);
 }
 
 TEST_F(PicturesTest, AreaOffTheWindowStillTakesItsPlaceOnTheStack) {
     // Nothing of it is on the display: the entry holds no bitmap, and the
     // matching restore takes it off and draws nothing.
-    EXPECT_EQ(RunScript(Scene() + Lines({"savescreenarea(5000,5000,5009,5009)", "restorescreenarea(100,100)"})), 0);
+    EXPECT_EQ(RunScript(Scene() + Script({"savescreenarea(5000,5000,5009,5009)", "restorescreenarea(100,100)"})), 0);
     EXPECT_EQ(applet_.applet().stackdepth, 0);
     EXPECT_EQ(Painted(60, 60, kWidth - 60, kHeight - 60), 0);
 }
 
 TEST_F(PicturesTest, GraphicStateUnderASavedAreaIsRestoredAfterIt) {
-    EXPECT_EQ(RunScript(Scene() + Lines({"savegraphicstate()", "savescreenarea(0,0,9,9)", "restorescreenarea(60,60)",
-                                         "restoregraphicstate()"})),
+    EXPECT_EQ(RunScript(Scene() + Script({"savegraphicstate()", "savescreenarea(0,0,9,9)", "restorescreenarea(60,60)",
+                                          "restoregraphicstate()"})),
               0);
     EXPECT_EQ(applet_.applet().stackdepth, 0);
     EXPECT_GT(Painted(60, 60, 10, 10), 0);
@@ -227,7 +218,7 @@ TEST_F(PicturesTest, GraphicStateUnderASavedAreaIsRestoredAfterIt) {
 TEST_F(PicturesTest, CopyWithNegativeDestinationLandsAtTheEdge) {
     ASSERT_EQ(RunScript(Scene()), 0);
     const Pattern source = Captured(Area(0, 0, 100, 100), 100);
-    ASSERT_EQ(RunScript(Scene() + Lines({"copyscreenarea(0,0,99,99,-10,20)"})), 0);
+    ASSERT_EQ(RunScript(Scene() + Script({"copyscreenarea(0,0,99,99,-10,20)"})), 0);
     EXPECT_NE(Delivered(), 0);
     const std::vector<COLORREF> copy = Area(0, 20, 100, 100);
     for (int y = 0; y < 100; ++y)
@@ -238,13 +229,13 @@ TEST_F(PicturesTest, CopyWithNegativeDestinationLandsAtTheEdge) {
 TEST_F(PicturesTest, CopyReadsFromTheOffsetAreaAndWritesAtTheGivenPlace) {
     ASSERT_EQ(RunScript(Scene()), 0);
     const Pattern source = Captured(Area(5, 5, 10, 10), 10);
-    ASSERT_EQ(RunScript(Scene() + Lines({"setdrawingoffset(5,5)", "copyscreenarea(0,0,9,9,100,100)"})), 0);
+    ASSERT_EQ(RunScript(Scene() + Script({"setdrawingoffset(5,5)", "copyscreenarea(0,0,9,9,100,100)"})), 0);
     EXPECT_NE(Delivered(), 0);
     ExpectDrawn(100, 100, 10, 10, source);
 }
 
 TEST_F(PicturesTest, CopyOfNothingOnTheDisplayDeliversZero) {
-    ASSERT_EQ(RunScript(Lines({"copyscreenarea(5000,5000,5009,5009,10,10)"})), 0);
+    ASSERT_EQ(RunScript(Script({"copyscreenarea(5000,5000,5009,5009,10,10)"})), 0);
     EXPECT_EQ(Delivered(), 0);
     EXPECT_EQ(Painted(0, 0, kWidth, kHeight), 0);
 }
@@ -253,7 +244,7 @@ TEST_F(PicturesTest, CopyOfNothingOnTheDisplayDeliversZero) {
 
 TEST_F(PicturesTest, NumberedPicturesAreDrawnAtTheirPlacePlusTheOffset) {
     AddPictures();
-    ASSERT_EQ(RunScript(Lines({"setdrawingoffset(5,5)", "drawpicture(1,10,20)", "drawpicture(2,40,20,1)"})), 0);
+    ASSERT_EQ(RunScript(Script({"setdrawingoffset(5,5)", "drawpicture(1,10,20)", "drawpicture(2,40,20,1)"})), 0);
     EXPECT_EQ(Delivered(), 1);
     ExpectDrawn(15, 25, kPictureWidth, kPictureHeight, TruePicture);
     ExpectDrawn(45, 25, kPictureWidth, kPictureHeight, PalettePicture);
@@ -262,7 +253,7 @@ TEST_F(PicturesTest, NumberedPicturesAreDrawnAtTheirPlacePlusTheOffset) {
 TEST_F(PicturesTest, TransparentColourLetsTheBackgroundThrough) {
     AddPictures();
     ASSERT_EQ(
-        RunScript(Lines({"drawpicture(1,10,20,0,makecolor(255,0,0))", "drawpicture(2,40,20,0,makecolor(0,255,255))"})),
+        RunScript(Script({"drawpicture(1,10,20,0,makecolor(255,0,0))", "drawpicture(2,40,20,0,makecolor(0,255,255))"})),
         0);
     ExpectDrawn(10, 20, kPictureWidth, kPictureHeight, [](int x, int y) {
         const COLORREF colour = TruePicture(x, y);
@@ -275,13 +266,13 @@ TEST_F(PicturesTest, TransparentColourLetsTheBackgroundThrough) {
 }
 
 TEST_F(PicturesTest, StockIconIsDrawnWithoutAnyPictures) {
-    ASSERT_EQ(RunScript(Lines({"drawpicture(32516,0,0)"})), 0);
+    ASSERT_EQ(RunScript(Script({"drawpicture(32516,0,0)"})), 0);
     const int icon = GetSystemMetrics(SM_CXICON);
     EXPECT_GT(Painted(0, 0, icon, icon), 0);
     EXPECT_EQ(Painted(icon, 0, kWidth - icon, kHeight), 0);
     EXPECT_EQ(Painted(0, icon, icon, kHeight - icon), 0);
 
-    ASSERT_EQ(RunScript(Lines({"setdrawingoffset(100,50)", "drawpicture(32512,0,0)"})), 0);
+    ASSERT_EQ(RunScript(Script({"setdrawingoffset(100,50)", "drawpicture(32512,0,0)"})), 0);
     EXPECT_GT(Painted(100, 50, icon, icon), 0);
     EXPECT_EQ(Painted(0, 0, 100, kHeight), 0);
 }
@@ -289,18 +280,18 @@ TEST_F(PicturesTest, StockIconIsDrawnWithoutAnyPictures) {
 TEST_F(PicturesTest, UnknownPictureNumbersRaiseNotFound) {
     AddPictures();
     for (const char *number : {"3", "0", "-1", "32511", "32518", "-2147483648"}) {
-        EXPECT_EQ(RunScript(Lines({std::string("drawpicture(") + number + ",0,0)"})), 16) << number;
+        EXPECT_EQ(RunScript(Script({std::string("drawpicture(") + number + ",0,0)"})), 16) << number;
         EXPECT_EQ(Painted(0, 0, kWidth, kHeight), 0) << number;
-        EXPECT_EQ(RunScript(Lines({"declareint(@w)", "declareint(@h)", "declareint(@b)",
-                                   std::string("getpicturedimensions(") + number + ",@w,@h,@b)"})),
+        EXPECT_EQ(RunScript(Script({"declareint(@w)", "declareint(@h)", "declareint(@b)",
+                                    std::string("getpicturedimensions(") + number + ",@w,@h,@b)"})),
                   16)
             << number;
     }
 }
 
 TEST_F(PicturesTest, AppletWithoutPicturesFindsNone) {
-    EXPECT_EQ(RunScript(Lines({"drawpicture(1,0,0)"})), 16);
-    EXPECT_EQ(RunScript(Lines({"declareint(@w)", "getpicturedimensions(1,@w,@w,@w)"})), 16);
+    EXPECT_EQ(RunScript(Script({"drawpicture(1,0,0)"})), 16);
+    EXPECT_EQ(RunScript(Script({"declareint(@w)", "getpicturedimensions(1,@w,@w,@w)"})), 16);
 }
 
 TEST_F(PicturesTest, PicturesAreReducedToTheFixedPaletteOnPaletteDisplays) {
@@ -309,7 +300,7 @@ TEST_F(PicturesTest, PicturesAreReducedToTheFixedPaletteOnPaletteDisplays) {
     applet_.runner().AddPicture(3, grey.data(), grey.size());
     const int saved = devicebits;
     devicebits = 8;
-    const int error = RunScript(Lines({"drawpicture(3,0,0,1)", "drawpicture(3,0,20,0)"}));
+    const int error = RunScript(Script({"drawpicture(3,0,0,1)", "drawpicture(3,0,20,0)"}));
     devicebits = saved;
     ASSERT_EQ(error, 0);
     const auto InTable = [](COLORREF c) {
@@ -348,10 +339,10 @@ TEST_F(PicturesTest, DamagedPicturesDrawNothingAndMeasureZero) {
         devicebits = bits;
         for (size_t i = 0; i < damaged.size(); ++i) {
             const std::string number = std::to_string(10 + i);
-            const std::string script =
-                Lines({"declareint(@w,-1)", "declareint(@h,-1)", "declareint(@b,-1)", "drawpicture(" + number + ",1,1)",
-                       "drawpicture(" + number + ",1,1,1)", "drawpicture(" + number + ",1,1,0,makecolor(255,0,0))",
-                       "getpicturedimensions(" + number + ",@w,@h,@b)"});
+            const std::string script = Script({"declareint(@w,-1)", "declareint(@h,-1)", "declareint(@b,-1)",
+                                               "drawpicture(" + number + ",1,1)", "drawpicture(" + number + ",1,1,1)",
+                                               "drawpicture(" + number + ",1,1,0,makecolor(255,0,0))",
+                                               "getpicturedimensions(" + number + ",@w,@h,@b)"});
             EXPECT_EQ(RunScript(script), 0) << "picture " << number << " at " << bits << " bits";
             EXPECT_EQ(Painted(0, 0, kWidth, kHeight), 0) << "picture " << number << " at " << bits << " bits";
             EXPECT_EQ(Variable("w"), 0) << "picture " << number;
@@ -366,15 +357,15 @@ TEST_F(PicturesTest, DamagedPicturesDrawNothingAndMeasureZero) {
 
 TEST_F(PicturesTest, DimensionsOfPicturesAndStockIcons) {
     AddPictures();
-    const std::string declare = Lines({"declareint(@w)", "declareint(@h)", "declareint(@b)"});
-    ASSERT_EQ(RunScript(declare + Lines({"getpicturedimensions(1,@w,@h,@b)"})), 0);
+    const std::string declare = Script({"declareint(@w)", "declareint(@h)", "declareint(@b)"});
+    ASSERT_EQ(RunScript(declare + Script({"getpicturedimensions(1,@w,@h,@b)"})), 0);
     EXPECT_EQ(Delivered(), 1);
     EXPECT_EQ(Variable("w"), kPictureWidth);
     EXPECT_EQ(Variable("h"), kPictureHeight);
     EXPECT_EQ(Variable("b"), 24);
-    ASSERT_EQ(RunScript(declare + Lines({"getpicturedimensions(2,@w,@h,@b)"})), 0);
+    ASSERT_EQ(RunScript(declare + Script({"getpicturedimensions(2,@w,@h,@b)"})), 0);
     EXPECT_EQ(Variable("b"), 8);
-    ASSERT_EQ(RunScript(declare + Lines({"getpicturedimensions(32512,@w,@h,@b)"})), 0);
+    ASSERT_EQ(RunScript(declare + Script({"getpicturedimensions(32512,@w,@h,@b)"})), 0);
     EXPECT_EQ(Variable("w"), GetSystemMetrics(SM_CXICON));
     EXPECT_EQ(Variable("h"), GetSystemMetrics(SM_CYICON));
     EXPECT_EQ(Variable("b"), 4);
@@ -383,18 +374,18 @@ TEST_F(PicturesTest, DimensionsOfPicturesAndStockIcons) {
 
 TEST_F(PicturesTest, DimensionsIntoTheWrongPlacesRaise) {
     AddPictures();
-    const std::string declare = Lines({"declareint(@w,-1)", "declarestring($h)", "declareint(@b,-1)"});
-    EXPECT_EQ(RunScript(declare + Lines({"getpicturedimensions(1,@w,@h,@b)"})), 10);
+    const std::string declare = Script({"declareint(@w,-1)", "declarestring($h)", "declareint(@b,-1)"});
+    EXPECT_EQ(RunScript(declare + Script({"getpicturedimensions(1,@w,@h,@b)"})), 10);
     EXPECT_EQ(Variable("w"), kPictureWidth);  // stored before the walk met the string
     EXPECT_EQ(Variable("b"), -1);
-    EXPECT_EQ(RunScript(declare + Lines({"getpicturedimensions(1,@w,5,@b)"})), 4);
+    EXPECT_EQ(RunScript(declare + Script({"getpicturedimensions(1,@w,5,@b)"})), 4);
     EXPECT_EQ(Variable("w"), -1);
-    EXPECT_EQ(RunScript(declare + Lines({"getpicturedimensions(1,@w,@nope,@b)"})), 0);
+    EXPECT_EQ(RunScript(declare + Script({"getpicturedimensions(1,@w,@nope,@b)"})), 0);
     EXPECT_EQ(Variable("w"), kPictureWidth);
     EXPECT_EQ(Variable("b"), 24);
-    EXPECT_EQ(RunScript(declare + Lines({"getpicturedimensions(1,@w,@b)"})), 11);
+    EXPECT_EQ(RunScript(declare + Script({"getpicturedimensions(1,@w,@b)"})), 11);
     EXPECT_EQ(Variable("w"), -1);
-    EXPECT_EQ(RunScript(declare + Lines({"getpicturedimensions(1,@w,@b,@b,@b)"})), 11);
+    EXPECT_EQ(RunScript(declare + Script({"getpicturedimensions(1,@w,@b,@b,@b)"})), 11);
 }
 
 // --- robustness --------------------------------------------------------------
@@ -422,7 +413,7 @@ std::string GoodArgument(char kind) { return kind == 'r' ? "@w" : "1"; }
 // Declarations every robustness script starts with, a label to name and a
 // saved area for a restore to find.
 std::string Prelude() {
-    return Lines(
+    return Script(
         {"declareint(@w)", "declarestring($s,\"text\")", "declarearray(&a,4)", ":here", "savescreenarea(0,0,9,9)"});
 }
 
@@ -435,7 +426,7 @@ TEST_F(PicturesTest, EveryWrongArgumentCountRaisesArgumentCount) {
             for (int i = 0; i < count; ++i)
                 arguments.push_back(GoodArgument(builtin.kinds[std::min<size_t>(i, std::strlen(builtin.kinds) - 1)]));
             const std::string call = Call(builtin.keyword, arguments);
-            EXPECT_EQ(RunScript(Prelude() + Lines({call})), 11) << call;
+            EXPECT_EQ(RunScript(Prelude() + Script({call})), 11) << call;
             EXPECT_EQ(applet_.applet().stackdepth, 1) << call;  // the saved area is still there
             EXPECT_EQ(Painted(0, 0, kWidth, kHeight), 0) << call;
         }
@@ -454,7 +445,7 @@ TEST_F(PicturesTest, EveryWrongKindOfArgumentRaisesInappropriateValue) {
                 for (int i = 0; i < builtin.most; ++i)
                     arguments.push_back(i == wrong ? misfit : GoodArgument(builtin.kinds[i]));
                 const std::string call = Call(builtin.keyword, arguments);
-                const int error = RunScript(Prelude() + Lines({call}));
+                const int error = RunScript(Prelude() + Script({call}));
                 // A picture number that is no number counts as 0, which no
                 // picture has.
                 if (wrong == 0 && (builtin.keyword[0] == 'd' || builtin.keyword[0] == 'g'))
@@ -490,13 +481,13 @@ TEST_F(PicturesTest, ExtremeCoordinatesDrawHarmlesslyOrRaise) {
     };
     for (const char *call : calls) {
         const std::string script =
-            Lines({call, "savescreenarea(2147483647,2147483647,2147483647,2147483647)",
-                   "restorescreenarea(-2147483648,2147483647)", "drawpicture(1,2147483000,0)",
-                   "drawpicture(1,0,2147483000,0,0)", "copyscreenarea(0,0,9,9,2147483647,2147483647)"});
+            Script({call, "savescreenarea(2147483647,2147483647,2147483647,2147483647)",
+                    "restorescreenarea(-2147483648,2147483647)", "drawpicture(1,2147483000,0)",
+                    "drawpicture(1,0,2147483000,0,0)", "copyscreenarea(0,0,9,9,2147483647,2147483647)"});
         EXPECT_EQ(RunScript(script), 0) << call;
     }
     // Drawing still works afterwards.
-    ASSERT_EQ(RunScript(Lines({"drawpicture(1,1,1)"})), 0);
+    ASSERT_EQ(RunScript(Script({"drawpicture(1,1,1)"})), 0);
     ExpectDrawn(1, 1, kPictureWidth, kPictureHeight, TruePicture);
 }
 
@@ -518,8 +509,8 @@ int GdiRoom() {
 TEST_F(PicturesTest, AreasAndStatesLeftOnTheStackAreReleasedWithTheApplet) {
     AddPictures();
     const std::string hoard =
-        Lines({"declareint(@i)", ":more", "savescreenarea(0,0,19,19)", "savegraphicstate()",
-               "setfont(\"Arial\",20,0,0,0)", "setbrushcolor(@i)", "inc(@i)", "if(islessthan(@i,1000),:more)"});
+        Script({"declareint(@i)", ":more", "savescreenarea(0,0,19,19)", "savegraphicstate()",
+                "setfont(\"Arial\",20,0,0,0)", "setbrushcolor(@i)", "inc(@i)", "if(islessthan(@i,1000),:more)"});
     // One run first warms the platform's caches up; its applet is released
     // before counting, as each run's is by the next start.
     ASSERT_EQ(RunScript(hoard, 3000), 0);
@@ -532,7 +523,7 @@ TEST_F(PicturesTest, AreasAndStatesLeftOnTheStackAreReleasedWithTheApplet) {
     applet_.runner().Stop();
     const int after = GdiRoom();
     EXPECT_GE(after, before - 10) << "room for GDI objects before " << before << ", after " << after;
-    ASSERT_EQ(RunScript(Lines({"drawpicture(1,1,1)", "savescreenarea(1,1,12,8)", "restorescreenarea(100,100)"})), 0);
+    ASSERT_EQ(RunScript(Script({"drawpicture(1,1,1)", "savescreenarea(1,1,12,8)", "restorescreenarea(100,100)"})), 0);
     ExpectDrawn(100, 100, kPictureWidth, kPictureHeight, TruePicture);
 }
 

@@ -20,15 +20,6 @@ const COLORREF kBlack = RGB(0, 0, 0), kWhite = RGB(255, 255, 255);
 const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
 const int kWidth = 320, kHeight = 240;
 
-// Script lines joined as the engine reads them.
-std::string Script(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const std::string &line : lines) text += line + "\r\n";
-    return text;
-}
-
-std::string N(long long value) { return std::to_string(value); }
-
 // Brush and pen colours set up front, so that fills and outlines can be
 // told apart.
 std::string Colours(COLORREF brush, COLORREF pen, int width = 1) {

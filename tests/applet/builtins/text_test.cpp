@@ -20,15 +20,6 @@ namespace {
 const COLORREF kCanvas = RGB(0, 0, 96);
 const int kWidth = 320, kHeight = 240;
 
-std::string Lines(std::initializer_list<std::string> lines) {
-    std::string script;
-    for (const std::string &line : lines) script += line + "\r\n";
-    return script;
-}
-
-// What the last built-in delivered, also when it raised an error.
-int Delivered() { return int(returnvalue.value); }
-
 // The smallest rectangle holding every pixel that differs from the canvas,
 // right and bottom excluded; empty when nothing was drawn.
 struct Ink {
@@ -92,8 +83,8 @@ protected:
 // --- print -----------------------------------------------------------------
 
 TEST_F(TextTest, PrintWritesTextAndNumberInOneRunAndMovesAlong) {
-    const Drawing joined = Draw(Lines({"print(\"Marrow!10\")"}));
-    const Drawing items = Draw(Lines({"print(\"Marrow!\",10)"}));
+    const Drawing joined = Draw(Script({"print(\"Marrow!10\")"}));
+    const Drawing items = Draw(Script({"print(\"Marrow!\",10)"}));
     EXPECT_EQ(items.error, 0);
     EXPECT_EQ(Delivered(), 9);
     EXPECT_EQ(items.pixels, joined.pixels);
@@ -110,7 +101,7 @@ TEST_F(TextTest, PrintWritesTextAndNumberInOneRunAndMovesAlong) {
 
 TEST_F(TextTest, SecondPrintStartsWhereTheFirstEnded) {
     applet_.Clear();
-    ASSERT_TRUE(applet_.runner().Start(Lines({"print(\"Marrow!\",10)", "print(\"42\")"})));
+    ASSERT_TRUE(applet_.runner().Start(Script({"print(\"Marrow!\",10)", "print(\"42\")"})));
     applet_.runner().Run(1);
     const int end = applet_.applet().xpos;
     const std::vector<COLORREF> first = Screen();
@@ -127,17 +118,17 @@ TEST_F(TextTest, SecondPrintStartsWhereTheFirstEnded) {
     EXPECT_EQ(ScreenInk().right, applet_.applet().xpos);
     EXPECT_EQ(applet_.applet().ypos, 0);
 
-    const Drawing joined = Draw(Lines({"print(\"Marrow!1042\")"}));
+    const Drawing joined = Draw(Script({"print(\"Marrow!1042\")"}));
     EXPECT_EQ(both, joined.pixels);
 }
 
 TEST_F(TextTest, PrintWithDrawingOffsetKeepsPositionInAppletCoordinates) {
-    const Drawing plain = Draw(Lines({"print(\"ab\")"}));
+    const Drawing plain = Draw(Script({"print(\"ab\")"}));
     const int wide = plain.xpos;
     ASSERT_GT(wide, 0);
 
-    const Drawing moved = Draw(Lines({"declareint(@x)", "declareint(@y)", "setdrawingoffset(100,50)", "print(\"ab\")",
-                                      "@x=gethorizontalpos()", "@y=getverticalpos()", "print(\"cd\")"}));
+    const Drawing moved = Draw(Script({"declareint(@x)", "declareint(@y)", "setdrawingoffset(100,50)", "print(\"ab\")",
+                                       "@x=gethorizontalpos()", "@y=getverticalpos()", "print(\"cd\")"}));
     EXPECT_EQ(moved.error, 0);
     EXPECT_EQ(Variable("x"), wide);
     EXPECT_EQ(Variable("y"), 0);
@@ -146,14 +137,14 @@ TEST_F(TextTest, PrintWithDrawingOffsetKeepsPositionInAppletCoordinates) {
     EXPECT_EQ(ink.top, 50);
     EXPECT_EQ(ink.right, 100 + moved.xpos);
 
-    const Drawing joined = Draw(Lines({"setposition(100,50)", "print(\"abcd\")"}));
+    const Drawing joined = Draw(Script({"setposition(100,50)", "print(\"abcd\")"}));
     EXPECT_EQ(moved.pixels, joined.pixels);
     EXPECT_EQ(joined.xpos, 100 + moved.xpos);
 }
 
 TEST_F(TextTest, UndeclaredVariableIsSkippedAndTheOtherItemsWritten) {
-    const Drawing joined = Draw(Lines({"print(\"left\",\"right\")"}));
-    const Drawing skipped = Draw(Lines({"print(\"left\",@nope,\"right\")"}));
+    const Drawing joined = Draw(Script({"print(\"left\",\"right\")"}));
+    const Drawing skipped = Draw(Script({"print(\"left\",@nope,\"right\")"}));
     EXPECT_EQ(skipped.error, 9);
     EXPECT_EQ(Delivered(), 9);
     EXPECT_EQ(skipped.pixels, joined.pixels);
@@ -161,8 +152,8 @@ TEST_F(TextTest, UndeclaredVariableIsSkippedAndTheOtherItemsWritten) {
 }
 
 TEST_F(TextTest, VariablesPrintTheirValueAndText) {
-    const Drawing literal = Draw(Lines({"print(\"1234 word\")"}));
-    const Drawing variables = Draw(Lines({"declareint(@n,1234)", "declarestring($s,\" word\")", "@n=print(@n,$s)"}));
+    const Drawing literal = Draw(Script({"print(\"1234 word\")"}));
+    const Drawing variables = Draw(Script({"declareint(@n,1234)", "declarestring($s,\" word\")", "@n=print(@n,$s)"}));
     EXPECT_EQ(variables.error, 0);
     EXPECT_EQ(Variable("n"), 9);
     EXPECT_EQ(variables.pixels, literal.pixels);
@@ -170,16 +161,16 @@ TEST_F(TextTest, VariablesPrintTheirValueAndText) {
 }
 
 TEST_F(TextTest, ArrayItemRaisesInappropriateValueAndTheRestIsWritten) {
-    const Drawing joined = Draw(Lines({"print(\"xy\")"}));
-    const Drawing wrong = Draw(Lines({"declarearray(&a,3)", "print(\"x\",&a,\"y\")"}));
+    const Drawing joined = Draw(Script({"print(\"xy\")"}));
+    const Drawing wrong = Draw(Script({"declarearray(&a,3)", "print(\"x\",&a,\"y\")"}));
     EXPECT_EQ(wrong.error, 4);
     EXPECT_EQ(Delivered(), 2);
     EXPECT_EQ(wrong.pixels, joined.pixels);
 }
 
 TEST_F(TextTest, PrintNeverStartsANewLine) {
-    const Drawing one = Draw(Lines({"print(\"a\")"}));
-    const Drawing broken = Draw(Lines({"print(\"a\\nb\")", "print(\"c\")", "print(\"\\n\",1)"}));
+    const Drawing one = Draw(Script({"print(\"a\")"}));
+    const Drawing broken = Draw(Script({"print(\"a\\nb\")", "print(\"c\")", "print(\"\\n\",1)"}));
     EXPECT_EQ(broken.error, 0);
     EXPECT_EQ(broken.ypos, 0);
     const Ink ink = InkOf(broken.pixels, kWidth);
@@ -189,7 +180,7 @@ TEST_F(TextTest, PrintNeverStartsANewLine) {
 }
 
 TEST_F(TextTest, PrintWithoutArgumentsRaisesArgumentCountAndDrawsNothing) {
-    EXPECT_EQ(RunScript(Lines({"print()"})), 11);
+    EXPECT_EQ(RunScript(Script({"print()"})), 11);
     EXPECT_EQ(Delivered(), 0);
     EXPECT_TRUE(ScreenInk().empty());
 }
@@ -197,11 +188,11 @@ TEST_F(TextTest, PrintWithoutArgumentsRaisesArgumentCountAndDrawsNothing) {
 // --- paragraphtext -----------------------------------------------------------
 
 TEST_F(TextTest, ParagraphPutsOneWordOnEachLineOfANarrowBox) {
-    EXPECT_EQ(RunScript(Lines({"declareint(@h)", "@h=paragraphtext(\"alpha\",0,0,3,0)"})), 0);
+    EXPECT_EQ(RunScript(Script({"declareint(@h)", "@h=paragraphtext(\"alpha\",0,0,3,0)"})), 0);
     const int line = Variable("h");
     ASSERT_GT(line, 8);
 
-    EXPECT_EQ(RunScript(Lines({"declareint(@h)", "@h=paragraphtext(\"alpha bravo delta\",0,0,3,0)"})), 0);
+    EXPECT_EQ(RunScript(Script({"declareint(@h)", "@h=paragraphtext(\"alpha bravo delta\",0,0,3,0)"})), 0);
     EXPECT_EQ(Variable("h"), 3 * line);
     // Opaque text: each line's cell starts at the left edge, and there are
     // exactly three of them.
@@ -216,16 +207,16 @@ TEST_F(TextTest, ParagraphPutsOneWordOnEachLineOfANarrowBox) {
 }
 
 TEST_F(TextTest, ParagraphLineHeightFollowsTheAppletFont) {
-    EXPECT_EQ(RunScript(Lines({"declareint(@h)", "declareint(@big)", "@h=paragraphtext(\"alpha\",0,0,100,0)",
-                               "setfont(\"Arial\",40,0,0,0)", "@big=paragraphtext(\"alpha\",0,0,100,0)"})),
+    EXPECT_EQ(RunScript(Script({"declareint(@h)", "declareint(@big)", "@h=paragraphtext(\"alpha\",0,0,100,0)",
+                                "setfont(\"Arial\",40,0,0,0)", "@big=paragraphtext(\"alpha\",0,0,100,0)"})),
               0);
     EXPECT_GE(Variable("big"), 40);
     EXPECT_LT(Variable("h"), 30);
 }
 
 TEST_F(TextTest, TransparentParagraphFillsNoBackground) {
-    EXPECT_EQ(RunScript(Lines({"declareint(@h)", "settexttransparent(1)", "settextbackcolor(makecolor(255,0,0))",
-                               "@h=paragraphtext(\"alpha\",20,20,100,0,4)"})),
+    EXPECT_EQ(RunScript(Script({"declareint(@h)", "settexttransparent(1)", "settextbackcolor(makecolor(255,0,0))",
+                                "@h=paragraphtext(\"alpha\",20,20,100,0,4)"})),
               0);
     const std::vector<COLORREF> pixels = Screen();
     int red = 0, ink = 0;
@@ -240,11 +231,11 @@ TEST_F(TextTest, TransparentParagraphFillsNoBackground) {
 }
 
 TEST_F(TextTest, OpaqueParagraphFillsTheBoxGrownByTheMargin) {
-    EXPECT_EQ(RunScript(Lines({"declareint(@h)", "@h=paragraphtext(\"alpha\",20,20,100,0)"})), 0);
+    EXPECT_EQ(RunScript(Script({"declareint(@h)", "@h=paragraphtext(\"alpha\",20,20,100,0)"})), 0);
     const int plain = Variable("h");
 
-    EXPECT_EQ(RunScript(Lines({"declareint(@h)", "settextforecolor(makecolor(255,255,0))",
-                               "settextbackcolor(makecolor(255,0,0))", "@h=paragraphtext(\"alpha\",20,20,100,0,4)"})),
+    EXPECT_EQ(RunScript(Script({"declareint(@h)", "settextforecolor(makecolor(255,255,0))",
+                                "settextbackcolor(makecolor(255,0,0))", "@h=paragraphtext(\"alpha\",20,20,100,0,4)"})),
               0);
     const int height = Variable("h");
     EXPECT_EQ(height, plain + 8);
@@ -264,10 +255,10 @@ TEST_F(TextTest, OpaqueParagraphFillsTheBoxGrownByTheMargin) {
 }
 
 TEST_F(TextTest, ParagraphOfANonStringDeliversZeroAndDrawsNothing) {
-    EXPECT_EQ(RunScript(Lines({"paragraphtext(5,0,0,100,0)"})), 4);
+    EXPECT_EQ(RunScript(Script({"paragraphtext(5,0,0,100,0)"})), 4);
     EXPECT_EQ(Delivered(), 0);
     EXPECT_TRUE(ScreenInk().empty());
-    EXPECT_EQ(RunScript(Lines({"paragraphtext($nope,0,0,100,0)"})), 9);
+    EXPECT_EQ(RunScript(Script({"paragraphtext($nope,0,0,100,0)"})), 9);
     EXPECT_EQ(Delivered(), 0);
     EXPECT_TRUE(ScreenInk().empty());
 }
@@ -275,10 +266,10 @@ TEST_F(TextTest, ParagraphOfANonStringDeliversZeroAndDrawsNothing) {
 // --- measures ----------------------------------------------------------------
 
 TEST_F(TextTest, MeasuresUseTheDefaultFontWhateverTheAppletsFont) {
-    EXPECT_EQ(RunScript(Lines({"declareint(@w)", "declareint(@d)", "declareint(@w2)", "declareint(@d2)",
-                               "@w=gettextlength(\"Marrowlight\")", "@d=gettextdepth(\"Marrowlight\")",
-                               "setfont(\"Courier\",40,1,0,0)", "@w2=gettextlength(\"Marrowlight\")",
-                               "@d2=gettextdepth(\"Marrowlight\")"})),
+    EXPECT_EQ(RunScript(Script({"declareint(@w)", "declareint(@d)", "declareint(@w2)", "declareint(@d2)",
+                                "@w=gettextlength(\"Marrowlight\")", "@d=gettextdepth(\"Marrowlight\")",
+                                "setfont(\"Courier\",40,1,0,0)", "@w2=gettextlength(\"Marrowlight\")",
+                                "@d2=gettextdepth(\"Marrowlight\")"})),
               0);
     EXPECT_GT(Variable("w"), 20);
     EXPECT_GT(Variable("d"), 5);
@@ -295,8 +286,8 @@ TEST_F(TextTest, MeasuresUseTheDefaultFontWhateverTheAppletsFont) {
 }
 
 TEST_F(TextTest, MeasuresCountTheTextUpToItsEnd) {
-    EXPECT_EQ(RunScript(Lines({"declareint(@one)", "declareint(@two)", "declarestring($s,\"ab\")",
-                               "@one=gettextlength(\"ab\")", "@two=gettextlength($s)"})),
+    EXPECT_EQ(RunScript(Script({"declareint(@one)", "declareint(@two)", "declarestring($s,\"ab\")",
+                                "@one=gettextlength(\"ab\")", "@two=gettextlength($s)"})),
               0);
     EXPECT_EQ(Variable("one"), Variable("two"));
     EXPECT_GT(Variable("one"), 0);
@@ -306,7 +297,7 @@ TEST_F(TextTest, MeasuringANonStringRaisesInappropriateValue) {
     for (const char *keyword : {"gettextlength", "gettextdepth"}) {
         for (const char *argument : {"5", "&a", "$n"}) {
             const std::string call = std::string(keyword) + "(" + argument + ")";
-            EXPECT_EQ(RunScript(Lines({"declarearray(&a,2)", "declareint(@n,3)", call})), 4) << call;
+            EXPECT_EQ(RunScript(Script({"declarearray(&a,2)", "declareint(@n,3)", call})), 4) << call;
             EXPECT_EQ(Delivered(), 0) << call;
         }
     }
@@ -315,12 +306,13 @@ TEST_F(TextTest, MeasuringANonStringRaisesInappropriateValue) {
 // --- setfont -----------------------------------------------------------------
 
 TEST_F(TextTest, FontAtNinetyDegreesRunsUpwards) {
-    const Drawing flat = Draw(Lines({"setfont(\"Arial\",24,0,0,0)", "setposition(100,200)", "print(\"Marrowlight\")"}));
+    const Drawing flat =
+        Draw(Script({"setfont(\"Arial\",24,0,0,0)", "setposition(100,200)", "print(\"Marrowlight\")"}));
     const Ink across = InkOf(flat.pixels, kWidth);
     EXPECT_GT(across.width(), across.height());
 
     const Drawing upright =
-        Draw(Lines({"setfont(\"Arial\",24,0,0,0,90)", "setposition(100,200)", "print(\"Marrowlight\")"}));
+        Draw(Script({"setfont(\"Arial\",24,0,0,0,90)", "setposition(100,200)", "print(\"Marrowlight\")"}));
     EXPECT_EQ(upright.error, 0);
     const Ink up = InkOf(upright.pixels, kWidth);
     EXPECT_GT(up.height(), up.width());
@@ -331,8 +323,8 @@ TEST_F(TextTest, FontAtNinetyDegreesRunsUpwards) {
 }
 
 TEST_F(TextTest, FontChangesWhatPrintWrites) {
-    const Drawing small = Draw(Lines({"print(\"Marrow\")"}));
-    const Drawing large = Draw(Lines({"setfont(\"Arial\",40,1,0,0)", "print(\"Marrow\")"}));
+    const Drawing small = Draw(Script({"print(\"Marrow\")"}));
+    const Drawing large = Draw(Script({"setfont(\"Arial\",40,1,0,0)", "print(\"Marrow\")"}));
     EXPECT_EQ(large.error, 0);
     EXPECT_EQ(Delivered(), 6);
     EXPECT_GT(InkOf(large.pixels, kWidth).height(), InkOf(small.pixels, kWidth).height() + 10);
@@ -340,20 +332,20 @@ TEST_F(TextTest, FontChangesWhatPrintWrites) {
 }
 
 TEST_F(TextTest, SetfontTakesFiveArgumentsOrMore) {
-    const Drawing before = Draw(Lines({"print(\"Marrow\")"}));
-    EXPECT_EQ(RunScript(Lines({"setfont(\"Arial\",40,1,0)", "print(\"Marrow\")"})), 11);
+    const Drawing before = Draw(Script({"print(\"Marrow\")"}));
+    EXPECT_EQ(RunScript(Script({"setfont(\"Arial\",40,1,0)", "print(\"Marrow\")"})), 11);
     EXPECT_EQ(Delivered(), 1);
     EXPECT_TRUE(ScreenInk().empty());
-    EXPECT_EQ(RunScript(Lines({"setfont(\"Arial\",40,1,0,0,0,7,8)", "print(\"Marrow\")"})), 0);
+    EXPECT_EQ(RunScript(Script({"setfont(\"Arial\",40,1,0,0,0,7,8)", "print(\"Marrow\")"})), 0);
     EXPECT_NE(Screen(), before.pixels);
 }
 
 TEST_F(TextTest, SetfontWithWrongKindsRaisesInappropriateValue) {
-    EXPECT_EQ(RunScript(Lines({"setfont(5,16,0,0,0)"})), 4);
+    EXPECT_EQ(RunScript(Script({"setfont(5,16,0,0,0)"})), 4);
     EXPECT_EQ(Delivered(), 1);
-    EXPECT_EQ(RunScript(Lines({"setfont(\"Arial\",\"big\",0,0,0)"})), 4);
-    EXPECT_EQ(RunScript(Lines({"declarearray(&a,2)", "setfont(\"Arial\",16,0,0,0,&a)"})), 4);
-    EXPECT_EQ(RunScript(Lines({"setfont(\"Arial\",16,@nope,0,0)"})), 9);
+    EXPECT_EQ(RunScript(Script({"setfont(\"Arial\",\"big\",0,0,0)"})), 4);
+    EXPECT_EQ(RunScript(Script({"declarearray(&a,2)", "setfont(\"Arial\",16,0,0,0,&a)"})), 4);
+    EXPECT_EQ(RunScript(Script({"setfont(\"Arial\",16,@nope,0,0)"})), 9);
 }
 
 // --- robustness --------------------------------------------------------------
@@ -380,7 +372,7 @@ std::string Call(const char *keyword, const std::vector<std::string> &arguments)
 
 // Declarations every robustness script starts with, and a label to name.
 std::string Prelude() {
-    return Lines({"declareint(@n,3)", "declarestring($s,\"text\")", "declarearray(&a,4)", ":here"});
+    return Script({"declareint(@n,3)", "declarestring($s,\"text\")", "declarearray(&a,4)", ":here"});
 }
 
 TEST_F(TextTest, EveryWrongArgumentCountRaisesArgumentCount) {
@@ -391,7 +383,7 @@ TEST_F(TextTest, EveryWrongArgumentCountRaisesArgumentCount) {
             for (int i = 0; i < count; ++i)
                 arguments.push_back(GoodArgument(builtin.kinds[std::min<size_t>(i, std::strlen(builtin.kinds) - 1)]));
             const std::string call = Call(builtin.keyword, arguments);
-            EXPECT_EQ(RunScript(Prelude() + Lines({call})), 11) << call;
+            EXPECT_EQ(RunScript(Prelude() + Script({call})), 11) << call;
             EXPECT_TRUE(ScreenInk().empty()) << call;
         }
     }
@@ -411,7 +403,7 @@ TEST_F(TextTest, EveryWrongKindOfArgumentRaisesInappropriateValue) {
                 for (int i = 0; i < count; ++i)
                     arguments.push_back(i == wrong ? misfit : GoodArgument(builtin.kinds[i]));
                 const std::string call = Call(builtin.keyword, arguments);
-                EXPECT_EQ(RunScript(Prelude() + Lines({call})), 4) << call;
+                EXPECT_EQ(RunScript(Prelude() + Script({call})), 4) << call;
             }
         }
     }
@@ -432,38 +424,38 @@ TEST_F(TextTest, ExtremeNumbersDrawHarmlesslyOrRaise) {
     };
     for (const char *call : calls) {
         const int error = RunScript(
-            Lines({call, "print(\"x\",2147483647,-2147483648)", "print(\"y\")", "paragraphtext(\"alpha\",0,0,50,0)"}));
+            Script({call, "print(\"x\",2147483647,-2147483648)", "print(\"y\")", "paragraphtext(\"alpha\",0,0,50,0)"}));
         EXPECT_EQ(error, 0) << call;
     }
     // The window still takes text afterwards.
-    EXPECT_EQ(RunScript(Lines({"print(\"still\")"})), 0);
+    EXPECT_EQ(RunScript(Script({"print(\"still\")"})), 0);
     EXPECT_FALSE(ScreenInk().empty());
 }
 
 // A string of about 200,000 characters made by doubling a word.
 std::string LongString() {
-    return Lines({"declarestring($s,\"Marrow light \")", "declarestring($t)", "declareint(@i)", "declareint(@r)",
-                  ":grow", "strcpy($t,$s)", "strcat($s,$t)", "inc(@i)", "if(islessthan(@i,14),:grow)"});
+    return Script({"declarestring($s,\"Marrow light \")", "declarestring($t)", "declareint(@i)", "declareint(@r)",
+                   ":grow", "strcpy($t,$s)", "strcat($s,$t)", "inc(@i)", "if(islessthan(@i,14),:grow)"});
 }
 
 TEST_F(TextTest, VeryLongStringsAreWrittenMeasuredOrRefused) {
-    EXPECT_EQ(RunScript(LongString() + Lines({"@r=strlen($s)"})), 0);
+    EXPECT_EQ(RunScript(LongString() + Script({"@r=strlen($s)"})), 0);
     const int length = Variable("r");
     EXPECT_EQ(length, 13 << 14);
 
-    EXPECT_EQ(RunScript(LongString() + Lines({"@r=print($s,$s)"})), 0);
+    EXPECT_EQ(RunScript(LongString() + Script({"@r=print($s,$s)"})), 0);
     EXPECT_EQ(Variable("r"), 2 * length);
     EXPECT_EQ(applet_.applet().ypos, 0);
     EXPECT_FALSE(ScreenInk().empty());
 
-    EXPECT_EQ(RunScript(LongString() + Lines({"@r=paragraphtext($s,0,0,300,0)"})), 0);
+    EXPECT_EQ(RunScript(LongString() + Script({"@r=paragraphtext($s,0,0,300,0)"})), 0);
     EXPECT_GT(Variable("r"), kHeight);
     EXPECT_FALSE(ScreenInk().empty());
 
-    EXPECT_EQ(RunScript(LongString() + Lines({"@r=gettextlength($s)"})), 0);
+    EXPECT_EQ(RunScript(LongString() + Script({"@r=gettextlength($s)"})), 0);
     EXPECT_GT(Variable("r"), 0);
 
-    EXPECT_EQ(RunScript(LongString() + Lines({"setfont($s,20,0,0,0)", "@r=print(\"after\")"})), 0);
+    EXPECT_EQ(RunScript(LongString() + Script({"setfont($s,20,0,0,0)", "@r=print(\"after\")"})), 0);
     EXPECT_EQ(Variable("r"), 5);
     EXPECT_FALSE(ScreenInk().empty());
 }
