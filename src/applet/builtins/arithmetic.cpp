@@ -1,6 +1,7 @@
 // Arithmetic and logic on 32-bit signed integers, random numbers, the clock
 // and the pause. Sums, differences, products and shifts wrap around.
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 
@@ -111,8 +112,9 @@ int APPLETNot(APPLET *applet, HWND) {
 int APPLETRandom(APPLET *applet, HWND) {
     return Unary(applet, [](int n) {
         if (n == 0) return 0;
-        // rand() gives 15 bits here; two draws make the 31 the result needs.
-        const int r = ((std::rand() & 0x7FFF) << 16 | (std::rand() & 0xFFFF)) & 0x7FFFFFFF;
+        // rand() gives 15 bits here: three draws make the 31 the result needs.
+        const uint32_t high = uint32_t(std::rand() & 0x7FFF), middle = uint32_t(std::rand() & 0x7FFF);
+        const int r = int((high << 16 | middle << 1 | (uint32_t(std::rand()) & 1)) & 0x7FFFFFFF);
         const int64_t m = n < 0 ? -int64_t(n) : int64_t(n);
         return int(r % m);
     });
