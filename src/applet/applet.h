@@ -153,6 +153,11 @@ int APPLETRaise(APPLET *applet, int code);
 // Value stack, variables and labels; each returns the pending code.
 int APPLETPush(APPLET *applet, const VALUE *value);
 int APPLETPop(APPLET *applet, VALUE *value);
+// Pops the entry a keyword expects, one of the kinds `kinds`: 0 when it is
+// one. An entry of another kind is thrown away, and what it owned released
+// with it; `wrongkind` is then raised and returned. On an empty stack, the
+// pending code.
+int APPLETPopExpected(APPLET *applet, VALUE *value, uint32_t kinds, int wrongkind);
 // Frees what a value taken off the stack owns: its memory, the handles of a
 // saved graphic state, a saved screen area's bitmap.
 void APPLETReleaseValue(VALUE *value);

@@ -85,6 +85,13 @@ int APPLETPop(APPLET *applet, VALUE *value) {
     return applet->error;
 }
 
+int APPLETPopExpected(APPLET *applet, VALUE *value, uint32_t kinds, int wrongkind) {
+    const int code = APPLETPop(applet, value);
+    if (code || (value->type & kinds)) return code;
+    APPLETReleaseValue(value);
+    return APPLETRaise(applet, wrongkind);
+}
+
 int APPLETAddVariable(APPLET *applet, const VALUE *entry) {
     return AddEntry(applet, &applet->variables, &applet->variablecount, entry, APPLETERR_VARIABLEEXISTS);
 }

@@ -194,12 +194,8 @@ int APPLETReturn(APPLET *applet, HWND) {
     if (!call.ok()) return call.code();
     if (!call.accepted()) return call.Finish(1);  // the line stays where it is
     VALUE marker;
-    if (APPLETPop(applet, &marker) == 0) {
-        if (marker.type & VALUE_RETURN)
-            applet->line = int(marker.value);
-        else
-            call.Raise(APPLETERR_STACKCORRUPT);
-    }
+    if (APPLETPopExpected(applet, &marker, VALUE_RETURN, APPLETERR_STACKCORRUPT) == 0)
+        applet->line = int(marker.value);
     return call.Finish(1);
 }
 
@@ -218,12 +214,8 @@ int APPLETWhile(APPLET *applet, HWND) {
     if (!call.accepted()) return call.Finish(0);
     const int condition = call.Int(0);
     VALUE marker;
-    if (APPLETPop(applet, &marker) == 0) {
-        if (!(marker.type & VALUE_DOMARK))
-            call.Raise(APPLETERR_WHILEBEFOREDO);
-        else if (condition)
-            applet->line = int(marker.value) - 1;
-    }
+    if (APPLETPopExpected(applet, &marker, VALUE_DOMARK, APPLETERR_WHILEBEFOREDO) == 0 && condition)
+        applet->line = int(marker.value) - 1;
     return call.Finish(condition);
 }
 

@@ -176,11 +176,10 @@ int APPLETRestoreGraphicState(APPLET *applet, HWND) {
     if (!call.ok()) return call.code();
     if (!call.accepted()) return call.Finish(1);
     VALUE entry;
-    if (APPLETPop(applet, &entry)) return call.Finish(1);
-    GRAPHICSTATE *state = (entry.type & VALUE_GRAPHICSTATE) ? (GRAPHICSTATE *)entry.value : nullptr;
+    if (APPLETPopExpected(applet, &entry, VALUE_GRAPHICSTATE, APPLETERR_STACKCORRUPT)) return call.Finish(1);
+    GRAPHICSTATE *state = (GRAPHICSTATE *)entry.value;
     if (!state) {
-        call.Raise(entry.type & VALUE_GRAPHICSTATE ? APPLETERR_NOMEMORY : APPLETERR_STACKCORRUPT);
-        APPLETReleaseValue(&entry);
+        call.Raise(APPLETERR_NOMEMORY);
         return call.Finish(1);
     }
     Reinstate(&applet->font, state->font);

@@ -135,12 +135,7 @@ int APPLETRestoreScreenArea(APPLET *applet, HWND window) {
     if (!call.accepted()) return call.Finish(1);
     const int x = call.Int(0), y = call.Int(1);
     VALUE entry;
-    if (APPLETPop(applet, &entry)) return call.Finish(1);
-    if (!(entry.type & VALUE_GDIOBJECT)) {
-        call.Raise(APPLETERR_STACKCORRUPT);
-        APPLETReleaseValue(&entry);
-        return call.Finish(1);
-    }
+    if (APPLETPopExpected(applet, &entry, VALUE_GDIOBJECT, APPLETERR_STACKCORRUPT)) return call.Finish(1);
     if (entry.value) {
         WindowDC dc(window);
         const int left = Plus(Plus(x, applet->xoffset), int(entry.name & 0xFFFF));

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "drawing_applet.h"
 
@@ -78,27 +79,44 @@ TEST(GdiLifetime, TheHandlesOfASavedStateGoWithIt) {
     EXPECT_TRUE(Deleted(state.font) && Deleted(state.pen) && Deleted(state.brush));
 }
 
-// A restore that meets the other kind of entry fails with 7, and what that
-// entry owned is released then, not leaked.
-TEST(GdiLifetime, ARestoreOfTheWrongKindReleasesWhatItTookOff) {
-    DrawingApplet canvas(64, 64);
-    const VALUE area = TopAfter(canvas, "savescreenarea(0,0,9,9)\r\nrestoregraphicstate()\r\n", 1);
-    ASSERT_EQ(area.type, VALUE_GDIOBJECT);
-    ASSERT_NE(area.value, 0u);
-    canvas.runner().Run();
-    EXPECT_EQ(canvas.applet().error, APPLETERR_STACKCORRUPT);
-    EXPECT_EQ(canvas.applet().stackdepth, 0);
-    EXPECT_TRUE(Deleted((HGDIOBJ)area.value));
-    canvas.runner().Stop();
+namespace {
 
-    const VALUE saved = TopAfter(canvas, "savegraphicstate()\r\nrestorescreenarea(0,0)\r\n", 1);
-    ASSERT_EQ(saved.type, VALUE_GRAPHICSTATE | VALUE_ALLOCATED);
-    const GRAPHICSTATE state = *(const GRAPHICSTATE *)saved.value;
-    canvas.runner().Run();
-    EXPECT_EQ(canvas.applet().error, APPLETERR_STACKCORRUPT);
-    EXPECT_EQ(canvas.applet().stackdepth, 0);
-    EXPECT_TRUE(Deleted(state.font) && Deleted(state.pen) && Deleted(state.brush));
-    canvas.runner().Stop();
+// The GDI objects a saved entry owns: an area's bitmap, a state's copies.
+std::vector<HGDIOBJ> OwnedObjects(const VALUE &entry) {
+    if (entry.type & VALUE_GDIOBJECT) return {(HGDIOBJ)entry.value};
+    const GRAPHICSTATE *state = (const GRAPHICSTATE *)entry.value;
+    return {state->font, state->pen, state->brush};
+}
+
+}  // namespace
+
+// A keyword that pops another kind of entry than it expects fails, and what
+// that entry owned is released then, not leaked.
+TEST(GdiLifetime, APopOfTheWrongKindReleasesWhatItTookOff) {
+    const struct {
+        const char *pop;
+        const char *save;  // the kind it takes; any other is wrong
+        int code;
+    } keywords[] = {
+        {"restoregraphicstate()", "savegraphicstate()", APPLETERR_STACKCORRUPT},
+        {"restorescreenarea(0,0)", "savescreenarea(0,0,9,9)", APPLETERR_STACKCORRUPT},
+        {"return()", "", APPLETERR_STACKCORRUPT},
+        {"while(0)", "", APPLETERR_WHILEBEFOREDO},
+    };
+    DrawingApplet canvas(64, 64);
+    for (const auto &keyword : keywords)
+        for (const std::string save : {"savescreenarea(0,0,9,9)", "savegraphicstate()"}) {
+            if (save == keyword.save) continue;
+            SCOPED_TRACE(save + " then " + keyword.pop);
+            const VALUE entry = TopAfter(canvas, save + "\r\n" + keyword.pop + "\r\n", 1);
+            ASSERT_NE(entry.value, 0u);
+            const std::vector<HGDIOBJ> owned = OwnedObjects(entry);
+            canvas.runner().Run();
+            EXPECT_EQ(canvas.applet().error, keyword.code);
+            EXPECT_EQ(canvas.applet().stackdepth, 0);
+            for (HGDIOBJ object : owned) EXPECT_TRUE(Deleted(object));
+            canvas.runner().Stop();
+        }
 }
 
 // Saving until the stack is full ends with "Stack overflow"; the state that
