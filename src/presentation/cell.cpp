@@ -12,6 +12,7 @@
 
 #include "imaging/palette.h"
 #include "presentation/effect.h"
+#include "presentation/effect_common.h"
 #include "shell/messages.h"
 
 namespace {
@@ -115,6 +116,7 @@ void HandleOnceCell(HWND window, HDC dc, STATUS *status) {
     status->window = window;
     if (status->activeeffect == NOACTIVEEFFECT) {
         if (GetImage(window, status)) {
+            BeginCycle();
             // The index of the effect really used, so that an out-of-range
             // index can never look like "no cycle" (0xFFFF).
             status->activeeffect = int(&EffectAt(status->appeareffect) - effect);

@@ -9,31 +9,70 @@
 
 namespace {
 
-// The locked picture's header when its memory holds all it claims.
-const BITMAPINFOHEADER *CheckedHeader(HGLOBAL picture, const void *locked) {
-    const BITMAPINFOHEADER *header = (const BITMAPINFOHEADER *)locked;
-    if (!header || GlobalSize(picture) < sizeof *header || header->biSize != sizeof *header) return nullptr;
-    const unsigned long size = DibSize(header->biWidth, header->biHeight, header->biBitCount);
-    return size != 0 && size <= GlobalSize(picture) ? header : nullptr;
+// The layout of the locked picture when its memory holds all it claims.
+bool PictureLayout(HGLOBAL picture, const void *locked, DIBLAYOUT *layout) {
+    return locked && GetDibLayout(locked, GlobalSize(picture), layout);
 }
 
+uint32_t cyclenumber = 0;  // of the cycle running now
+
 }  // namespace
+
+void BeginCycle() { ++cyclenumber; }
+
+int &StepCounter::InCycle() {
+    if (cycle_ != cyclenumber) Restart();
+    return count_;
+}
+
+void StepCounter::Restart() {
+    count_ = 0;
+    cycle_ = cyclenumber;
+}
+
+WORKLIST *OwnWorkList(const STATUS *status, ListOwner owner, ListPhase phase, const PictureSize &size) {
+    WORKLIST *list = (WORKLIST *)status->worklist;
+    const bool own = list && list->owner == owner && list->phase == phase && list->size.w == size.w &&
+                     list->size.h == size.h;
+    return own ? list : nullptr;
+}
+
+WORKLIST *NewWorkList(STATUS *status, ListOwner owner, ListPhase phase, const PictureSize &size,
+                      uint64_t capacity, size_t entrysize) {
+    WORKLIST *list = (WORKLIST *)status->worklist;
+    const bool reusable = list && list->owner == owner && list->capacity >= capacity;
+    if (!reusable) {
+        FreeWorkList(status);
+        if (capacity > 0x3FFFFFFF / entrysize) return nullptr;
+        list = (WORKLIST *)std::malloc(sizeof(WORKLIST) + size_t(capacity ? capacity : 1) * entrysize);
+        if (!list) return nullptr;
+        list->capacity = uint32_t(capacity);
+        status->worklist = list;
+    }
+    list->owner = owner;
+    list->phase = phase;
+    list->size = size;
+    list->count = 0;
+    return list;
+}
+
+void FreeWorkList(STATUS *status) {
+    std::free(status->worklist);
+    status->worklist = nullptr;
+}
 
 WORD SetupBitmap(STATUS *status, PictureSize *size, bool freeLists) {
     if (status->bitmap) DeleteObject(status->bitmap);
     status->bitmap = nullptr;
-    if (freeLists) {
-        std::free(status->worklist);
-        status->worklist = nullptr;
-    }
+    if (freeLists) FreeWorkList(status);
     const void *locked = status->picture ? GlobalLock(status->picture) : nullptr;
-    const BITMAPINFOHEADER *header = CheckedHeader(status->picture, locked);
-    if (header) {
-        size->w = header->biWidth;
-        size->h = header->biHeight;
-        const BYTE *bits = (const BYTE *)header + header->biSize + 4 * DibColourCount(header->biBitCount);
-        status->bitmap = CreateDIBitmap(status->dc, header, CBM_INIT, bits, (const BITMAPINFO *)header,
-                                        DIB_RGB_COLORS);
+    DIBLAYOUT layout;
+    if (PictureLayout(status->picture, locked, &layout)) {
+        size->w = layout.width;
+        size->h = layout.height;
+        const BITMAPINFOHEADER *header = (const BITMAPINFOHEADER *)locked;
+        status->bitmap = CreateDIBitmap(status->dc, header, CBM_INIT, (const BYTE *)locked + layout.pixels,
+                                        (const BITMAPINFO *)header, DIB_RGB_COLORS);
     }
     if (locked) GlobalUnlock(status->picture);
     return status->bitmap ? EFFECT_NEXTPHASE : EFFECT_END;
@@ -41,13 +80,14 @@ WORD SetupBitmap(STATUS *status, PictureSize *size, bool freeLists) {
 
 bool ReadPictureSize(const STATUS *status, PictureSize *size) {
     const void *locked = status->picture ? GlobalLock(status->picture) : nullptr;
-    const BITMAPINFOHEADER *header = CheckedHeader(status->picture, locked);
-    if (header) {
-        size->w = header->biWidth;
-        size->h = header->biHeight;
+    DIBLAYOUT layout;
+    const bool ok = PictureLayout(status->picture, locked, &layout);
+    if (ok) {
+        size->w = layout.width;
+        size->h = layout.height;
     }
     if (locked) GlobalUnlock(status->picture);
-    return header != nullptr;
+    return ok;
 }
 
 BitmapSource::BitmapSource(const STATUS *status) : status_(status) {
@@ -91,10 +131,9 @@ WORD ClearWholePicture(STATUS *status) {
 
 WORD ReleaseEffect(STATUS *status) {
     if (status->bitmap) DeleteObject(status->bitmap);
-    std::free(status->worklist);
+    FreeWorkList(status);
     std::free(status->order);
     status->bitmap = nullptr;
-    status->worklist = nullptr;
     status->order = nullptr;
     return EFFECT_NEXTPHASE;
 }

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <cstdint>
+
 #include "presentation/effect.h"
 
 // The picture's size as an effect works with it.
@@ -12,6 +15,55 @@ struct PictureSize {
     int w = 0;
     int h = 0;
 };
+
+// Cycles are numbered as the cell sets them up. An effect's step counter
+// belongs to the cycle in which it last started over: an item that ends in
+// the middle of a cycle leaves its effects' counters where they stopped,
+// and the next cycle that uses such an effect starts it from 0 instead of
+// going on from there.
+void BeginCycle();
+class StepCounter {
+public:
+    // The count of the cycle running now; 0 at its first use in a cycle.
+    int &InCycle();
+    void Restart();
+
+private:
+    int count_ = 0;
+    uint32_t cycle_ = 0;
+};
+
+// A work list as STATUS.worklist holds it: a label saying which effect built
+// it, for which phase and picture size, then its entries. Every effect shares
+// the one slot, and a cycle cut short leaves a list behind, so an effect
+// takes a list only when the label is its own.
+enum class ListOwner : uint32_t { Plummet = 1, Sandstorm, Tile };
+enum class ListPhase : uint32_t { Appear, Disappear };
+
+struct WORKLIST {
+    ListOwner owner;
+    ListPhase phase;
+    PictureSize size;
+    uint32_t count;     // entries still to do
+    uint32_t capacity;  // entries the block has room for
+    // `capacity` entries follow
+};
+
+// The status's list when `owner` built it for `phase` and `size`, else null.
+WORKLIST *OwnWorkList(const STATUS *status, ListOwner owner, ListPhase phase, const PictureSize &size);
+// Replaces the status's list with an empty one labelled for owner, phase and
+// size, room for `capacity` entries of `entrysize` bytes. A block the same
+// owner made that is large enough is kept: first touching fresh pages of a
+// large list costs more than a step may take under Wine. Null when memory
+// runs out or the size is absurd.
+WORKLIST *NewWorkList(STATUS *status, ListOwner owner, ListPhase phase, const PictureSize &size,
+                      uint64_t capacity, size_t entrysize);
+template <class T>
+T *ListEntries(WORKLIST *list) {
+    return reinterpret_cast<T *>(list + 1);
+}
+// Frees the status's list, whoever made it.
+void FreeWorkList(STATUS *status);
 
 // Deletes any bitmap left over (and with `freeLists` the work list), then
 // makes the picture's device-dependent bitmap: EFFECT_NEXTPHASE, or

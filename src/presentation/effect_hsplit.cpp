@@ -5,15 +5,16 @@
 namespace {
 constexpr int kColumnsPerStep = 6;
 PictureSize size;
-int c;  // columns done
+StepCounter steps;  // columns done
 }  // namespace
 
 WORD SetupHsplit(STATUS *status) {
-    c = 0;
+    steps.Restart();
     return SetupBitmap(status, &size);
 }
 
 WORD AppearHsplit(STATUS *status) {
+    int &c = steps.InCycle();
     BitmapSource source(status);
     if (!source.ok()) return EFFECT_END;
     const int w = size.w, h = size.h / 2;
@@ -30,11 +31,12 @@ WORD AppearHsplit(STATUS *status) {
 
 WORD WaitHsplit(STATUS *status) {
     if (status->holdcount != 0) return 0;
-    c = 0;
+    steps.Restart();
     return EFFECT_NEXTPHASE;
 }
 
 WORD DisappearHsplit(STATUS *status) {
+    int &c = steps.InCycle();
     ReadPictureSize(status, &size);
     const int w = size.w, full = size.h, h = size.h / 2;
     for (int step = 0; step < kColumnsPerStep && c < w; ++step, ++c) {
@@ -51,6 +53,6 @@ WORD DisappearHsplit(STATUS *status) {
 }
 
 WORD CloseHsplit(STATUS *status) {
-    c = 0;
+    steps.Restart();
     return ReleaseEffect(status);
 }

@@ -9,54 +9,53 @@ namespace {
 constexpr int kTile = 8;
 constexpr int kTilesPerStep = 16;
 PictureSize size;
-int tiles;  // tiles still to do; worklist holds their corners
 
 struct Corner {
     int x, y;
 };
 
-bool BuildTiles(STATUS *status) {
-    const int across = (size.w + kTile - 1) / kTile, down = (size.h + kTile - 1) / kTile;
-    const int count = across * down;
-    Corner *corners = (Corner *)std::malloc(sizeof(Corner) * (count > 0 ? count : 1));
-    if (!corners) return false;
-    tiles = 0;
+// A list of every tile's top-left corner, in rows.
+WORKLIST *BuildTiles(STATUS *status, ListPhase phase) {
+    const uint64_t across = uint64_t(size.w + kTile - 1) / kTile, down = uint64_t(size.h + kTile - 1) / kTile;
+    WORKLIST *list = NewWorkList(status, ListOwner::Tile, phase, size, across * down, sizeof(Corner));
+    if (!list) return nullptr;
+    Corner *corners = ListEntries<Corner>(list);
     for (int y = 0; y < size.h; y += kTile)
-        for (int x = 0; x < size.w; x += kTile) corners[tiles++] = {x, y};
-    status->worklist = corners;
+        for (int x = 0; x < size.w; x += kTile) corners[list->count++] = {x, y};
     SeedRandom();
-    return true;
+    return list;
 }
 
 WORD AllTilesDone(STATUS *status) {
-    std::free(status->worklist);
-    status->worklist = nullptr;
+    FreeWorkList(status);
     return EFFECT_NEXTPHASE;
 }
 
 // Takes a random tile off the list and returns its corner.
-Corner TakeTile(STATUS *status) {
-    Corner *corners = (Corner *)status->worklist;
-    const int i = std::rand() % tiles;
+Corner TakeTile(WORKLIST *list) {
+    Corner *corners = ListEntries<Corner>(list);
+    const uint32_t i = uint32_t(std::rand()) % list->count;
     const Corner taken = corners[i];
-    corners[i] = corners[--tiles];
+    corners[i] = corners[--list->count];
     return taken;
 }
+
+uint32_t StepTarget(const WORKLIST *list) { return list->count > kTilesPerStep ? list->count - kTilesPerStep : 0; }
 }  // namespace
 
 WORD SetupTile(STATUS *status) {
-    const WORD result = SetupBitmap(status, &size, true);
+    const WORD result = SetupBitmap(status, &size);
     if (result == EFFECT_END) return result;
-    return BuildTiles(status) ? result : EFFECT_END;
+    return BuildTiles(status, ListPhase::Appear) ? result : EFFECT_END;
 }
 
 WORD AppearTile(STATUS *status) {
-    if (tiles == 0 || !status->worklist) return AllTilesDone(status);
+    WORKLIST *list = OwnWorkList(status, ListOwner::Tile, ListPhase::Appear, size);
+    if (!list || list->count == 0) return AllTilesDone(status);
     BitmapSource source(status);
     if (!source.ok()) return EFFECT_END;
-    const int target = tiles > kTilesPerStep ? tiles - kTilesPerStep : 0;
-    while (tiles != target) {
-        const Corner t = TakeTile(status);
+    for (const uint32_t target = StepTarget(list); list->count != target;) {
+        const Corner t = TakeTile(list);
         source.Draw(t.x, t.y, std::min(kTile, size.w - t.x), std::min(kTile, size.h - t.y), t.x, t.y);
     }
     return 0;
@@ -65,13 +64,16 @@ WORD AppearTile(STATUS *status) {
 WORD WaitTile(STATUS *status) { return HoldIsOver(status); }
 
 WORD DisappearTile(STATUS *status) {
-    if (!status->worklist) {
-        if (!ReadPictureSize(status, &size) || !BuildTiles(status)) return EFFECT_END;
+    PictureSize now;
+    if (!ReadPictureSize(status, &now)) return EFFECT_END;
+    WORKLIST *list = OwnWorkList(status, ListOwner::Tile, ListPhase::Disappear, now);
+    if (!list) {
+        size = now;
+        if (!(list = BuildTiles(status, ListPhase::Disappear))) return EFFECT_END;
     }
-    if (tiles == 0) return AllTilesDone(status);
-    const int target = tiles > kTilesPerStep ? tiles - kTilesPerStep : 0;
-    while (tiles != target) {
-        const Corner t = TakeTile(status);
+    if (list->count == 0) return AllTilesDone(status);
+    for (const uint32_t target = StepTarget(list); list->count != target;) {
+        const Corner t = TakeTile(list);
         FillArea(status, t.x, t.y, t.x + kTile - 1, t.y + kTile - 1);
     }
     return 0;

@@ -6,15 +6,16 @@
 namespace {
 constexpr int kRowsPerStep = 5;
 PictureSize size;
-int c;  // rows done
+StepCounter steps;  // rows done
 }  // namespace
 
 WORD SetupVsplit(STATUS *status) {
-    c = 0;
+    steps.Restart();
     return SetupBitmap(status, &size);
 }
 
 WORD AppearVsplit(STATUS *status) {
+    int &c = steps.InCycle();
     BitmapSource source(status);
     if (!source.ok()) return EFFECT_END;
     const int h = size.h, v = size.w / 2;
@@ -31,11 +32,12 @@ WORD AppearVsplit(STATUS *status) {
 
 WORD WaitVsplit(STATUS *status) {
     if (status->holdcount != 0) return 0;
-    c = 0;
+    steps.Restart();
     return EFFECT_NEXTPHASE;
 }
 
 WORD DisappearVsplit(STATUS *status) {
+    int &c = steps.InCycle();
     ReadPictureSize(status, &size);
     const int w = size.w, h = size.h, v = size.w / 2;
     for (int step = 0; step < kRowsPerStep && c < h; ++step, ++c) {
@@ -51,6 +53,6 @@ WORD DisappearVsplit(STATUS *status) {
 }
 
 WORD CloseVsplit(STATUS *status) {
-    c = 0;
+    steps.Restart();
     return ReleaseEffect(status);
 }

@@ -6,15 +6,16 @@
 namespace {
 constexpr int kColumnsPerStep = 6;
 PictureSize size;
-int c;  // columns done
+StepCounter steps;  // columns done
 }  // namespace
 
 WORD SetupWleft(STATUS *status) {
-    c = 0;
+    steps.Restart();
     return SetupBitmap(status, &size);
 }
 
 WORD AppearWleft(STATUS *status) {
+    int &c = steps.InCycle();
     BitmapSource source(status);
     if (!source.ok()) return EFFECT_END;
     const int w = size.w, h = size.h;
@@ -29,11 +30,12 @@ WORD AppearWleft(STATUS *status) {
 
 WORD WaitWleft(STATUS *status) {
     if (status->holdcount != 0) return 0;
-    c = 0;
+    steps.Restart();
     return EFFECT_NEXTPHASE;
 }
 
 WORD DisappearWleft(STATUS *status) {
+    int &c = steps.InCycle();
     ReadPictureSize(status, &size);
     const int w = size.w, h = size.h;
     for (int step = 0; step < kColumnsPerStep && c < w; ++step, ++c) {
@@ -47,6 +49,6 @@ WORD DisappearWleft(STATUS *status) {
 }
 
 WORD CloseWleft(STATUS *status) {
-    c = 0;
+    steps.Restart();
     return ReleaseEffect(status);
 }

@@ -5,15 +5,16 @@
 namespace {
 constexpr int kColumnsPerStep = 6;
 PictureSize size;
-int c;  // columns done
+StepCounter steps;  // columns done
 }  // namespace
 
 WORD SetupWright(STATUS *status) {
-    c = 0;
+    steps.Restart();
     return SetupBitmap(status, &size);
 }
 
 WORD AppearWright(STATUS *status) {
+    int &c = steps.InCycle();
     BitmapSource source(status);
     if (!source.ok()) return EFFECT_END;
     const int w = size.w, h = size.h;
@@ -28,11 +29,12 @@ WORD AppearWright(STATUS *status) {
 
 WORD WaitWright(STATUS *status) {
     if (status->holdcount != 0) return 0;
-    c = 0;
+    steps.Restart();
     return EFFECT_NEXTPHASE;
 }
 
 WORD DisappearWright(STATUS *status) {
+    int &c = steps.InCycle();
     ReadPictureSize(status, &size);
     const int w = size.w, h = size.h;
     for (int step = 0; step < kColumnsPerStep && c < w; ++step, ++c) {
@@ -45,6 +47,6 @@ WORD DisappearWright(STATUS *status) {
 }
 
 WORD CloseWright(STATUS *status) {
-    c = 0;
+    steps.Restart();
     return ReleaseEffect(status);
 }

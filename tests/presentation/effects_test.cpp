@@ -173,6 +173,56 @@ TEST(Effects, DisappearingWithAnotherEffectClearsTheWholePicture) {
     }
 }
 
+// An item ends when its display time runs out, in whatever phase, and the
+// status is released with the lists in it. Every pair of effects, cut short
+// one tick into Appear and into Disappear on a picture of another size,
+// then runs whole cycles: no effect takes a list another effect, size or
+// phase made, and after each Disappear the picture is gone.
+TEST(Effects, EveryPairRunsWholeCyclesAfterCyclesCutShort) {
+    TestWindow window(160, 120, kBackground);
+    const Bytes dib = TestDib(43, 33, 24), other = TestDib(61, 20, 24);
+    for (int appear = 0; appear < MAXEFFECT; ++appear)
+        for (int disappear = 0; disappear < MAXEFFECT; ++disappear) {
+            SCOPED_TRACE(std::string(effect[appear].name) + " / " + effect[disappear].name);
+            for (WORD cut : {PHASE_APPEAR, PHASE_DISAPPEAR}) {
+                Cycle cycle(window, other, appear, disappear);
+                ASSERT_TRUE(cycle.RunTo(cut));
+                cycle.Tick();
+            }
+            window.Clear();
+            Cycle cycle(window, dib, appear, disappear);
+            for (int lap = 0; lap < 2; ++lap) {
+                ASSERT_TRUE(cycle.RunTo(PHASE_HOLD));
+                ASSERT_TRUE(cycle.RunTo(PHASE_SETUP));
+                if (disappear != 3 && !(disappear == 6 && RandomEffectInUse() == 3)) {
+                    EXPECT_TRUE(cycle.ShowsBackground()) << "lap " << lap;
+                }
+            }
+        }
+}
+
+// Every effect draws what GDI draws: 16- and 32-bit pictures and headers
+// longer than BITMAPINFOHEADER.
+TEST(Effects, EveryEffectDrawsEveryDepthAndHeaderGdiDraws) {
+    TestWindow window(160, 120, kBackground);
+    const Bytes source = TestDib(43, 33, 24);
+    const struct {
+        unsigned bits;
+        uint32_t header;
+        int tolerance;  // 5-bit channels are widened to 8 bits
+    } forms[] = {{16, 40, 8}, {32, 40, 0}, {32, 108, 0}, {24, 124, 0}};
+    for (const auto &form : forms)
+        for (int index = 0; index < MAXEFFECT; ++index) {
+            SCOPED_TRACE(std::string(effect[index].name) + " " + std::to_string(form.bits) + " bits, header " +
+                         std::to_string(form.header));
+            window.Clear();
+            Cycle cycle(window, RepackedDib(source, form.bits, form.header), index, index);
+            ASSERT_TRUE(cycle.ok());
+            ASSERT_TRUE(cycle.RunTo(PHASE_HOLD));
+            EXPECT_TRUE(ColoursNear(cycle.Area(), DibColours(source), form.tolerance));
+        }
+}
+
 TEST(Effects, WipesOfAOnePixelPictureFinishInOneCall) {
     TestWindow window(100, 100, kBackground);
     for (int index : {2, 10, 11}) {
