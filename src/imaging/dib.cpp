@@ -18,6 +18,11 @@ unsigned AdjustDIBits(unsigned bits) {
 
 namespace {
 
+// The depths GDI draws from an uncompressed bitmap.
+bool IsGdiDepth(unsigned bits) {
+    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
 // Bytes of one padded row, in 64 bits: a 32-bit count wraps for wide rows.
 unsigned long long RowBytes(unsigned long long width, unsigned bits) { return (width * bits + 31) / 32 * 4; }
 
@@ -67,7 +72,7 @@ int GetDibLayout(const void *dib, SIZE_T available, DIBLAYOUT *layout) {
     const BITMAPINFOHEADER *header = (const BITMAPINFOHEADER *)dib;
     const unsigned bits = header->biBitCount;
     if (header->biSize < sizeof(BITMAPINFOHEADER) || header->biSize > MAXDIBBYTES) return 0;
-    if (header->biWidth <= 0 || header->biHeight <= 0 || bits == 0 || bits > 32) return 0;
+    if (header->biWidth <= 0 || header->biHeight <= 0 || !IsGdiDepth(bits)) return 0;
     if (header->biCompression != BI_RGB) return 0;
     const unsigned colours = DibColourCount(bits);
     const unsigned long long rowbytes = RowBytes((unsigned long)header->biWidth, bits);
@@ -109,8 +114,14 @@ long GetDibPixel(const void *dib, int x, int y) {
     case 1: return (row[x >> 3] & masktable[x & 7]) ? 1 : 0;
     case 4: return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
     case 8: return row[x];
-    case 24: {
-        const BYTE *p = row + 3 * SIZE_T(x);
+    case 16: {  // 5-5-5, each channel widened to 8 bits
+        const unsigned v = row[2 * SIZE_T(x)] | unsigned(row[2 * SIZE_T(x) + 1]) << 8;
+        auto widen = [](unsigned c) { return long(c << 3 | c >> 2); };
+        return widen(v >> 10 & 31) | widen(v >> 5 & 31) << 8 | widen(v & 31) << 16;
+    }
+    case 24:
+    case 32: {
+        const BYTE *p = row + SIZE_T(bits / 8) * SIZE_T(x);
         return long(p[2]) | long(p[1]) << 8 | long(p[0]) << 16;
     }
     default: return -1;

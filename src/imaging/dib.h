@@ -23,8 +23,10 @@ unsigned long DibSize(long width, long height, unsigned bits);
 int GetDisplayBits();
 
 // Single pixels of a locked bitmap, (0, 0) the top-left corner: the palette
-// index for 1, 4 and 8 bits, the COLORREF for 24 bits. Reads give -1 outside
-// the picture or for other depths; writes of -1 or outside do nothing.
+// index for 1, 4 and 8 bits, the COLORREF for 16, 24 and 32 bits. Reads give
+// -1 outside the picture or for other depths. Writes take the same values
+// for 1, 4, 8 and 24 bits; writes of -1, outside or to other depths do
+// nothing.
 // These check the header only: bulk callers check the block once with
 // GetDibLayout before their loops.
 long GetDibPixel(const void *dib, int x, int y);
@@ -50,8 +52,9 @@ struct DIBLAYOUT {
     SIZE_T bytes;         // header, table and rows together
 };
 
-// 1 when the header at `dib` describes uncompressed bottom-up rows of 1 to 32
-// bits per pixel, positive sizes, no more than MAXDIBBYTES, and all of it lies
+// 1 when the header at `dib` (BITMAPINFOHEADER or a longer one) describes
+// uncompressed bottom-up rows of a depth GDI draws (1, 4, 8, 16, 24 or 32
+// bits per pixel), positive sizes, no more than MAXDIBBYTES, and all of it lies
 // within the first `available` bytes; then `layout` says where things are.
 int GetDibLayout(const void *dib, SIZE_T available, DIBLAYOUT *layout);
 // Bytes of the global memory block that starts at a locked pointer, or

@@ -213,15 +213,21 @@ HGLOBAL CropImage(HGLOBAL dib, const RECT *rect) {
     return result;
 }
 
+RECT DeviceArea(HDC dc, const RECT &rect) {
+    RECT area = {rect.left > 0 ? rect.left : 0, rect.top > 0 ? rect.top : 0, GetDeviceCaps(dc, HORZRES),
+                 GetDeviceCaps(dc, VERTRES)};
+    if (rect.right < area.right) area.right = rect.right;
+    if (rect.bottom < area.bottom) area.bottom = rect.bottom;
+    if (area.right <= area.left || area.bottom <= area.top) SetRectEmpty(&area);
+    return area;
+}
+
 HBITMAP CopyScreenToBitmap(HDC dc, const RECT *rect) {
     if (!rect || IsRectEmpty(rect)) return nullptr;
-    const int left = rect->left > 0 ? rect->left : 0;
-    const int top = rect->top > 0 ? rect->top : 0;
-    const int horzres = GetDeviceCaps(dc, HORZRES), vertres = GetDeviceCaps(dc, VERTRES);
-    const int right = horzres < rect->right ? horzres : rect->right;
-    const int bottom = vertres < rect->bottom ? vertres : rect->bottom;
+    const RECT area = DeviceArea(dc, *rect);
     // Nothing of the rectangle on the device: no bitmap.
-    if (right <= left || bottom <= top) return nullptr;
+    if (IsRectEmpty(&area)) return nullptr;
+    const int left = area.left, top = area.top, right = area.right, bottom = area.bottom;
     HDC memory = CreateCompatibleDC(dc);
     if (!memory) return nullptr;
     HBITMAP bitmap = CreateCompatibleBitmap(dc, right - left, bottom - top);

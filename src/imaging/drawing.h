@@ -17,10 +17,14 @@ void DrawBitmap(HDC dc, int x, int y, HGLOBAL dib, DWORD rop);
 // drawn, 0 when the bitmap is bad or a GDI object or memory is not available.
 int ShowTransparentDib(HDC dc, void *, const void *dib, int x, int y, COLORREF colour);
 // A new bitmap of the part of `dib` inside `rect` (top-left origin); what
-// lies outside the source stays index 0 or black. 0 on failure.
+// lies outside the source stays index 0 or black. 16- and 32-bit pictures
+// give 24-bit ones. 0 on failure.
 HGLOBAL CropImage(HGLOBAL dib, const RECT *rect);
-// A device-dependent bitmap of the part of `rect` on the device (clipped to
-// its top-left corner and its size); null for an empty or off-device area.
+// The part of `rect` that lies on the device: what CopyScreenToBitmap copies,
+// and so where such a copy goes back. Empty when none of it does.
+RECT DeviceArea(HDC dc, const RECT &rect);
+// A device-dependent bitmap of DeviceArea(dc, *rect); null for an empty or
+// off-device area.
 HBITMAP CopyScreenToBitmap(HDC dc, const RECT *rect);
 // A new packed bitmap with the size, depth, palette and pixels of a locked
 // one of 1, 4, 8 or 24 bits; 0 otherwise.

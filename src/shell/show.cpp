@@ -95,6 +95,16 @@ void ReleaseItem(HWND window, BLOCKSET *set) {
     set->savedscreen = nullptr;
 }
 
+// GDI draws 16- and 32-bit pictures, but the colour reduction and the crop
+// work on the depths a packed bitmap has: such a picture becomes a 24-bit
+// copy first. 0 for the other depths, which need no copy.
+HGLOBAL WidenedPicture(HGLOBAL stored) {
+    int w = 0, h = 0, bits = 0;
+    if (!GetBitmapDimensions(stored, &w, &h, &bits, nullptr) || (bits != 16 && bits != 32)) return 0;
+    const RECT whole = {0, 0, w, h};
+    return CropImage(stored, &whole);
+}
+
 // The picture as the display shows it: reduced to the display palette on
 // palette displays, else an unchanged copy; cropped to the screen's centre
 // when larger than the screen.
@@ -102,9 +112,12 @@ HGLOBAL PictureForDisplay(const BLOCK &block) {
     BYTE palette[768];
     int bits = 0;
     GetDefaultPalette(palette, &bits, PALETTE_DISPLAY);
-    HGLOBAL picture = devicebits > 8 ? DuplicateObject(block.data)
-                      : (block.image.flags & SCRF_REMAP) ? RemapDib(block.data, palette, bits, 0)
-                                                          : DitherDib(block.data, palette, bits, 0);
+    HGLOBAL widened = WidenedPicture(block.data);
+    HGLOBAL stored = widened ? widened : block.data;
+    HGLOBAL picture = devicebits > 8 ? (widened ? widened : DuplicateObject(stored))
+                      : (block.image.flags & SCRF_REMAP) ? RemapDib(stored, palette, bits, 0)
+                                                          : DitherDib(stored, palette, bits, 0);
+    if (widened && picture != widened) GlobalFree(widened);
     int w = 0, h = 0;
     const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
     if (picture && GetBitmapDimensions(picture, &w, &h, nullptr, nullptr) && (w > sw || h > sh)) {
@@ -126,9 +139,12 @@ void StartItemTimers(HWND window, BLOCK &block, DWORD speed, bool timed, DWORD s
 }
 
 // Saves the screen under `rect` so the area can be put back at the advance.
+// Only the part on the screen is kept, and it goes back where it was taken
+// from: an item at the top or left edge asks for an area that starts above
+// or left of the screen.
 void SaveScreenArea(HWND window, BLOCKSET *set, const RECT &rect) {
     WindowDC dc(window);
-    set->savedrect = rect;
+    set->savedrect = DeviceArea(dc, rect);
     set->savedscreen = CopyScreenToBitmap(dc, &set->savedrect);
 }
 

@@ -3,6 +3,7 @@
 
 #include <climits>
 
+#include "content/format.h"
 #include "imaging/dib.h"
 #include "imaging_fixtures.h"
 
@@ -90,6 +91,8 @@ TEST(GetDibLayout, AcceptsOnlyHeadersWhoseBitmapFits) {
         {"negative height (top-down)", RawDib(1, -1, 24, 4), 0, false},
         {"zero depth", RawDib(1, 1, 0, 4), 0, false},
         {"33 bits", RawDib(1, 1, 33, 8), 0, false},
+        {"2 bits, which GDI does not draw", RawDib(4, 1, 2, 16 + 4), 0, false},
+        {"12 bits, which GDI does not draw", RawDib(1, 1, 12, 4), 0, false},
         {"16 bits fit", RawDib(2, 1, 16, 4), 0, true},
         {"32 bits fit", RawDib(1, 1, 32, 4), 0, true},
         {"run-length compressed", RawDib(1, 1, 8, 1024 + 4, BI_RLE8), 0, false},
@@ -162,11 +165,31 @@ TEST(GetDibPixel, RefusesPointsOutsideAndOtherDepths) {
         EXPECT_EQ(GetDibPixel(locked.get(), p.x, p.y), -1);
     }
     EXPECT_EQ(GetDibPixel(locked.get(), 3, 2), 0);
-    for (WORD bits : {2, 16, 32}) {
-        SCOPED_TRACE(bits);
-        Dib odd(HandMadeDib(2, 2, bits));
-        Locked lockedodd(odd.get());
-        EXPECT_EQ(GetDibPixel(lockedodd.get(), 0, 0), -1);
+    Dib odd(HandMadeDib(4, 2, 2));
+    Locked lockedodd(odd.get());
+    EXPECT_EQ(GetDibPixel(lockedodd.get(), 0, 0), -1);
+}
+
+// 16-bit pixels are 5-5-5 with each channel widened to 8 bits; 32-bit ones
+// are blue, green, red and a spare byte.
+TEST(GetDibPixel, ReadsColoursOf16And32Bits) {
+    const struct {
+        WORD bits;
+        std::vector<BYTE> stored;  // the top-left pixel
+        COLORREF colour;
+    } rows[] = {
+        {16, {0x00, 0x7C}, RGB(255, 0, 0)},
+        {16, {0x1F, 0x00}, RGB(0, 0, 255)},
+        {16, {0x10, 0x42}, RGB(132, 132, 132)},
+        {32, {1, 2, 3, 99}, RGB(3, 2, 1)},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.bits);
+        Dib dib(HandMadeDib(2, 2, row.bits));
+        Locked locked(dib.get());
+        const size_t top = sizeof(BITMAPINFOHEADER) + DibRowBytes(2, row.bits);  // the rows are bottom-up
+        std::copy(row.stored.begin(), row.stored.end(), (BYTE *)locked.get() + top);
+        EXPECT_EQ(GetDibPixel(locked.get(), 0, 0), long(row.colour));
     }
 }
 

@@ -103,6 +103,53 @@ TEST(Show, AClearedPictureGivesItsScreenBack) {
     EXPECT_EQ(ScreenPixel(x1 + 5, y1 + 5), kBackground);
 }
 
+// An item at the screen's top-left corner gives back exactly the screen it
+// covered, though the area kept around it starts above and left of the screen.
+TEST(Show, AnItemAtTheTopLeftCornerGivesItsScreenBackInPlace) {
+    const Bytes under = TestDib(120, 90, 24), over = TestDib(50, 40, 24), last = TestDib(20, 20, 24);
+    SCRIMAGE stays = Picture(0, 3, 1, 0), cleared = Picture(0, 0, 1, 0);
+    stays.placement = cleared.placement = 1;  // top left
+    ShowWriter writer(TestHead("Corner", kBackground));
+    writer.AddPicture(stays, under, false);    // No Clear: stays under the next
+    writer.AddPicture(cleared, over, false);   // None: its screen comes back at the advance
+    writer.AddPicture(Picture(0, 3, 0), last, false);
+    Playing show(std::move(writer));
+    ASSERT_NE(show.window(), nullptr);
+    ASSERT_TRUE(WaitFor([&] { return AreaShows((kScreenWide - 20) / 2, (kScreenDeep - 20) / 2, last); }));
+    EXPECT_TRUE(AreaShows(0, 0, under));
+}
+
+// 16- and 32-bit pictures and longer headers play as 24-bit ones do, also
+// cropped to the screen's centre when larger than the screen.
+TEST(Show, PicturesOfEveryDepthGdiDrawsPlay) {
+    const Bytes large = TestDib(kScreenWide + 76, kScreenDeep + 32, 24);
+    std::vector<COLORREF> centre;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) centre.push_back(DibColour(large, 38 + x, 16 + y));
+    for (auto form : {std::pair<unsigned, uint32_t>{16, 40}, {32, 124}}) {
+        SCOPED_TRACE(form.first);
+        ShowWriter writer(TestHead("Depths", kBackground));
+        writer.AddPicture(Picture(0, 3, 0), RepackedDib(large, form.first, form.second), true);
+        Playing show(std::move(writer));
+        ASSERT_NE(show.window(), nullptr);
+        EXPECT_TRUE(WaitFor([&] { return ColoursNear(ScreenArea(0, 0, 64, 48), centre, 8); }));
+    }
+}
+
+// A picture whose Disappear its display time cuts short, followed by another
+// item, plays lap after lap: each Disappear works from a list of its own.
+TEST(Show, ADisappearCutShortPlaysAgainNextLap) {
+    ShowWriter writer(TestHead("Cut short", kBackground));
+    writer.AddPicture(Picture(0, 7, 2, 0), TestDib(800, 600, 24), true);  // Sandstorm needs ~5 s
+    writer.AddPicture(Picture(0, 0, 1, 0), TestDib(20, 20, 24), false);
+    Playing show(std::move(writer));
+    ASSERT_NE(show.window(), nullptr);
+    Sleep(5000);  // two laps
+    ASSERT_EQ(show.process().ExitCode(0), -1) << "the player ended";
+    PostMessageA(show.window(), WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(show.process().ExitCode(), 1);
+}
+
 TEST(Show, ATextIsDrawnInItsBox) {
     SCRTEXT text{};
     text.placement = 5;

@@ -100,6 +100,40 @@ std::vector<COLORREF> DibColours(const Bytes &dib) {
     return pixels;
 }
 
+Bytes RepackedDib(const Bytes &dib, unsigned bits, uint32_t headersize) {
+    DIBHEADER header;
+    std::memcpy(&header, dib.data(), sizeof header);
+    const uint32_t row = DibRowBytes(header.biWidth, bits);
+    Bytes out(headersize + size_t(row) * header.biHeight, 0);
+    header.biSize = headersize;
+    header.biBitCount = uint16_t(bits);
+    header.biSizeImage = row * header.biHeight;
+    header.biClrUsed = header.biClrImportant = 0;
+    std::memcpy(out.data(), &header, sizeof header);
+    for (int y = 0; y < header.biHeight; ++y)
+        for (int x = 0; x < header.biWidth; ++x) {
+            const COLORREF c = DibColour(dib, x, y);
+            uint8_t *p = &out[headersize + size_t(header.biHeight - 1 - y) * row + size_t(x) * bits / 8];
+            if (bits == 16) {
+                const unsigned v = (GetRValue(c) >> 3) << 10 | (GetGValue(c) >> 3) << 5 | GetBValue(c) >> 3;
+                p[0] = uint8_t(v), p[1] = uint8_t(v >> 8);
+            } else {
+                p[0] = GetBValue(c), p[1] = GetGValue(c), p[2] = GetRValue(c);
+            }
+        }
+    return out;
+}
+
+bool ColoursNear(const std::vector<COLORREF> &a, const std::vector<COLORREF> &b, int tolerance) {
+    if (a.size() != b.size()) return false;
+    auto within = [tolerance](int u, int v) { return u - v <= tolerance && v - u <= tolerance; };
+    for (size_t i = 0; i < a.size(); ++i)
+        if (!within(GetRValue(a[i]), GetRValue(b[i])) || !within(GetGValue(a[i]), GetGValue(b[i])) ||
+            !within(GetBValue(a[i]), GetBValue(b[i])))
+            return false;
+    return true;
+}
+
 HGLOBAL GlobalCopy(const Bytes &bytes) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size());
     std::memcpy(GlobalLock(memory), bytes.data(), bytes.size());

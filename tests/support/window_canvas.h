@@ -38,6 +38,12 @@ std::vector<COLORREF> CaptureArea(HDC dc, int x, int y, int w, int h);
 COLORREF DibColour(const Bytes &dib, int x, int y);
 // The pixels of a 24-bit packed bitmap, row by row from the top.
 std::vector<COLORREF> DibColours(const Bytes &dib);
+// A 24-bit packed bitmap held in bytes, repacked at 16 (5-5-5), 24 or 32
+// bits behind a header of `headersize` bytes (40, or 108 and 124 for the
+// longer ones), as GDI draws pictures.
+Bytes RepackedDib(const Bytes &dib, unsigned bits, uint32_t headersize);
+// Whether every channel of every pixel differs by no more than `tolerance`.
+bool ColoursNear(const std::vector<COLORREF> &a, const std::vector<COLORREF> &b, int tolerance);
 // A movable block holding the bytes.
 HGLOBAL GlobalCopy(const Bytes &bytes);
 
