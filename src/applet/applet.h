@@ -118,6 +118,9 @@ struct APPLETFUNCTION {
     APPLETHANDLER handler;
 };
 extern APPLETFUNCTION function[APPLETFUNCTIONCOUNT];
+// The entry of `function` whose keyword is `text`, whatever the case of its
+// letters; null when none is.
+const APPLETFUNCTION *APPLETFindFunction(const char *text);
 // Built-ins of the families' slices whose keyword is not in the list: 0.
 int APPLETUnplacedBuiltins();
 
@@ -153,6 +156,9 @@ int APPLETRaise(APPLET *applet, int code);
 // Value stack, variables and labels; each returns the pending code.
 int APPLETPush(APPLET *applet, const VALUE *value);
 int APPLETPop(APPLET *applet, VALUE *value);
+// Pops the top `n` entries as `n` pops would, with one lock: the top entry
+// into values[n - 1]. Fewer entries than `n`: those there, then code 1.
+int APPLETPopEntries(APPLET *applet, VALUE *values, int n);
 // Pops the entry a keyword expects, one of the kinds `kinds`: 0 when it is
 // one. An entry of another kind is thrown away, and what it owned released
 // with it; `wrongkind` is then raised and returned. On an empty stack, the

@@ -14,12 +14,10 @@ namespace {
 constexpr int kMaxCallDepth = 256;
 int callDepth = 0;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
-
-// Keywords match whatever the case of their letters (ASCII only).
-bool SameKeyword(const char *keyword, const char *text) {
-    while (*keyword && *keyword == Lower(*text)) ++keyword, ++text;
-    return *keyword == 0 && *text == 0;
+// Whether an expression starting with `c` is a call: not empty, and no
+// literal or reference.
+bool IsCall(char c) {
+    return c && c != '"' && c != '-' && !(c >= '0' && c <= '9') && c != '@' && c != '$' && c != '&' && c != ':';
 }
 
 bool IsDelimiter(char c) { return c == ',' || c == ')' || c == 0; }
@@ -66,10 +64,13 @@ char *EvaluateCall(APPLET *applet, HWND window, char *keyword, char *open) {
     char *p = open + 1;
     int count = 0;
     while (*p != ')') {
+        // Only a call can let the window go (by dispatching messages while
+        // it runs), so only after one is the window looked at again.
+        const bool call = IsCall(*p);
         p = APPLETEvaluateExpression(applet, window, p);
         if (!p) return nullptr;
         if (int code = APPLETPush(applet, &returnvalue)) return FailLine(applet, code);
-        if (!IsWindow(window)) return FailLine(applet, APPLETERR_TERMINATED);
+        if (call && !IsWindow(window)) return FailLine(applet, APPLETERR_TERMINATED);
         if (applet->error) return FailLine(applet, applet->error);
         ++count;
         if (!*p) return FailLine(applet, APPLETERR_SYNTAX);
@@ -173,9 +174,8 @@ char *APPLETEvaluateExpression(APPLET *applet, HWND window, char *expression) {
 }
 
 int APPLETExecuteFunction(APPLET *applet, HWND window, char *keyword) {
-    for (const APPLETFUNCTION &entry : function)
-        if (SameKeyword(entry.keyword, keyword)) return entry.handler(applet, window);
-    return APPLETRaise(applet, APPLETERR_NOFUNCTION);
+    const APPLETFUNCTION *entry = APPLETFindFunction(keyword);
+    return entry ? entry->handler(applet, window) : APPLETRaise(applet, APPLETERR_NOFUNCTION);
 }
 
 char *APPLETGetArgument(char *dst, char *src) {

@@ -43,6 +43,19 @@ int IndexOf(HGLOBAL table, int count, unsigned long name) {
     return found;
 }
 
+// Copies out the first entry called `name`: its index, -1 none, -2
+// unreadable table. One lock for the search and the copy.
+int FindEntry(HGLOBAL table, int count, unsigned long name, VALUE *out) {
+    if (count <= 0) return -1;
+    const VALUE *entries = table ? (const VALUE *)GlobalLock(table) : nullptr;
+    if (!entries) return -2;
+    int found = -1;
+    for (int i = 0; i < count && found < 0; ++i)
+        if (entries[i].name == name) found = i, *out = entries[i];
+    GlobalUnlock(table);
+    return found;
+}
+
 // Appends `entry`, refusing a name already present with `exists`.
 int AddEntry(APPLET *applet, HGLOBAL *table, int *count, const VALUE *entry, int exists) {
     if (entry->name == 0) return APPLETRaise(applet, APPLETERR_BADVALUE);
@@ -85,6 +98,17 @@ int APPLETPop(APPLET *applet, VALUE *value) {
     return applet->error;
 }
 
+int APPLETPopEntries(APPLET *applet, VALUE *values, int n) {
+    if (n <= 0) return applet->error;
+    const int available = applet->stackdepth < n ? applet->stackdepth : n;
+    const VALUE *entries = applet->stack ? (const VALUE *)GlobalLock(applet->stack) : nullptr;
+    if (!entries) return APPLETRaise(applet, APPLETERR_NOMEMORY);
+    for (int i = 0; i < available; ++i) values[n - 1 - i] = entries[applet->stackdepth - 1 - i];
+    GlobalUnlock(applet->stack);
+    applet->stackdepth -= available;
+    return available < n ? APPLETRaise(applet, APPLETERR_STACKOVERFLOW) : applet->error;
+}
+
 int APPLETPopExpected(APPLET *applet, VALUE *value, uint32_t kinds, int wrongkind) {
     const int code = APPLETPop(applet, value);
     if (code || (value->type & kinds)) return code;
@@ -109,10 +133,9 @@ int APPLETFindVariableIndex(APPLET *applet, unsigned long name) {
 }
 
 int APPLETFindVariable(APPLET *applet, VALUE *out, unsigned long name) {
-    const int index = APPLETFindVariableIndex(applet, name);
+    const int index = FindEntry(applet->variables, applet->variablecount, name, out);
     if (index == -2) return APPLETRaise(applet, APPLETERR_NOMEMORY);
     if (index < 0) return APPLETRaise(applet, APPLETERR_NOVARIABLE);
-    if (CopyEntry(applet->variables, index, out, true)) return APPLETRaise(applet, APPLETERR_NOMEMORY);
     return 0;
 }
 

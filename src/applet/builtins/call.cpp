@@ -20,11 +20,9 @@ BuiltinCall::BuiltinCall(APPLET *applet, unsigned accepted) : applet_(applet), s
         code_ = APPLETERR_NOMEMORY;
         return;
     }
-    for (int i = 0; i < n; ++i) {
-        if (int code = APPLETPop(applet, &slots_[n - 1 - i])) {
-            code_ = code;
-            return;
-        }
+    if (int code = APPLETPopEntries(applet, slots_, n)) {
+        code_ = code;
+        return;
     }
     count_ = n;
     accepted_ = n >= 0 && (accepted & (1u << (n < 31 ? n : 31))) != 0;

@@ -1,6 +1,8 @@
 // The table of built-in functions, assembled once from the families'
-// slices in the order of the keyword list, which is the order of the search.
-// A keyword no family claims would answer as an unknown one does.
+// slices in the order of the keyword list. A keyword no family claims would
+// answer as an unknown one does. Every call of a line looks its keyword up,
+// so an index sorted by name finds it in a few comparisons.
+#include <algorithm>
 #include <cstring>
 
 #include "applet/builtins/builtins.h"
@@ -32,11 +34,19 @@ APPLETHANDLER HandlerOf(const char *keyword) {
     return APPLETNoFunction;
 }
 
+const APPLETFUNCTION *byname[APPLETFUNCTIONCOUNT];  // `function`, sorted by keyword
+
+bool Before(const APPLETFUNCTION *a, const char *b) { return std::strcmp(a->keyword, b) < 0; }
+
 // The slices are constant data, ready before this runs.
 struct Assembly {
     Assembly() {
-        for (int i = 0; i < APPLETFUNCTIONCOUNT; ++i)
+        for (int i = 0; i < APPLETFUNCTIONCOUNT; ++i) {
             function[i] = {appletkeywords[i].keyword, HandlerOf(appletkeywords[i].keyword)};
+            byname[i] = &function[i];
+        }
+        std::sort(byname, byname + APPLETFUNCTIONCOUNT,
+                  [](const APPLETFUNCTION *a, const APPLETFUNCTION *b) { return Before(a, b->keyword); });
     }
 };
 
@@ -44,6 +54,20 @@ struct Assembly {
 
 APPLETFUNCTION function[APPLETFUNCTIONCOUNT];
 static Assembly assembly;
+
+const APPLETFUNCTION *APPLETFindFunction(const char *text) {
+    // Keywords are lower case: the text is lowered (ASCII only) to compare.
+    char lowered[32];
+    size_t n = 0;
+    for (; text[n]; ++n) {
+        if (n + 1 == sizeof lowered) return nullptr;  // longer than any keyword
+        const char c = text[n];
+        lowered[n] = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    }
+    lowered[n] = 0;
+    const APPLETFUNCTION *const *found = std::lower_bound(byname, byname + APPLETFUNCTIONCOUNT, lowered, Before);
+    return found != byname + APPLETFUNCTIONCOUNT && std::strcmp((*found)->keyword, lowered) == 0 ? *found : nullptr;
+}
 
 int APPLETUnplacedBuiltins() {
     int total = 0;
