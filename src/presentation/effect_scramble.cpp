@@ -1,8 +1,18 @@
 // "Chaos and Order": the picture is shown as a grid of blocks in random
 // places, redrawn after every pass of a bubble sort until each block is home.
+//
+// A step moves every block of the picture, thousands on a large one: one GDI
+// call each would cost more than a step may take. So the blocks are copied
+// in memory, from a 32-bit copy of the picture into a 32-bit canvas that
+// mirrors the screen under the picture, and the canvas goes to the screen in
+// one call. The canvas is the status's bitmap; the picture's copy follows
+// the order list in its heap block.
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
+#include "imaging/dib.h"
 #include "presentation/effect_common.h"
 
 namespace {
@@ -13,9 +23,56 @@ int columns;  // blocks per row
 int count;    // N: blocks
 bool upwards = false;  // the sort pass's direction, alternating for ever
 
-// order := a random permutation of 0..N-1, drawn without replacement.
+// A top-down 32-bit bitmap of the picture's size.
+BITMAPINFO CanvasInfo() {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = size.w;
+    info.bmiHeader.biHeight = -size.h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+uint32_t *CanvasPixels(const STATUS *status) {
+    DIBSECTION section = {};
+    if (!status->bitmap || GetObjectA(status->bitmap, sizeof section, &section) != sizeof section) return nullptr;
+    return (uint32_t *)section.dsBm.bmBits;
+}
+
+// The picture's pixels, 32 bits each, after the order list.
+uint32_t *PicturePixels(const STATUS *status) { return (uint32_t *)((int *)status->order + count); }
+
+// The canvas gets the picture, converted by GDI from whatever depth it has;
+// the copy is kept; then the canvas takes what the screen shows under it.
+bool PrepareCanvas(STATUS *status) {
+    const BITMAPINFO info = CanvasInfo();
+    void *bits = nullptr;
+    status->bitmap = CreateDIBSection(status->dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const void *picture = status->bitmap ? GlobalLock(status->picture) : nullptr;
+    DIBLAYOUT layout;
+    bool ok = picture && GetDibLayout(picture, GlobalSize(status->picture), &layout) &&
+              SetDIBits(status->dc, status->bitmap, 0, UINT(size.h), (const BYTE *)picture + layout.pixels,
+                        (const BITMAPINFO *)picture, DIB_RGB_COLORS) == size.h;
+    if (picture) GlobalUnlock(status->picture);
+    HDC memory = ok ? CreateCompatibleDC(status->dc) : nullptr;
+    HGDIOBJ old = memory ? SelectObject(memory, status->bitmap) : nullptr;
+    if (old) {
+        GdiFlush();
+        std::memcpy(PicturePixels(status), bits, size_t(size.w) * size_t(size.h) * 4);
+        BitBlt(memory, 0, 0, size.w, size.h, status->dc, status->x, status->y, SRCCOPY);
+        SelectObject(memory, old);
+    }
+    if (memory) DeleteDC(memory);
+    return old != nullptr;
+}
+
+// order := a random permutation of 0..N-1, drawn without replacement, in a
+// block with room for the picture's pixels after it.
 bool Shuffle(STATUS *status) {
-    int *order = (int *)std::malloc(sizeof(int) * count);
+    const uint64_t bytes = sizeof(int) * uint64_t(count) + 4 * uint64_t(size.w) * uint64_t(size.h);
+    int *order = bytes <= MAXDIBBYTES ? (int *)std::malloc(size_t(bytes)) : nullptr;
     int *pool = (int *)std::malloc(sizeof(int) * count);
     if (!order || !pool) {
         std::free(order);
@@ -34,13 +91,24 @@ bool Shuffle(STATUS *status) {
     return true;
 }
 
-// Draws block i of the picture into the cell named by order[i].
-void DrawBlock(const BitmapSource &source, int i, int v) {
+// Copies the w x h area of the picture at (sx, sy) to (x, y) of the canvas,
+// both cut at the picture's edges as a blit would cut them.
+void CopyArea(uint32_t *canvas, const uint32_t *picture, int x, int y, int w, int h, int sx, int sy) {
+    w = std::min({w, size.w - x, size.w - sx});
+    h = std::min({h, size.h - y, size.h - sy});
+    if (w <= 0 || h <= 0 || x < 0 || y < 0) return;
+    for (int row = 0; row < h; ++row)
+        std::memcpy(canvas + size_t(y + row) * size.w + x, picture + size_t(sy + row) * size.w + sx,
+                    size_t(w) * 4);
+}
+
+// Draws block i of the picture into the cell named by v = order[i].
+void DrawBlock(uint32_t *canvas, const uint32_t *picture, int i, int v) {
     const int sx = (v % columns) * block, sy = (v / columns) * block;
     const int ex = (gridwide - sx) - std::min(block, size.w - sx);
     const int ey = (griddeep - sy) - std::min(block, size.h - sy);
-    source.Draw(gridwide - block - sx, griddeep - block - sy, std::min(block, size.w - ex),
-                std::min(block, size.h - ey), (i % columns) * block, (i / columns) * block);
+    CopyArea(canvas, picture, gridwide - block - sx, griddeep - block - sy, std::min(block, size.w - ex),
+             std::min(block, size.h - ey), (i % columns) * block, (i / columns) * block);
 }
 
 // One pass of a bubble sort towards descending order; true if it swapped.
@@ -62,25 +130,31 @@ bool SortPass(int *order) {
 }  // namespace
 
 WORD SetupScramble(STATUS *status) {
-    const WORD result = SetupBitmap(status, &size, true);
-    if (result == EFFECT_END) return result;
+    if (status->bitmap) DeleteObject(status->bitmap);
+    status->bitmap = nullptr;
+    FreeWorkList(status);
+    std::free(status->order);
+    status->order = nullptr;
+    if (!ReadPictureSize(status, &size)) return EFFECT_END;
     block = (long long)size.w * size.h < 65535 ? 8 : 16;
     if (block >= size.w || block >= size.h) return EFFECT_END;
     gridwide = (size.w + block - 1) / block * block;
     griddeep = (size.h + block - 1) / block * block;
     columns = gridwide / block;
     count = columns * (griddeep / block);
-    std::free(status->order);
-    status->order = nullptr;
-    return Shuffle(status) ? result : EFFECT_END;
+    return Shuffle(status) && PrepareCanvas(status) ? EFFECT_NEXTPHASE : EFFECT_END;
 }
 
 WORD AppearScramble(STATUS *status) {
     int *order = (int *)status->order;
-    if (!order) return EFFECT_END;
+    uint32_t *canvas = CanvasPixels(status);
+    if (!order || !canvas) return EFFECT_END;
+    GdiFlush();  // GDI is done with the canvas before it is written
+    const uint32_t *picture = PicturePixels(status);
+    for (int i = 0; i < count; ++i) DrawBlock(canvas, picture, i, order[i]);
     BitmapSource source(status);
     if (!source.ok()) return EFFECT_END;
-    for (int i = 0; i < count; ++i) DrawBlock(source, i, order[i]);
+    source.DrawAll(size.w, size.h);
     if (SortPass(order)) return 0;
     std::free(status->order);
     status->order = nullptr;
