@@ -35,6 +35,7 @@ constexpr uint32_t SCRF_WAIT = 0x4000;
 constexpr uint32_t SCRF_COMPRESSED = 0x8000;
 constexpr uint32_t SCRF_ENDWITHITEM = 0x10000;
 constexpr uint32_t SCRF_ENDWITHROUND = 0x20000;
+constexpr uint32_t SCRF_JPEG = 0x40000;  // IMAG: the data is a JPEG file, not a packed bitmap
 
 // The trailer's three checks are stored XORed with these masks.
 constexpr uint32_t CONTENTLENGTH_MASK = 0x3E5A1C47;

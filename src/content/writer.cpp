@@ -45,6 +45,13 @@ void ShowWriter::AddPicture(SCRIMAGE header, const Bytes &dib, bool compress) {
     AddStoredPicture(header, compress ? CompressStream(dib) : dib, compress);
 }
 
+void ShowWriter::AddJpegPicture(SCRIMAGE header, const Bytes &jpeg) {
+    header.flags &= ~SCRF_COMPRESSED;
+    header.flags |= SCRF_JPEG;
+    StampHeader(header, TAG_IMAG, jpeg.size());
+    AddBlock(&header, sizeof header, jpeg);
+}
+
 void ShowWriter::AddStoredPicture(SCRIMAGE header, const Bytes &stored, bool compressed) {
     header.flags = compressed ? header.flags | SCRF_COMPRESSED : header.flags & ~SCRF_COMPRESSED;
     StampHeader(header, TAG_IMAG, stored.size());

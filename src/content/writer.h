@@ -53,6 +53,8 @@ public:
     // with `compress` the data is stored as one zlib stream and
     // SCRF_COMPRESSED is set, else the flag is cleared.
     void AddPicture(SCRIMAGE header, const Bytes &dib, bool compress);
+    // A JPEG file stored as it is: SCRF_JPEG set, SCRF_COMPRESSED cleared.
+    void AddJpegPicture(SCRIMAGE header, const Bytes &jpeg);
     void AddText(SCRTEXT header, std::string_view text);
     void AddApplet(SCRAPPLET header, const std::vector<ShowObject> &pictures,
                    const std::vector<ShowObject> &sounds, std::string_view script, bool compress);

@@ -1,0 +1,76 @@
+// Reading a JPEG's markers up to its first scan.
+#include "content/jpeg.h"
+
+namespace ml {
+
+namespace {
+
+constexpr uint8_t kMarker = 0xFF;
+constexpr uint8_t kStartOfImage = 0xD8, kEndOfImage = 0xD9, kStartOfScan = 0xDA;
+
+uint32_t Big16(const uint8_t *p) { return uint32_t(p[0]) << 8 | p[1]; }
+
+// Markers without a length: the image's start, restarts and TEM.
+bool Standalone(uint8_t marker) {
+    return marker == kStartOfImage || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7);
+}
+
+// SOF0 to SOF15, less DHT (C4), JPG (C8) and DAC (CC), which share the range.
+bool StartOfFrame(uint8_t marker) {
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+JPEGCHECK CheckFrame(const uint8_t *segment, uint32_t length, uint8_t marker, JPEGINFO *info) {
+    if (length < 6) return JPEG_NOTJPEG;
+    info->frame = marker;
+    info->precision = segment[0];
+    info->height = Big16(segment + 1);
+    info->width = Big16(segment + 3);
+    info->components = segment[5];
+    // Baseline, extended sequential and progressive Huffman coding only.
+    if (marker != 0xC0 && marker != 0xC1 && marker != 0xC2) return JPEG_CODING;
+    if (info->precision != 8) return JPEG_PRECISION;
+    if (info->components != 1 && info->components != 3) return JPEG_COMPONENTS;
+    if (length < 6 + 3 * info->components) return JPEG_NOTJPEG;
+    if (info->width == 0 || info->height == 0 || info->width > MAXJPEGSIDE || info->height > MAXJPEGSIDE ||
+        uint64_t(info->width) * info->height > MAXJPEGPIXELS)
+        return JPEG_SIZE;
+    return JPEG_OK;
+}
+
+}  // namespace
+
+JPEGCHECK CheckJpeg(const uint8_t *data, size_t size, JPEGINFO *info) {
+    *info = JPEGINFO();
+    if (size < 4 || data[0] != kMarker || data[1] != kStartOfImage) return JPEG_NOTJPEG;
+    size_t at = 2;
+    for (;;) {
+        // A marker is 0xFF and a code, any number of 0xFF fill bytes before it.
+        if (at >= size || data[at] != kMarker) return JPEG_NOTJPEG;
+        while (at < size && data[at] == kMarker) ++at;
+        if (at >= size) return JPEG_NOTJPEG;
+        const uint8_t marker = data[at++];
+        if (Standalone(marker)) continue;
+        if (marker == kEndOfImage || marker == kStartOfScan || marker == 0) return JPEG_NOFRAME;
+        if (size - at < 2) return JPEG_NOTJPEG;
+        const uint32_t length = Big16(data + at);
+        if (length < 2 || length > size - at) return JPEG_NOTJPEG;
+        if (StartOfFrame(marker)) return CheckFrame(data + at + 2, length - 2, marker, info);
+        at += length;
+    }
+}
+
+const char *JpegCheckText(JPEGCHECK check) {
+    switch (check) {
+        case JPEG_OK: return "a JPEG the player decodes";
+        case JPEG_NOTJPEG: return "not a sound JPEG file";
+        case JPEG_NOFRAME: return "a JPEG without a frame header";
+        case JPEG_CODING: return "a JPEG coded in a way the player does not decode (lossless, hierarchical or arithmetic)";
+        case JPEG_PRECISION: return "a JPEG of other than 8 bits per sample";
+        case JPEG_COMPONENTS: return "a JPEG of other than grey or RGB colour (CMYK, for one)";
+        case JPEG_SIZE: return "a JPEG of no size or too large a size";
+    }
+    return "an unknown JPEG check";
+}
+
+}  // namespace ml

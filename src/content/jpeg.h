@@ -1,0 +1,41 @@
+// JPEG pictures as picture blocks hold them: what their header says, and
+// whether the player's decoder takes them. Portable: the show builder
+// checks pictures with the same code before it stores them as they are.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ml {
+
+// The largest side and area of a JPEG picture the player decodes: a
+// decoded 24-bit copy stays well inside the 32-bit player's address space.
+constexpr uint32_t MAXJPEGSIDE = 16384;
+constexpr uint64_t MAXJPEGPIXELS = uint64_t(40) << 20;
+
+struct JPEGINFO {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t components = 0;  // 1 grey, 3 colour, 4 CMYK
+    uint32_t precision = 0;   // bits per sample
+    uint8_t frame = 0;        // the start-of-frame marker: 0xC0 baseline, 0xC2 progressive, ...
+};
+
+// Why a JPEG is refused; JPEG_OK when the player's decoder takes it.
+enum JPEGCHECK {
+    JPEG_OK = 0,
+    JPEG_NOTJPEG,      // no start-of-image marker, or markers that do not hold together
+    JPEG_NOFRAME,      // no start-of-frame marker before the scan
+    JPEG_CODING,       // lossless, hierarchical or arithmetic coding
+    JPEG_PRECISION,    // samples of other than 8 bits
+    JPEG_COMPONENTS,   // other than grey or colour (CMYK among them)
+    JPEG_SIZE,         // no size, or beyond MAXJPEGSIDE or MAXJPEGPIXELS
+};
+
+// Reads the markers up to the first scan: the frame's size, components and
+// coding into `info`, and whether the player can decode it.
+JPEGCHECK CheckJpeg(const uint8_t *data, size_t size, JPEGINFO *info);
+// A short description of a check's result, for messages.
+const char *JpegCheckText(JPEGCHECK check);
+
+}  // namespace ml
