@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "content/format.h"
+
 namespace {
 
 constexpr unsigned kChunk = 8192;
@@ -118,7 +120,71 @@ HGLOBAL Inflate(Input &input, unsigned long stored, unsigned long *count) {
     return result;
 }
 
+// Inflates into `room` bytes at `out` until they are full or the stream
+// ends: the bytes produced, or -1 on a zlib or read error.
+long InflateInto(z_stream &stream, Input &input, unsigned long stored, Bytef *out, uInt room, bool *ended) {
+    stream.next_out = out;
+    stream.avail_out = room;
+    while (stream.avail_out > 0 && stream.total_in != stored) {
+        if (!input.Refill(stream)) return -1;
+        const int result = inflate(&stream, Z_PARTIAL_FLUSH);
+        if (result == Z_STREAM_END) {
+            *ended = true;
+            break;
+        }
+        if (result != Z_OK) return -1;
+    }
+    if (stream.total_in == stored) *ended = true;
+    return long(room - stream.avail_out);
+}
+
+// The packed bitmap of a stream whose header has been inflated into `header`.
+HGLOBAL InflateDib(z_stream &stream, Input &input, unsigned long stored, const DIBHEADER &header, bool ended,
+                   unsigned long *count) {
+    const uint64_t size = PackedDibBytes(header);
+    if (size == 0 || size > 0x7FFFFFFF) return 0;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, SIZE_T(size));
+    Bytef *bytes = block ? (Bytef *)GlobalLock(block) : nullptr;
+    if (!bytes) {
+        if (block) GlobalFree(block);
+        return 0;
+    }
+    std::memcpy(bytes, &header, sizeof header);
+    long produced = sizeof header;
+    if (!ended) {
+        const long rest = InflateInto(stream, input, stored, bytes + sizeof header, uInt(size - sizeof header), &ended);
+        produced = rest < 0 ? -1 : produced + rest;
+    }
+    // A full block with the stream still going: it holds more than its header says.
+    Bytef surplus;
+    if (produced == long(size) && !ended && InflateInto(stream, input, stored, &surplus, 1, &ended) != 0)
+        produced = -1;
+    GlobalUnlock(block);
+    HGLOBAL result = produced < 0 ? 0 : produced == long(size) ? block : GlobalReAlloc(block, SIZE_T(produced), 0);
+    if (!result) {
+        GlobalFree(block);
+        return 0;
+    }
+    *count = (unsigned long)produced;
+    return result;
+}
+
 }  // namespace
+
+HGLOBAL UncompressDibFromFile(HFILE file, unsigned long *count) {
+    z_stream stream;
+    std::memset(&stream, 0, sizeof stream);
+    if (inflateInit(&stream) != Z_OK) return 0;
+    Input input;
+    input.file = file;
+    input.remaining = *count;
+    DIBHEADER header = {};
+    bool ended = false;
+    const long got = InflateInto(stream, input, *count, (Bytef *)&header, sizeof header, &ended);
+    HGLOBAL result = got == long(sizeof header) ? InflateDib(stream, input, *count, header, ended, count) : 0;
+    inflateEnd(&stream);
+    return result;
+}
 
 HGLOBAL UncompressData(const void *bytes, unsigned long *count, int) {
     if (!bytes) return 0;

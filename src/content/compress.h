@@ -8,5 +8,10 @@
 HGLOBAL UncompressData(const void *bytes, unsigned long *count, int unused);
 // The same, reading at most `*count` bytes from `file` in 8 KB chunks.
 HGLOBAL UncompressDataFromFile(HFILE file, unsigned long *count, int unused);
+// A packed bitmap, reading at most `*count` bytes from `file`: the stream's
+// first bytes are the bitmap's header, and the result is allocated once at
+// the size it gives. A header the player does not draw, or a stream that
+// inflates past that size, fails; a stream cut short keeps what it gave.
+HGLOBAL UncompressDibFromFile(HFILE file, unsigned long *count);
 // Deflates `*count` bytes of `memory` at `level`; a malloc'ed stream or null.
 void *CompressData(HGLOBAL memory, long *count, unsigned long level);

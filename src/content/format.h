@@ -256,3 +256,23 @@ constexpr uint32_t DibRowBytes(uint32_t width, uint32_t bits) {
 
 // Colour-table entries stored for a depth: 2^bits up to 8 bits, else none.
 constexpr uint32_t DibColourCount(uint32_t bits) { return bits <= 8 ? 1u << bits : 0u; }
+
+// The largest picture the player holds as a packed bitmap.
+constexpr uint64_t MAXPICTUREBYTES = uint64_t(256) << 20;
+
+// Bytes of the packed bitmap a header describes (header, colour table and
+// rows), or 0 when it is not one the player draws: uncompressed bottom-up
+// rows of 1, 4, 8, 16, 24 or 32 bits, a header of at least 40 bytes, at most
+// MAXPICTUREBYTES in all. Compressed pictures are inflated into a block of
+// exactly this size.
+constexpr uint64_t PackedDibBytes(const DIBHEADER &h) {
+    const uint32_t bits = h.biBitCount;
+    const bool depth = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    if (!depth || h.biSize < DIBHEADER_SIZE || h.biSize > MAXPICTUREBYTES || h.biWidth <= 0 || h.biHeight <= 0 ||
+        h.biCompression != 0)
+        return 0;
+    const uint64_t row = (uint64_t(uint32_t(h.biWidth)) * bits + 31) / 32 * 4;
+    if (row > MAXPICTUREBYTES) return 0;
+    const uint64_t bytes = h.biSize + 4ull * DibColourCount(bits) + row * uint64_t(uint32_t(h.biHeight));
+    return bytes <= MAXPICTUREBYTES ? bytes : 0;
+}

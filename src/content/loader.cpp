@@ -16,6 +16,7 @@
 #include "applet/objects.h"
 #include "content/compress.h"
 #include "content/crc32.h"
+#include "content/jpeg.h"
 #include "content/scrfile.h"
 #include "imaging/dib.h"
 #include "shell/globals.h"
@@ -125,13 +126,30 @@ bool ReadAppletData(ScrFile &file, BLOCK &block, DWORD remaining) {
     return block.data != 0;
 }
 
+// A JPEG picture is kept as it is stored and decoded when its item starts;
+// its header must be one the decoder takes.
+bool ReadJpeg(ScrFile &file, BLOCK &block, DWORD size) {
+    block.data = file.ReadBlock(size);
+    const BYTE *bytes = block.data ? (const BYTE *)GlobalLock(block.data) : nullptr;
+    ml::JPEGINFO info;
+    const bool ok = bytes && ml::CheckJpeg(bytes, size, &info) == ml::JPEG_OK;
+    if (bytes) GlobalUnlock(block.data);
+    return ok;
+}
+
 // The data of a block whose header has been read: `size` bytes on disk.
 bool ReadBlockData(ScrFile &file, BLOCK &block, DWORD size) {
     switch (block.type) {
         case TAG_IMAG:
+            if (block.image.flags & SCRF_JPEG) return ReadJpeg(file, block, size);
+            if (block.image.flags & SCRF_COMPRESSED) {
+                unsigned long count = size;
+                block.data = UncompressDibFromFile(file.Handle(), &count);
+                return block.data != 0;
+            }
+            break;
         case TAG_ANIM: {
-            const DWORD flags = block.type == TAG_IMAG ? block.image.flags : block.anim.flags;
-            if (!(flags & SCRF_COMPRESSED)) break;
+            if (!(block.anim.flags & SCRF_COMPRESSED)) break;
             unsigned long count = size;
             block.data = UncompressDataFromFile(file.Handle(), &count, 1);
             return block.data != 0;

@@ -5,13 +5,15 @@
 
 #include <windows.h>
 
+#include "content/format.h"
+
 // Colour bits of the display; 24 until start-up reads it.
 extern int devicebits;
 // Bit of pixel x within its byte in a 1-bit row: masktable[x % 8].
 extern const BYTE masktable[8];
 
 // The largest packed bitmap made: anything claiming more is refused.
-constexpr unsigned long long MAXDIBBYTES = 256ull * 1024 * 1024;
+constexpr unsigned long long MAXDIBBYTES = MAXPICTUREBYTES;
 
 unsigned AdjustDIBits(unsigned bits);
 // A new zeroed bitmap of AdjustDIBits(bits) with the first 2^depth entries

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "applet/objects.h"
+#include "content/jpeg.h"
 #include "imaging/dib.h"
 
 namespace {
@@ -21,10 +22,22 @@ void SetOrigin(int *x, int *y, long long left, long long top) {
 
 }  // namespace
 
+int GetStoredPictureSize(const BLOCK *block, int *width, int *height) {
+    if (block->type != TAG_IMAG) return 0;
+    if (!(block->image.flags & SCRF_JPEG)) return GetBitmapDimensions(block->data, width, height, nullptr, nullptr);
+    const BYTE *bytes = block->data ? (const BYTE *)GlobalLock(block->data) : nullptr;
+    if (!bytes) return 0;
+    ml::JPEGINFO info;
+    const bool ok = ml::CheckJpeg(bytes, GlobalSize(block->data), &info) == ml::JPEG_OK;
+    GlobalUnlock(block->data);
+    if (ok) *width = int(info.width), *height = int(info.height);
+    return ok ? 1 : 0;
+}
+
 int GetImageOrigin(int *x, int *y, const BLOCK *block) {
     SetOrigin(x, y, 0, 0);
     int w = 0, h = 0;
-    if (block->type != TAG_IMAG || !GetBitmapDimensions(block->data, &w, &h, nullptr, nullptr)) return 0;
+    if (!GetStoredPictureSize(block, &w, &h)) return 0;
     const long long cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
     const SCRIMAGE &image = block->image;
     long long left, top;

@@ -7,6 +7,9 @@
 #include "content/blockstore.h"
 #include "presentation/status.h"
 
+// The size of an IMAG block's picture as stored, a packed bitmap or a JPEG
+// file; 1, or 0 when it cannot be read.
+int GetStoredPictureSize(const BLOCK *block, int *width, int *height);
 // The screen position of an IMAG block's picture; 1, or 0 with (0, 0) when
 // the block is no IMAG block or its picture's size cannot be read.
 int GetImageOrigin(int *x, int *y, const BLOCK *block);

@@ -3,7 +3,8 @@
 // Every step is requested by a posted message, so each handler returns
 // before the next runs. The BLOCKSET is locked for the length of one handler.
 // An item that cannot be started stops the show where it is: nothing more
-// is posted, and input still ends the saver.
+// is posted, and input still ends the saver. A JPEG picture that does not
+// decode is the exception: it is passed over.
 #include "shell/show.h"
 
 #include <cstring>
@@ -17,6 +18,7 @@
 #include "imaging/colour_reduction.h"
 #include "imaging/dib.h"
 #include "imaging/drawing.h"
+#include "imaging/jpeg_decode.h"
 #include "imaging/palette.h"
 #include "imaging/placement.h"
 #include "imaging/window_dc.h"
@@ -112,12 +114,14 @@ HGLOBAL PictureForDisplay(const BLOCK &block) {
     BYTE palette[768];
     int bits = 0;
     GetDefaultPalette(palette, &bits, PALETTE_DISPLAY);
-    HGLOBAL widened = WidenedPicture(block.data);
-    HGLOBAL stored = widened ? widened : block.data;
-    HGLOBAL picture = devicebits > 8 ? (widened ? widened : DuplicateObject(stored))
+    // A JPEG is decoded here and its decoded copy lives as long as the item.
+    HGLOBAL made = (block.image.flags & SCRF_JPEG) ? DecodeJpegToDib(block.data) : WidenedPicture(block.data);
+    if ((block.image.flags & SCRF_JPEG) && !made) return 0;
+    HGLOBAL stored = made ? made : block.data;
+    HGLOBAL picture = devicebits > 8 ? (made ? made : DuplicateObject(stored))
                       : (block.image.flags & SCRF_REMAP) ? RemapDib(stored, palette, bits, 0)
                                                           : DitherDib(stored, palette, bits, 0);
-    if (widened && picture != widened) GlobalFree(widened);
+    if (made && picture != made) GlobalFree(made);
     int w = 0, h = 0;
     const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
     if (picture && GetBitmapDimensions(picture, &w, &h, nullptr, nullptr) && (w > sw || h > sh)) {
@@ -151,14 +155,18 @@ void SaveScreenArea(HWND window, BLOCKSET *set, const RECT &rect) {
 bool StartPicture(HWND window, BLOCKSET *set) {
     BLOCK &block = set->block;
     HGLOBAL picture = PictureForDisplay(block);
-    if (!picture) return false;
+    if (!picture) {
+        // One photo that does not decode must not stop a show of many.
+        if (block.image.flags & SCRF_JPEG) PostAdvance(window);
+        return false;
+    }
     const SCRIMAGE &image = block.image;
     if (!InitImageStatus(&set->status, picture, int(image.appeareffect), int(image.disappeareffect),
                          int(image.speed), int(image.holdtime), set->backgroundbrush))
         return false;  // the status holds the picture; the next release frees it
     int w = 0, h = 0, x = 0, y = 0;
     // The area saved is that of the stored picture, before any crop.
-    if (GetBitmapDimensions(block.data, &w, &h, nullptr, nullptr)) {
+    if (GetStoredPictureSize(&block, &w, &h)) {
         GetImageOrigin(&x, &y, &block);
         SaveScreenArea(window, set, RECT{x - 1, y - 1, x + w + 1, y + h + 1});
     }

@@ -7,6 +7,7 @@
 #include "applet/objects.h"
 #include "content/compress.h"
 #include "content/loader.h"
+#include "support/test_jpeg.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
@@ -354,6 +355,77 @@ TEST(LoadScrFile, BrokenCompressedDataIsRejected) {
     const size_t data = layout.blockOffsets[0] + SCRAPPLET_SIZE + APPLETOBJECT_SIZE;
     file[data] ^= 0xFF;  // the zlib header
     EXPECT_EQ(Loaded(file).result, 0);
+}
+
+// A JPEG picture is kept as stored when its header is one the decoder takes;
+// any other refuses the show, as damaged data does.
+TEST(LoadScrFile, JpegPicturesAreKeptWhenTheDecoderTakesThem) {
+    const Bytes good = TestJpeg(40, 30);
+    const size_t frame = JpegSegment(good, 0xC0);  // length, precision, height, width, components
+    ASSERT_NE(frame, 0u);
+    auto patched = [&](size_t at, std::initializer_list<uint8_t> bytes) {
+        Bytes jpeg = good;
+        std::copy(bytes.begin(), bytes.end(), jpeg.begin() + long(at));
+        return jpeg;
+    };
+    const struct {
+        const char *what;
+        Bytes jpeg;
+        int loads;
+    } rows[] = {
+        {"baseline", good, 1},
+        {"progressive", patched(frame - 1, {0xC2}), 1},
+        {"1 x 1", TestJpeg(1, 1), 1},
+        {"16384 wide", patched(frame + 5, {0x40, 0x00}), 1},
+        {"16385 wide", patched(frame + 5, {0x40, 0x01}), 0},
+        {"no height", patched(frame + 3, {0, 0}), 0},
+        {"arithmetic coding", patched(frame - 1, {0xC9}), 0},
+        {"12 bits a sample", patched(frame + 2, {12}), 0},
+        {"CMYK", patched(frame + 7, {4}), 0},
+        {"cut before its frame", Bytes(good.begin(), good.begin() + long(frame - 2)), 0},
+        {"not a JPEG", TestDib(8, 8, 24), 0},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        ShowWriter writer(TestHead());
+        writer.AddJpegPicture(SCRIMAGE{}, row.jpeg);
+        Loaded loaded(writer.Build(kProgram));
+        ASSERT_EQ(loaded.result, row.loads);
+        if (row.loads) {
+            EXPECT_EQ(Contents(loaded.store.Block(1).data), row.jpeg);
+        }
+    }
+}
+
+// A compressed picture inflates once into a block of the size its header
+// gives; a stream that would inflate past it, or is no picture, is refused.
+TEST(LoadScrFile, CompressedPicturesInflateToTheirHeadersSize) {
+    const Bytes dib = TestDib(30, 20, 24);
+    Bytes bomb = TestDib(4, 4, 24);
+    bomb.resize(bomb.size() + 50 * 1024 * 1024, 0);
+    Bytes cut = dib;
+    cut.resize(dib.size() - 100);
+    const struct {
+        const char *what;
+        Bytes stored;  // before compression
+        size_t size;   // what the block holds; 0 refused
+    } rows[] = {
+        {"exact", dib, dib.size()},
+        {"more than its header says", bomb, 0},
+        {"cut short", cut, cut.size()},
+        {"no picture", Bytes(5000, 7), 0},
+        {"shorter than a header", Bytes(dib.begin(), dib.begin() + 20), 0},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        ShowWriter writer(TestHead());
+        writer.AddPicture(SCRIMAGE{}, row.stored, true);
+        Loaded loaded(writer.Build(kProgram));
+        ASSERT_EQ(loaded.result, row.size ? 1 : 0);
+        if (row.size) {
+            EXPECT_EQ(Contents(loaded.store.Block(1).data), Bytes(row.stored.begin(), row.stored.begin() + long(row.size)));
+        }
+    }
 }
 
 TEST(LoadScrFile, UncompressedAndEmptyDataBlocks) {

@@ -6,7 +6,9 @@
 #include <set>
 #include <string>
 
+#include "imaging/jpeg_decode.h"
 #include "presentation/effect.h"
+#include "support/test_jpeg.h"
 #include "support/test_support.h"
 #include "support/window_canvas.h"
 
@@ -221,6 +223,26 @@ TEST(Effects, EveryEffectDrawsEveryDepthAndHeaderGdiDraws) {
             ASSERT_TRUE(cycle.RunTo(PHASE_HOLD));
             EXPECT_TRUE(ColoursNear(cycle.Area(), DibColours(source), form.tolerance));
         }
+}
+
+// A JPEG picture, decoded as its item starts, goes through every effect as
+// a bitmap does: what stays is what the decoder gives, pixel for pixel.
+TEST(Effects, EveryEffectDrawsADecodedJpegAsTheDecoderGivesIt) {
+    TestWindow window(160, 120, kBackground);
+    const Bytes jpeg = TestJpeg(43, 33);
+    HGLOBAL stored = GlobalCopy(jpeg);
+    HGLOBAL decoded = DecodeJpegToDib(stored);
+    ASSERT_NE(decoded, nullptr);
+    const Bytes dib((const uint8_t *)GlobalLock(decoded), (const uint8_t *)GlobalLock(decoded) + GlobalSize(decoded));
+    GlobalUnlock(decoded), GlobalUnlock(decoded);
+    GlobalFree(decoded), GlobalFree(stored);
+    for (int index = 0; index < MAXEFFECT; ++index) {
+        SCOPED_TRACE(effect[index].name);
+        window.Clear();
+        Cycle cycle(window, dib, index, index);
+        ASSERT_TRUE(cycle.RunTo(PHASE_HOLD));
+        EXPECT_EQ(cycle.Area(), JpegColours(jpeg));
+    }
 }
 
 TEST(Effects, WipesOfAOnePixelPictureFinishInOneCall) {

@@ -5,6 +5,7 @@
 
 #include "support/player_process.h"
 #include "support/saver_in_process.h"
+#include "support/test_jpeg.h"
 #include "support/test_support.h"
 #include "support/window_canvas.h"
 
@@ -134,6 +135,24 @@ TEST(Show, PicturesOfEveryDepthGdiDrawsPlay) {
         ASSERT_NE(show.window(), nullptr);
         EXPECT_TRUE(WaitFor([&] { return ColoursNear(ScreenArea(0, 0, 64, 48), centre, 8); }));
     }
+}
+
+// A JPEG picture shows what the decoder gives; one that does not decode is
+// passed over and the show goes on with the next item.
+TEST(Show, JpegPicturesShowTheirPixelsAndBadOnesArePassedOver) {
+    const Bytes jpeg = TestJpeg(64, 48);
+    Bytes bad = TestJpeg(50, 50);
+    bad[JpegSegment(bad, 0xDA) + 3] = 0x77;  // the scan names no component: it does not decode
+    const Bytes last = TestDib(20, 20, 24);
+    ShowWriter writer(TestHead("Photos", kBackground));
+    writer.AddJpegPicture(Picture(0, 0, 1, 0), jpeg);
+    writer.AddJpegPicture(Picture(0, 0, 1, 0), bad);
+    writer.AddPicture(Picture(0, 3, 0), last, false);
+    Playing show(std::move(writer));
+    ASSERT_NE(show.window(), nullptr);
+    const int x = (kScreenWide - 64) / 2, y = (kScreenDeep - 48) / 2;
+    EXPECT_TRUE(WaitFor([&] { return ScreenArea(x, y, 64, 48) == JpegColours(jpeg); }));
+    EXPECT_TRUE(WaitFor([&] { return AreaShows((kScreenWide - 20) / 2, (kScreenDeep - 20) / 2, last); }));
 }
 
 // A picture whose Disappear its display time cuts short, followed by another

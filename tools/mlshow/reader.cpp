@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "content/crc32.h"
+#include "content/jpeg.h"
 #include "dib.h"
 #include "names.h"
 
@@ -172,8 +173,11 @@ private:
         const uint8_t *data = &file_[at + headerSize];
         const size_t size = block.length - headerSize;
         block.storedSize = size;
-        const bool compressed = (block.flags & SCRF_COMPRESSED) && (block.type == TAG_IMAG || block.type == TAG_ANIM);
+        const bool jpeg = block.type == TAG_IMAG && (block.flags & SCRF_JPEG);
+        const bool compressed = !jpeg && (block.flags & SCRF_COMPRESSED) && (block.type == TAG_IMAG || block.type == TAG_ANIM);
         if (block.type == TAG_APPL) return AppletData(block, data, size);
+        if (jpeg) return JpegData(block, data, size);
+        if (compressed && block.type == TAG_IMAG) return PictureData(block, data, size);
         if (compressed) {
             if (!InflateStream(data, size, &block.data, &block.cutShort)) {
                 Check("chain", false, TagName(block.type) + " block at " + std::to_string(at) + ": the compressed data does not inflate");
@@ -182,6 +186,36 @@ private:
             return true;
         }
         block.data.assign(data, data + size);
+        return true;
+    }
+
+    // A JPEG is kept as stored; the player takes only those its decoder takes.
+    bool JpegData(ReadBlock &block, const uint8_t *data, size_t size) {
+        ml::JPEGINFO info;
+        const ml::JPEGCHECK check = ml::CheckJpeg(data, size, &info);
+        if (check != ml::JPEG_OK) {
+            Check("chain", false, "IMAG block at " + std::to_string(block.offset) + ": " + ml::JpegCheckText(check));
+            return Fail(block.offset, "JPEG picture the player does not take");
+        }
+        block.data.assign(data, data + size);
+        return true;
+    }
+
+    // A compressed picture inflates into a block of the size its header gives:
+    // a header the player does not draw, or more bytes than that, is refused.
+    bool PictureData(ReadBlock &block, const uint8_t *data, size_t size) {
+        DIBHEADER header{};
+        const bool inflates = InflateStream(data, size, &block.data, &block.cutShort);
+        if (inflates && block.data.size() >= sizeof header) std::memcpy(&header, block.data.data(), sizeof header);
+        const uint64_t bytes = PackedDibBytes(header);
+        if (!inflates || bytes == 0 || block.data.size() > bytes) {
+            const char *why = !inflates ? "the compressed data does not inflate"
+                              : bytes == 0 ? "the compressed data is no bitmap the player draws"
+                                           : "the compressed data inflates past its bitmap's size";
+            Check("chain", false, "IMAG block at " + std::to_string(block.offset) + ": " + why);
+            return Fail(block.offset, why);
+        }
+        block.cutShort = block.cutShort || block.data.size() < bytes;
         return true;
     }
 

@@ -1,0 +1,83 @@
+// JPEG pictures decoded into packed bitmaps as their item starts: what the
+// decoder gives, pixel for pixel, and damaged files that never crash it.
+// ML_FUZZ_ITERATIONS sets the length of the mutation run (short in the test
+// suite, long under `make fuzz`).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+
+#include "imaging/dib.h"
+#include "imaging/jpeg_decode.h"
+#include "support/test_jpeg.h"
+#include "support/window_canvas.h"
+
+using namespace testing_support;
+
+namespace {
+
+// The pixels of a decoded bitmap, row by row from the top; empty for none.
+std::vector<COLORREF> Decoded(const Bytes &jpeg, int *width = nullptr, int *height = nullptr) {
+    HGLOBAL stored = GlobalCopy(jpeg);
+    HGLOBAL dib = DecodeJpegToDib(stored);
+    GlobalFree(stored);
+    std::vector<COLORREF> pixels;
+    const void *locked = dib ? GlobalLock(dib) : nullptr;
+    DIBLAYOUT layout;
+    if (locked && GetDibLayout(locked, GlobalSize(dib), &layout)) {
+        EXPECT_EQ(layout.bits, 24u);
+        for (int y = 0; y < layout.height; ++y)
+            for (int x = 0; x < layout.width; ++x) pixels.push_back(COLORREF(GetDibPixel(locked, x, y)));
+        if (width) *width = layout.width, *height = layout.height;
+    }
+    if (locked) GlobalUnlock(dib);
+    if (dib) GlobalFree(dib);
+    return pixels;
+}
+
+int Iterations() {
+    const char *text = std::getenv("ML_FUZZ_ITERATIONS");
+    const int n = text ? std::atoi(text) : 0;
+    return n > 0 ? n : 300;
+}
+
+}  // namespace
+
+TEST(DecodeJpegToDib, GivesWhatTheDecoderGives) {
+    for (auto size : {std::pair<int, int>{43, 33}, {1, 1}, {17, 1}, {1, 17}, {640, 480}}) {
+        SCOPED_TRACE(size.first * 10000 + size.second);
+        const Bytes jpeg = TestJpeg(size.first, size.second, 75);
+        int w = 0, h = 0;
+        EXPECT_EQ(Decoded(jpeg, &w, &h), JpegColours(jpeg));
+        EXPECT_EQ(w, size.first);
+        EXPECT_EQ(h, size.second);
+    }
+}
+
+// Cut short, scans corrupted, headers that lie: a bitmap of the header's
+// size or none, never a crash.
+TEST(DecodeJpegToDib, DamagedFilesDecodeToThePictureOrToNothing) {
+    const Bytes good = TestJpeg(64, 48);
+    const size_t scan = JpegSegment(good, 0xDA), frame = JpegSegment(good, 0xC0);
+    std::vector<Bytes> damaged;
+    for (size_t cut : {size_t(2), frame, scan, scan + 20, good.size() / 2, good.size() - 2})
+        damaged.emplace_back(good.begin(), good.begin() + long(cut));
+    Bytes unknownComponent = good, progressive = good, wide = good;
+    unknownComponent[scan + 3] = 0x77;  // the scan names no component of the frame
+    progressive[frame - 1] = 0xC2;      // baseline data read as progressive
+    wide[frame + 5] = 0x40, wide[frame + 6] = 0x00;  // 16384 wide, the data for 64
+    damaged.insert(damaged.end(), {unknownComponent, progressive, wide});
+    std::mt19937 random(7);
+    for (int i = 0, n = Iterations(); i < n; ++i) {
+        Bytes mutated = good;
+        for (int flips = 1 + int(random() % 8); flips > 0; --flips)
+            mutated[2 + random() % (mutated.size() - 2)] = uint8_t(random());
+        damaged.push_back(mutated);
+    }
+    for (size_t i = 0; i < damaged.size(); ++i) {
+        int w = 0, h = 0;
+        const size_t pixels = Decoded(damaged[i], &w, &h).size();
+        EXPECT_EQ(pixels, size_t(w) * size_t(h)) << "file " << i;
+    }
+    EXPECT_TRUE(Decoded(unknownComponent).empty());
+}
