@@ -14,7 +14,7 @@ cd "$work" || exit 1
 . "$root/tests/shell/play_checks.sh"
 
 # A white window on the second monitor: what the cover must hide.
-xlogo -geometry 600x400+1100+100 -bg white &
+xlogo -geometry 600x400+1100+100 -bg white 2>/dev/null &
 logo=$!
 trap 'kill $logo 2>/dev/null' EXIT
 white="srgb(255,255,255)"
