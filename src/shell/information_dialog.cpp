@@ -8,16 +8,32 @@ namespace {
 
 constexpr int IDC_DESCRIPTION = 101;
 constexpr int IDC_NOTICE = 102;
-constexpr int kDescriptionFontHeight = 16;
+constexpr int kDescriptionFontHeight = 16;  // pixels at 96 dots per inch
 constexpr int kNoticeFontHeight = 12;
+constexpr int kBaseDpi = 96;
 
 // The dialog is modal and there is one at a time.
 const BLOCK *header = nullptr;
 HFONT descriptionFont = nullptr;
 HFONT noticeFont = nullptr;
 
-HFONT CreateArial(int height) {
-    return CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "ARIAL");
+// The dots per inch the dialog is laid out for: its monitor's where the
+// system tells (Windows 10 and later), else the display's.
+int DialogDpi(HWND dialog) {
+    typedef UINT(WINAPI * GetDpiForWindowProc)(HWND);
+    auto forWindow = (GetDpiForWindowProc)(void *)GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
+    if (const UINT dpi = forWindow ? forWindow(dialog) : 0) return int(dpi);
+    HDC dc = GetDC(dialog);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+    if (dc) ReleaseDC(dialog, dc);
+    return dpi > 0 ? dpi : kBaseDpi;
+}
+
+// The player is DPI-aware, so the system no longer enlarges its fonts on a
+// scaled display: the heights grow with the dialog's scale themselves.
+HFONT CreateArial(int height, int dpi) {
+    return CreateFontA(MulDiv(height, dpi, kBaseDpi), 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0,
+                       "ARIAL");
 }
 
 void DeleteFonts() {
@@ -38,8 +54,9 @@ void SetTextFromField(HWND window, const char (&field)[N]) {
 void OnInitDialog(HWND dialog, const BLOCK *block) {
     header = block;
     DeleteFonts();  // none are left unless a dialog ended without "Done"
-    descriptionFont = CreateArial(kDescriptionFontHeight);
-    noticeFont = CreateArial(kNoticeFontHeight);
+    const int dpi = DialogDpi(dialog);
+    descriptionFont = CreateArial(kDescriptionFontHeight, dpi);
+    noticeFont = CreateArial(kNoticeFontHeight, dpi);
     SendDlgItemMessageA(dialog, IDC_DESCRIPTION, WM_SETFONT, (WPARAM)descriptionFont, FALSE);
     SendDlgItemMessageA(dialog, IDC_NOTICE, WM_SETFONT, (WPARAM)noticeFont, FALSE);
     if (header) {

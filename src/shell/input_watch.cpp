@@ -1,6 +1,7 @@
 // The saver's input watch: any mouse movement, key or button asks the host's
 // password check and, when it agrees, closes the saver window.
 #include "shell/globals.h"
+#include "shell/monitor_covers.h"
 #include "shell/saver_window.h"
 
 namespace {
@@ -24,10 +25,19 @@ bool CursorMoved(POINT *where) {
     return now.x != where->x || now.y != where->y;
 }
 
+// Takes the next message in the range that waits for the window or for one
+// of the monitor covers, whose input counts as the saver window's.
+bool TakeInput(HWND window, MSG *msg, UINT first, UINT last) {
+    if (PeekMessageA(msg, window, first, last, PM_REMOVE)) return true;
+    for (int i = 0; i < MonitorCoverCount(); ++i)
+        if (PeekMessageA(msg, MonitorCover(i), first, last, PM_REMOVE)) return true;
+    return false;
+}
+
 void DropPendingInput(HWND window) {
     MSG msg;
-    while (PeekMessageA(&msg, window, WM_MOUSEFIRST, kMouseLast, PM_REMOVE)) {}
-    while (PeekMessageA(&msg, window, WM_KEYFIRST, kKeyLast, PM_REMOVE)) {}
+    while (TakeInput(window, &msg, WM_MOUSEFIRST, kMouseLast)) {}
+    while (TakeInput(window, &msg, WM_KEYFIRST, kKeyLast)) {}
 }
 
 void OnRequestClose(HWND window) {
@@ -40,10 +50,9 @@ void OnRequestClose(HWND window) {
 
 void RequestClose(HWND window) { PostMessageA(window, WM_REQUESTCLOSE, 0, 0); }
 
-// The next input message of the window: mouse messages before keys.
+// The next input message of the window or a cover: mouse messages before keys.
 bool NextInput(HWND window, MSG *msg) {
-    return PeekMessageA(msg, window, WM_MOUSEFIRST, kMouseLast, PM_REMOVE) ||
-           PeekMessageA(msg, window, WM_KEYFIRST, kKeyLast, PM_REMOVE);
+    return TakeInput(window, msg, WM_MOUSEFIRST, kMouseLast) || TakeInput(window, msg, WM_KEYFIRST, kKeyLast);
 }
 
 }  // namespace

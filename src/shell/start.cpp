@@ -7,6 +7,7 @@
 #include "shell/commandline.h"
 #include "shell/globals.h"
 #include "shell/information_dialog.h"
+#include "shell/monitor_covers.h"
 #include "shell/preview.h"
 #include "shell/saver_window.h"
 
@@ -54,7 +55,8 @@ void LoadShowInto(HWND window, HWND store) {
     if (loaded) PostMessageA(window, WM_CONTENTLOADED, 0, 0);
 }
 
-// 's': the show, full-screen and top-most, until input closes it.
+// 's': the show, full-screen and top-most on the primary monitor, the other
+// monitors covered in black, until input closes it.
 int RunSaver(HINSTANCE instance) {
     if (!RegisterSaverClass(instance)) return 0;
     InitializeAnimation();  // without it the show runs, only without animations
@@ -67,10 +69,12 @@ int RunSaver(HINSTANCE instance) {
         return 0;
     }
     hMainWindow = window;
+    CreateMonitorCovers(instance, window);
     HWND store = CreateBlockStore(window);
     LoadShowInto(window, store);
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     const int result = RunMessageLoop();
+    ReleaseMonitorCovers(instance);  // the covers went with the saver window
     DeinitializeAnimation();
     UnregisterClassA(kSaverClass, instance);
     return result;

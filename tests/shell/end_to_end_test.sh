@@ -10,96 +10,12 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 rm -rf "$work"
 mkdir -p "$work"
 cd "$work" || exit 1
-passed=0
-failed=0
-
-check() {  # check NAME CONDITION...
-    name=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); echo "ok - $name"; else failed=$((failed + 1)); echo "not ok - $name"; fi
-}
-pixel() {  # pixel SHOT X Y -> srgb(r,g,b)
-    /usr/bin/convert "$1" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null
-}
-is_pixel() {  # is_pixel SHOT X Y COLOUR
-    [ "$(pixel "$1" "$2" "$3")" = "$4" ]
-}
-# How many pixels of a colour an area of a screenshot holds.
-count_colour() {  # count_colour SHOT WxH+X+Y R,G,B
-    /usr/bin/convert "$1" -crop "$2" +repage -format %c histogram:info: 2>/dev/null |
-        awk -v c="($3)" '{ gsub(/ /, ""); if (index($0, c ":") || index($0, c)) { split($0, a, ":"); n += a[1] } } END { print n + 0 }'
-}
-at_least() { [ "$1" -ge "$2" ]; }
-build() {  # build NAME: NAME.toml -> NAME.scr
-    "$mlshow" build --quiet "$1.toml" --player "$player" -o "$1.scr"
-}
-play() {  # play NAME EVENT...: the result line in NAME.result
-    name=$1
-    shift
-    "$root/scripts/play-show" "$name.scr" "$name" "$@" >"$name.result"
-}
-solid() {  # solid FILE COLOUR W H
-    /usr/bin/convert -size "$3x$4" "xc:$2" "$1"
-}
-
-screen_w=1024
-screen_h=768
+. "$root/tests/shell/play_checks.sh"
 
 # Pictures at their five placements with offsets, each left on the screen.
-for c in red:#FF0000 green:#00FF00 blue:#0000FF yellow:#FFFF00 magenta:#FF00FF; do
-    solid "${c%%:*}.png" "${c#*:}" 40 30
-done
-cat >placements.toml <<'TOML'
-[show]
-title = "Placements"
-background = "#102030"
-[[item]]
-type = "picture"
-file = "red.png"
-placement = "top-left"
-x = 10
-y = 20
-disappear = "No Clear"
-hold = 0
-[[item]]
-type = "picture"
-file = "green.png"
-placement = "top-right"
-x = -10
-y = 20
-disappear = "No Clear"
-hold = 0
-[[item]]
-type = "picture"
-file = "blue.png"
-placement = "bottom-left"
-x = 10
-y = -20
-disappear = "No Clear"
-hold = 0
-[[item]]
-type = "picture"
-file = "yellow.png"
-placement = "bottom-right"
-x = -10
-y = -20
-disappear = "No Clear"
-hold = 0
-[[item]]
-type = "picture"
-file = "magenta.png"
-disappear = "No Clear"
-duration = "endless"
-hold = 1000
-TOML
+placements_show
 build placements && play placements shot@5 key@5.5
-shot=placements/shot-5.png
-check "top-left picture" is_pixel $shot 30 35 "srgb(255,0,0)"
-check "top-right picture" is_pixel $shot $((screen_w - 10 - 40 - 2 + 20)) 35 "srgb(0,255,0)"
-check "bottom-left picture" is_pixel $shot 30 $((screen_h - 20 - 30 - 2 + 15)) "srgb(0,0,255)"
-check "bottom-right picture" is_pixel $shot $((screen_w - 10 - 40 - 2 + 20)) $((screen_h - 20 - 30 - 2 + 15)) "srgb(255,255,0)"
-check "centred picture" is_pixel $shot $((screen_w / 2)) $((screen_h / 2)) "srgb(255,0,255)"
-check "background between them" is_pixel $shot 300 300 "srgb(16,32,48)"
+check_placements placements/shot-5.png placements
 check "a key ends the saver within a second" grep -qE '^exit 1 after ([0-9]{1,3}) ms$' placements.result
 
 # A text in its box, in its colours.
@@ -220,5 +136,4 @@ check "second applet: the pie's upper-right quarter only" \
 check "second applet: printed text" at_least "$(count_colour $shot 300x60+90+600 255,255,255)" 200
 check "a key ends the saver during an applet's pause" grep -qE '^exit 1 after ([0-9]{1,3}) ms$' applets.result
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "shell/globals.h"
+#include "shell/monitor_covers.h"
 #include "support/player_process.h"
 #include "support/test_support.h"
 
@@ -43,6 +44,9 @@ TEST(PlayerModes, RunSwitchesOpenTheSaverAndAKeyEndsIt) {
         EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSCREEN));
         EXPECT_TRUE(WaitFor([&] { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
         EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & (WS_POPUP | WS_VISIBLE), LONG(WS_POPUP | WS_VISIBLE));
+        if (GetSystemMetrics(SM_CMONITORS) == 1) {  // one monitor: nothing else to cover
+            EXPECT_EQ(FindWindowExA(nullptr, nullptr, kMonitorCoverClass, nullptr), nullptr);
+        }
         PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0);
         EXPECT_EQ(process.ExitCode(), 1);
     }

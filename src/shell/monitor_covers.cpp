@@ -1,0 +1,111 @@
+// Covers for the monitors the show does not play on.
+#include "shell/monitor_covers.h"
+
+#include "shell/globals.h"
+
+const char kMonitorCoverClass[] = "MarrowlightMonitorCover";
+
+namespace {
+
+constexpr int kMaxCovers = 32;  // monitors past this many stay uncovered
+constexpr UINT kMouseLast = 0x0209;
+constexpr UINT kKeyLast = 0x0108;
+
+struct MonitorList {
+    RECT rects[kMaxCovers];
+    int count;
+};
+
+HWND covers[kMaxCovers];
+int coverCount = 0;
+bool registered = false;
+
+BOOL CALLBACK CollectOtherMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    auto *list = (MonitorList *)data;
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY) && list->count < kMaxCovers)
+        list->rects[list->count++] = info.rcMonitor;
+    return TRUE;
+}
+
+bool RegisterCoverClass(HINSTANCE instance) {
+    WNDCLASSA cls = {};
+    cls.lpfnWndProc = MonitorCoverProc;
+    cls.hInstance = instance;
+    cls.hCursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_INVISIBLE));
+    cls.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    cls.lpszClassName = kMonitorCoverClass;
+    return RegisterClassA(&cls) != 0;
+}
+
+void CreateCover(HINSTANCE instance, HWND saver, const RECT &r) {
+    HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kMonitorCoverClass, szSaverAppName, WS_POPUP,
+                                 r.left, r.top, r.right - r.left, r.bottom - r.top, saver, nullptr, instance,
+                                 nullptr);
+    if (!cover) return;
+    covers[coverCount++] = cover;
+    // Shown without the activation, so that keys and the input watch's
+    // remembered cursor stay with the saver window.
+    SetWindowPos(cover, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void Forget(HWND cover) {
+    for (int i = 0; i < coverCount; ++i) {
+        if (covers[i] != cover) continue;
+        covers[i] = covers[--coverCount];
+        return;
+    }
+}
+
+// Input over a cover goes to the saver window as if it had arrived there;
+// mouse positions are moved into the saver window's client coordinates.
+LRESULT PassToSaver(HWND cover, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND saver = GetWindow(cover, GW_OWNER);
+    if (!saver) return DefWindowProcA(cover, message, wParam, lParam);
+    if (message >= WM_MOUSEFIRST) {
+        POINT p = {short(LOWORD(lParam)), short(HIWORD(lParam))};
+        MapWindowPoints(cover, saver, &p, 1);
+        lParam = MAKELPARAM(p.x, p.y);
+    }
+    return SendMessageA(saver, message, wParam, lParam);
+}
+
+}  // namespace
+
+int CreateMonitorCovers(HINSTANCE instance, HWND saver) {
+    MonitorList others = {};
+    EnumDisplayMonitors(nullptr, nullptr, CollectOtherMonitor, (LPARAM)&others);
+    if (others.count == 0) return 0;
+    registered = RegisterCoverClass(instance);
+    if (!registered) return 0;
+    for (int i = 0; i < others.count; ++i) CreateCover(instance, saver, others.rects[i]);
+    return coverCount;
+}
+
+void ReleaseMonitorCovers(HINSTANCE instance) {
+    if (registered) UnregisterClassA(kMonitorCoverClass, instance);
+    registered = false;
+}
+
+int MonitorCoverCount() { return coverCount; }
+
+HWND MonitorCover(int index) { return index >= 0 && index < coverCount ? covers[index] : nullptr; }
+
+LRESULT CALLBACK MonitorCoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if ((message >= WM_KEYFIRST && message <= kKeyLast) || (message >= WM_MOUSEFIRST && message <= kMouseLast))
+        return PassToSaver(window, message, wParam, lParam);
+    switch (message) {
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_SYSCOMMAND:
+            if (wParam == SC_SCREENSAVE || wParam == SC_CLOSE) return 0;
+            break;
+        case WM_CLOSE:
+            return 0;  // a cover goes only with the saver window
+        case WM_NCDESTROY:
+            Forget(window);
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
