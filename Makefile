@@ -1,7 +1,8 @@
 # Marrowlight: the user-facing commands. Each sets up what it needs itself.
-#   make build   install what is missing, then build the player
+#   make build   install what is missing, then build everything (tests too)
 #   make test    build, then run every test under Wine on a private display
-#   make demo    build, then play the demo show (build/demo.png is a screenshot)
+#   make demo    build only what the demo needs, then play the demo show
+#                (build/demo.png is a screenshot)
 #   make bench   build, then run the benchmarks under Wine
 #   make fuzz    build, then run the long fuzzing sessions
 # CTEST_ARGS passes options to CTest, e.g. make test CTEST_ARGS="-R loader".
@@ -22,7 +23,8 @@ prefix: deps
 test: build prefix
 	@scripts/with-display scripts/run-tests $(CTEST_ARGS)
 
-demo: build prefix
+demo: deps prefix
+	@scripts/build demo
 	@ML_USE_DISPLAY=1 scripts/with-display scripts/demo
 
 bench: build prefix

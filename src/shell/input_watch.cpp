@@ -87,6 +87,10 @@ LRESULT DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// Windows 7 fails GetQueueStatus for any bit it does not know; QS_INPUT
+// carries Windows 8's touch and pointer bits when built for a newer system.
+static_assert(QS_INPUT == (QS_MOUSE | QS_KEY | QS_RAWINPUT), "QS_INPUT must be Windows 7's");
+
 int CheckForAbort(HWND window) {
     // Almost every applet line finds nothing waiting: one look at the
     // queue's state spares the two filtered peeks (posted input included).
