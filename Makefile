@@ -32,7 +32,7 @@ bench: build prefix
 
 fuzz: build prefix
 	@ML_FUZZ_ITERATIONS=$${ML_FUZZ_ITERATIONS:-200000} scripts/with-display \
-		scripts/run-tests -R fuzz --timeout 0 $(CTEST_ARGS)
+		scripts/run-tests -R "fuzz|jpeg_decode" --timeout 0 $(CTEST_ARGS)
 
 clean:
 	rm -rf build

@@ -26,6 +26,30 @@ void PaletteRowToTriples(BYTE *triples, const BYTE *row, const RGBQUAD *table, c
     }
 }
 
+// Stored row `row` of a 16- or 32-bit source as blue, green, red bytes.
+void TrueColourRowToTriples(BYTE *triples, const BYTE *row, const DIBLAYOUT &layout) {
+    for (int x = 0; x < layout.width; ++x, triples += 3) {
+        if (layout.bits == 32) {
+            triples[0] = row[4 * x], triples[1] = row[4 * x + 1], triples[2] = row[4 * x + 2];
+        } else {  // 5-5-5, each channel widened to 8 bits
+            const unsigned v = row[2 * x] | unsigned(row[2 * x + 1]) << 8;
+            auto widen = [](unsigned c) { return BYTE(c << 3 | c >> 2); };
+            triples[0] = widen(v & 31), triples[1] = widen(v >> 5 & 31), triples[2] = widen(v >> 10 & 31);
+        }
+    }
+}
+
+// Stored row `row` of any source but a 1-bit one as blue, green, red bytes:
+// the row itself at 24 bits, else converted into `triples`.
+const BYTE *RowTriples(BYTE *triples, const BYTE *row, const RGBQUAD *table, const DIBLAYOUT &layout) {
+    if (layout.bits == 24) return row;
+    if (layout.bits == 4 || layout.bits == 8)
+        PaletteRowToTriples(triples, row, table, layout);
+    else
+        TrueColourRowToTriples(triples, row, layout);
+    return triples;
+}
+
 // A cell holds a source byte, up to 144 from the row below and up to 112
 // from the pixel to its left either way: always within -512 .. 1023.
 constexpr int CELLOFFSET = 512, CELLRANGE = 1536;
@@ -123,10 +147,8 @@ HGLOBAL DitherLocked(const void *source, const DIBLAYOUT &layout, const BYTE *pa
         int16_t *current = rows, *next = rows + cells;
         for (int stored = 0; stored < layout.height; ++stored) {
             const BYTE *row = (const BYTE *)source + layout.pixels + SIZE_T(stored) * layout.rowbytes;
-            // Depths without a conversion read as black.
-            if (layout.bits == 4 || layout.bits == 8) PaletteRowToTriples(triples, row, table, layout);
-            DitherRow(layout.bits == 24 ? row : triples, current, next, target + out.pixels + SIZE_T(stored) * out.rowbytes,
-                      layout.width, palette, tables);
+            DitherRow(RowTriples(triples, row, table, layout), current, next,
+                      target + out.pixels + SIZE_T(stored) * out.rowbytes, layout.width, palette, tables);
             std::swap(current, next);
         }
         std::free(tables);
@@ -146,10 +168,13 @@ HGLOBAL RemapLocked(const void *source, const DIBLAYOUT &layout, const BYTE *pal
     const RGBQUAD *table = (const RGBQUAD *)((const BYTE *)source + layout.table);
     for (unsigned i = 0; i < layout.colours; ++i)
         map[i] = BYTE(FindPaletteColour(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, palette, 256));
-    HGLOBAL result = CreateDib(layout.width, layout.height, palette, 8);
+    // A row of triples for 16- and 32-bit sources.
+    BYTE *triples = layout.bits == 16 || layout.bits == 32 ? (BYTE *)std::calloc(3 * SIZE_T(layout.width), 1) : nullptr;
+    HGLOBAL result = triples || (layout.bits != 16 && layout.bits != 32) ? CreateDib(layout.width, layout.height, palette, 8) : 0;
     BYTE *target = result ? (BYTE *)GlobalLock(result) : nullptr;
     if (!target) {
         if (result) GlobalFree(result);
+        std::free(triples);
         return 0;
     }
     DIBLAYOUT out;
@@ -169,15 +194,14 @@ HGLOBAL RemapLocked(const void *source, const DIBLAYOUT &layout, const BYTE *pal
         case 8:
             for (int x = 0; x < width; ++x) dest[x] = map[row[x]];
             break;
-        default: {
-            // Read as blue, green, red triples; at depths below 24 a row holds
-            // fewer triples than pixels, and the rest stay index 0.
-            const int triples = int(layout.rowbytes / 3) < width ? int(layout.rowbytes / 3) : width;
-            for (int x = 0; x < triples; ++x, row += 3) dest[x] = BYTE(Index332(row[2], row[1], row[0]));
+        default: {  // 16, 24 and 32 bits
+            const BYTE *bgr = RowTriples(triples, row, table, layout);
+            for (int x = 0; x < width; ++x, bgr += 3) dest[x] = BYTE(Index332(bgr[2], bgr[1], bgr[0]));
             break;
         }
         }
     }
+    std::free(triples);
     GlobalUnlock(result);
     return result;
 }

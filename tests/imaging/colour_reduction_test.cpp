@@ -213,19 +213,22 @@ TEST(DitherDib, RefusesOneBitAndBadPictures) {
     EXPECT_EQ(DitherDib(0, Display().data(), 8, 0), HGLOBAL(0));
 }
 
-// Depths without a conversion give black pictures, never a failure.
-TEST(DitherDib, OtherDepthsDitherToBlack) {
-    for (WORD bits : {2, 16, 32}) {
+// 16- and 32-bit pictures are reduced by their colours, dithered or
+// remapped; a depth GDI does not draw is refused.
+TEST(DitherDib, SixteenAndThirtyTwoBitPicturesReduceByTheirColours) {
+    for (WORD bits : {16, 32}) {
         SCOPED_TRACE(bits);
         Dib source(HandMadeDib(5, 2, bits));
-        {
-            Locked locked(source.get());
-            std::fill(locked.get() + 40 + 4 * (bits <= 8 ? 1 << bits : 0), locked.get() + GlobalSize(source.get()), 0xFF);
+        FillBytes(source.get(), 40, 0xFF);
+        for (bool dither : {true, false}) {
+            Dib result(dither ? DitherDib(source.get(), Display().data(), 8, 0)
+                              : RemapDib(source.get(), Display().data(), 8, 0));
+            ASSERT_TRUE(result);
+            EXPECT_EQ(StoredIndices(result.get()), std::vector<int>(10, 255));  // white
         }
-        Dib result(DitherDib(source.get(), Display().data(), 8, 0));
-        ASSERT_TRUE(result);
-        EXPECT_EQ(StoredIndices(result.get()), std::vector<int>(10, 0));
     }
+    Dib twobits(HandMadeDib(5, 2, 2));
+    EXPECT_EQ(DitherDib(twobits.get(), Display().data(), 8, 0), HGLOBAL(0));
 }
 
 TEST(RemapDib, KeepsIndicesOfADisplayPalettePicture) {
@@ -278,9 +281,9 @@ TEST(RemapDib, TrueColourIsTruncatedWithoutDiffusion) {
     EXPECT_EQ(StoredIndices(remapped.get()), std::vector<int>{0xE0 | 0x00 | 0x01});
 }
 
-// Other depths are read as blue, green, red triples, as far as each row
-// holds them: a 16-bit row of 4 pixels holds 2 triples and 2 bytes.
-TEST(RemapDib, OtherDepthsReadTriplesWithinTheirRows) {
+// 16-bit pixels are 5-5-5 colours (the top bit unused), 32-bit ones blue,
+// green, red and a spare byte.
+TEST(RemapDib, SixteenAndThirtyTwoBitPixelsAreReadAsTheirColours) {
     Dib source(HandMadeDib(4, 1, 16));
     {
         Locked locked(source.get());
@@ -288,7 +291,7 @@ TEST(RemapDib, OtherDepthsReadTriplesWithinTheirRows) {
         std::copy(row, row + 8, locked.get() + 40);
     }
     Dib result(RemapDib(source.get(), Display().data(), 8, 0));
-    EXPECT_EQ(StoredIndices(result.get()), (std::vector<int>{0xE0, 0xFF, 0, 0}));
+    EXPECT_EQ(StoredIndices(result.get()), (std::vector<int>{0, 0xFF, 0xFF, 0xFF}));
     Dib wide(HandMadeDib(2, 1, 32));
     Dib widened(RemapDib(wide.get(), Display().data(), 8, 0));
     EXPECT_EQ(StoredIndices(widened.get()), (std::vector<int>{0, 0}));

@@ -314,19 +314,19 @@ TEST(CropImage, FarOffsetsDoNotWrap) {
         for (int x = 0; x < 2; ++x) EXPECT_EQ(GetDibPixel(locked.get(), x, y), 0);
 }
 
-TEST(CropImage, DepthsWithoutPixelAccessGiveBlack24BitPictures) {
-    Dib source(HandMadeDib(4, 4, 16));
-    FillDib(source.get(), 0);
-    {
-        Locked locked(source.get());
-        std::fill(locked.get() + 40, locked.get() + GlobalSize(source.get()), 0xFF);
+// 16- and 32-bit pictures are cropped into 24-bit ones of their colours.
+TEST(CropImage, SixteenAndThirtyTwoBitPicturesGive24BitPictures) {
+    for (WORD bits : {16, 32}) {
+        SCOPED_TRACE(bits);
+        Dib source(HandMadeDib(4, 4, bits));
+        FillBytes(source.get(), 40, 0xFF);
+        const RECT rect = {0, 0, 3, 3};
+        Dib crop(CropImage(source.get(), &rect));
+        ASSERT_TRUE(crop);
+        Locked locked(crop.get());
+        EXPECT_EQ(locked.header()->biBitCount, 24);
+        EXPECT_EQ(GetDibPixel(locked.get(), 1, 1), long(RGB(255, 255, 255)));
     }
-    const RECT rect = {0, 0, 3, 3};
-    Dib crop(CropImage(source.get(), &rect));
-    ASSERT_TRUE(crop);
-    Locked locked(crop.get());
-    EXPECT_EQ(locked.header()->biBitCount, 24);
-    EXPECT_EQ(GetDibPixel(locked.get(), 1, 1), 0);
 }
 
 namespace {

@@ -95,6 +95,13 @@ inline HGLOBAL HandMadeDib(int width, int height, WORD bits) {
     return BlockOf(bytes.data(), bytes.size());
 }
 
+// Every stored byte of a block from `from` on set to `value`.
+inline void FillBytes(HGLOBAL block, SIZE_T from, BYTE value) {
+    Locked locked(block);
+    const SIZE_T size = GlobalSize(block);
+    if (locked.get() && size > from) std::memset(locked.get() + from, value, size - from);
+}
+
 // Every pixel of a locked bitmap set to `value`.
 inline void FillDib(HGLOBAL dib, long value) {
     Locked locked(dib);

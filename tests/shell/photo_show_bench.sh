@@ -1,0 +1,91 @@
+#!/bin/sh
+# Photo shows of 10, 100 and 1,000 photo-like 1920x1080 JPEGs (ten distinct
+# pictures, repeated), stored as JPEG and, where the show stays small enough
+# to play, as bitmaps: the .scr's size, mlshow's build time and peak memory,
+# and the player's time from start to the first picture on the screen and
+# its peak memory, measured from outside under Wine.
+# Usage: photo_show_bench.sh MLSHOW PLAYER WORK-FOLDER
+set -e
+mlshow=$1
+player=$2
+work=$3
+mkdir -p "$work/photos"
+cd "$work"
+
+# Ten distinct photo-like pictures: fractal clouds with grain.
+for i in 0 1 2 3 4 5 6 7 8 9; do
+    [ -s "photos/photo$i.jpg" ] || /usr/bin/convert -size 1920x1080 -seed "$i" plasma:fractal -blur 0x1 \
+        -attenuate 0.4 +noise Gaussian -quality 90 "photos/photo$i.jpg"
+done
+
+# A folder of `count` pictures named in playing order, the ten repeated.
+folder() {
+    count=$1
+    dir="photos$count"
+    [ -d "$dir" ] && [ "$(ls "$dir" | wc -l)" -eq "$count" ] && return 0
+    rm -rf "$dir" && mkdir "$dir"
+    i=0
+    while [ $i -lt "$count" ]; do
+        ln "photos/photo$((i % 10)).jpg" "$dir/$(printf '%04d' $i).jpg"
+        i=$((i + 1))
+    done
+}
+
+manifest() {  # count store
+    cat >"show$1$2.toml" <<TOML
+[show]
+title = "Photos"
+background = "#000000"
+
+[[item]]
+type = "pictures"
+folder = "photos$1"
+store = "$2"
+hold = 5
+TOML
+}
+
+# The player's start to its first picture on the screen, in seconds, and its
+# peak memory (resident, and address space) in MB.
+play() {
+    scr=$1
+    "$WINESERVER" -k 2>/dev/null || true
+    "$WINESERVER" -p
+    start=$(date +%s%N)
+    "$WINELOADER" "$scr" /s >/dev/null 2>&1 &
+    seen=""
+    for _ in $(seq 1 1200); do
+        pixel=$(import -display "$DISPLAY" -window root -crop 1x1+512+384 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1)
+        if [ -n "$pixel" ] && [ "$pixel" != "#000000" ]; then seen=$(date +%s%N); break; fi
+        sleep 0.02
+    done
+    hwm=0 peak=0
+    for pid in $(pgrep -f "$(basename "$scr")"); do
+        h=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
+        p=$(awk '/VmPeak/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
+        [ "${h:-0}" -gt "$hwm" ] && hwm=$h && peak=$p
+    done
+    xdotool key space 2>/dev/null || true
+    sleep 1
+    "$WINESERVER" -k 2>/dev/null || true
+    if [ -z "$seen" ]; then first="never"; else first=$(echo "scale=2; ($seen - $start) / 1000000000" | bc); fi
+    echo "$first $((hwm / 1024)) $((peak / 1024))"
+}
+
+printf '%-6s %-7s %9s %9s %8s %9s %8s %11s %10s\n' pictures stored "JPEG MB" ".scr MB" "build s" "build MB" "first s" "player MB" "address MB"
+for count in 10 100 1000; do
+    folder $count
+    jpeg=$(find "photos$count" -name '*.jpg' -printf '%s\n' | awk '{ s += $1 } END { print s }')
+    for store in jpeg bitmap; do
+        [ $store = bitmap ] && [ $count -gt 100 ] && continue  # about 6 GB: more than the player holds
+        manifest $count $store
+        /usr/bin/time -f "%e %M" -o build.time "$mlshow" build "show$count$store.toml" --quiet --player "$player" \
+            -o "show$count$store.scr" || true
+        read -r seconds kb <build.time
+        size=$(stat -c %s "show$count$store.scr")
+        set -- $(play "$work/show$count$store.scr")
+        printf '%-8s %-7s %9d %9d %8s %9d %8s %11s %10s\n' $count $store $((jpeg / 1048576)) $((size / 1048576)) \
+            "$seconds" $((kb / 1024)) "$1" "$2" "$3"
+        rm -f "show$count$store.scr"
+    done
+done
