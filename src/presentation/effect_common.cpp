@@ -56,6 +56,14 @@ WORKLIST *NewWorkList(STATUS *status, ListOwner owner, ListPhase phase, const Pi
     return list;
 }
 
+WORKLIST *DisappearList(STATUS *status, ListOwner owner, PictureSize *size, LISTBUILDER build) {
+    PictureSize now;
+    if (!ReadPictureSize(status, &now)) return nullptr;
+    if (WORKLIST *own = OwnWorkList(status, owner, ListPhase::Disappear, now)) return own;
+    *size = now;
+    return build(status, ListPhase::Disappear);
+}
+
 void FreeWorkList(STATUS *status) {
     std::free(status->worklist);
     status->worklist = nullptr;

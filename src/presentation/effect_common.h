@@ -62,6 +62,11 @@ template <class T>
 T *ListEntries(WORKLIST *list) {
     return reinterpret_cast<T *>(list + 1);
 }
+// The list a Disappear works from: its own from an earlier step, else a new
+// one that `build` makes for the picture's size, read again into `size` (the
+// picture may have come on through another effect). Null on failure.
+typedef WORKLIST *(*LISTBUILDER)(STATUS *status, ListPhase phase);
+WORKLIST *DisappearList(STATUS *status, ListOwner owner, PictureSize *size, LISTBUILDER build);
 // Frees the status's list, whoever made it.
 void FreeWorkList(STATUS *status);
 

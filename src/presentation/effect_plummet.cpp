@@ -72,13 +72,8 @@ WORD AppearPlummet(STATUS *status) {
 WORD WaitPlummet(STATUS *status) { return HoldIsOver(status); }
 
 WORD DisappearPlummet(STATUS *status) {
-    PictureSize now;
-    if (!ReadPictureSize(status, &now)) return EFFECT_END;
-    WORKLIST *list = OwnWorkList(status, ListOwner::Plummet, ListPhase::Disappear, now);
-    if (!list) {
-        size = now;
-        if (!(list = BuildStrips(status, ListPhase::Disappear))) return EFFECT_END;
-    }
+    WORKLIST *list = DisappearList(status, ListOwner::Plummet, &size, BuildStrips);
+    if (!list) return EFFECT_END;
     if (list->count == 0) return AllStripsDone(status);
     const int x = CurrentStrip(list), h = size.h, wide = StripWide(x);
     for (int step = 0; step < kRowsPerStep && c < h; ++step, ++c) {

@@ -59,13 +59,8 @@ WORD WaitSandblast(STATUS *status) { return HoldIsOver(status); }
 WORD DisappearSandblast(STATUS *status) {
     LOGBRUSH brush = {};
     GetObjectA(status->backgroundbrush, sizeof brush, &brush);
-    PictureSize now;
-    if (!ReadPictureSize(status, &now)) return EFFECT_END;
-    WORKLIST *list = OwnWorkList(status, ListOwner::Sandstorm, ListPhase::Disappear, now);
-    if (!list) {
-        size = now;
-        if (!(list = BuildPixels(status, ListPhase::Disappear))) return EFFECT_END;
-    }
+    WORKLIST *list = DisappearList(status, ListOwner::Sandstorm, &size, BuildPixels);
+    if (!list) return EFFECT_END;
     for (int step = 0; step < kPixelsPerStep && list->count > 0; ++step) {
         const uint32_t p = TakePixel(list);
         SetPixel(status->dc, status->x + int(p % uint32_t(size.w)), status->y + int(p / uint32_t(size.w)),

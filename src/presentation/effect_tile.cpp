@@ -64,13 +64,8 @@ WORD AppearTile(STATUS *status) {
 WORD WaitTile(STATUS *status) { return HoldIsOver(status); }
 
 WORD DisappearTile(STATUS *status) {
-    PictureSize now;
-    if (!ReadPictureSize(status, &now)) return EFFECT_END;
-    WORKLIST *list = OwnWorkList(status, ListOwner::Tile, ListPhase::Disappear, now);
-    if (!list) {
-        size = now;
-        if (!(list = BuildTiles(status, ListPhase::Disappear))) return EFFECT_END;
-    }
+    WORKLIST *list = DisappearList(status, ListOwner::Tile, &size, BuildTiles);
+    if (!list) return EFFECT_END;
     if (list->count == 0) return AllTilesDone(status);
     for (const uint32_t target = StepTarget(list); list->count != target;) {
         const Corner t = TakeTile(list);
