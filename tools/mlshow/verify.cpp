@@ -1,38 +1,44 @@
-// mlshow verify: the loader's checks, then the deeper ones.
+// mlshow verify: the loader's checks, then the deeper ones, the decoding of
+// every JPEG picture and the player's memory for the show. Reads the show
+// block by block.
 #include "checks.h"
 #include "commands.h"
-#include "fileio.h"
+#include "memory.h"
 #include "names.h"
 #include "reader.h"
 
 namespace mlshow {
 
 int RunVerify(const std::string &path, bool quiet, std::ostream &out) {
-    const ShowFile show = ReadShowFile(ReadWholeFile(path, UINT32_MAX));
-    size_t problems = 0;
-    auto report = [&](const std::string &line) {
-        ++problems;
-        out << path << ": " << line << "\n";
-    };
+    std::vector<std::string> blockProblems;
+    PlayerMemory memory;
+    const ShowFile show = ScanShowFile(path, [&](const ReadBlock &block) {
+        const std::string where = TagName(block.type) + " block at " + std::to_string(block.offset) +
+                                  (block.sequence >= 0 ? " (item " + std::to_string(block.sequence + 1) + ")" : "") + ": ";
+        for (const std::string &problem : BlockProblems(block)) blockProblems.push_back(where + problem);
+        const std::string undecodable = DecodeProblem(block);
+        if (!undecodable.empty()) blockProblems.push_back(where + undecodable);
+        memory.AddBlock(block);
+    });
     for (const CheckResult &check : show.checks) {
-        if (!check.ok) report(check.name + " FAILED: " + check.detail);
+        if (!check.ok) out << path << ": " << check.name << " FAILED: " << check.detail << "\n";
         else if (!quiet) out << path << ": " << check.name << " ok: " << check.detail << "\n";
     }
     if (!show.loads) {
         out << path << ": the player rejects this file " << show.failure << "\n";
         return 1;
     }
-    for (const std::string &problem : ShowProblems(show)) report(problem);
-    for (const ReadBlock &block : show.blocks)
-        for (const std::string &problem : BlockProblems(block))
-            report(TagName(block.type) + " block at " + std::to_string(block.offset) +
-                   (block.sequence >= 0 ? " (item " + std::to_string(block.sequence + 1) + ")" : "") + ": " + problem);
-    if (problems) {
-        out << path << ": " << problems << " problem" << (problems == 1 ? "" : "s")
+    std::vector<std::string> problems = ShowProblems(show);
+    problems.insert(problems.end(), blockProblems.begin(), blockProblems.end());
+    memory.bitmaps += show.preview.size();
+    if (memory.TooMuch()) problems.push_back(memory.Warning());
+    for (const std::string &problem : problems) out << path << ": " << problem << "\n";
+    if (!problems.empty()) {
+        out << path << ": " << problems.size() << " problem" << (problems.size() == 1 ? "" : "s")
             << ": the player loads this file but cannot play all of it\n";
         return 1;
     }
-    if (!quiet) out << path << ": ok: the player loads and plays every block\n";
+    if (!quiet) out << path << ": ok: the player loads and plays every block; it holds " << memory.Text() << "\n";
     return 0;
 }
 
