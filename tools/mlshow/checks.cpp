@@ -169,9 +169,8 @@ std::vector<std::string> BlockProblems(const ReadBlock &block) {
     return out;
 }
 
-std::string DecodeProblem(const ReadBlock &block) {
-    if (block.type != TAG_IMAG || !(block.flags & SCRF_JPEG)) return "";
-    const std::string failure = JpegDecodeFailure(block.data);
+std::string JpegDecodeProblem(const Bytes &jpeg) {
+    const std::string failure = JpegDecodeFailure(jpeg);
     return failure.empty() ? "" : "the JPEG picture does not decode (" + failure + "): the player will pass it over";
 }
 

@@ -14,8 +14,8 @@ namespace mlshow {
 // Problems of one block, each a short sentence.
 std::vector<std::string> BlockProblems(const ReadBlock &block);
 // What only decoding finds: a JPEG picture that does not decode, which the
-// player passes over when its turn comes. Empty for other blocks.
-std::string DecodeProblem(const ReadBlock &block);
+// player passes over when its turn comes. Empty when it decodes.
+std::string JpegDecodeProblem(const Bytes &jpeg);
 // Problems of the header block and of the chain as a whole.
 std::vector<std::string> ShowProblems(const ShowFile &show);
 
