@@ -17,11 +17,36 @@ void Append(Bytes &out, const Record &record) {
 
 void AppendBytes(Bytes &out, const Bytes &bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
 
-template <typename Header>
-void StampHeader(Header &header, uint32_t type, size_t dataSize) {
-    header.type = type;
-    header.length = uint32_t(sizeof(Header) + dataSize);
-    header.flags |= SCRF_VALID;
+// The HEAD block's header as stored in front of a preview of `previewSize` bytes.
+SCRHEAD StampedHead(const SCRHEAD &given, size_t previewSize) {
+    SCRHEAD head = given;
+    head.type = TAG_HEAD;
+    head.length = uint32_t(SCRHEAD_SIZE + previewSize);
+    head.preview = previewSize ? 1 : 0;
+    if (previewSize) head.flags |= SCRF_VALID;
+    return head;
+}
+
+// The trailer with its three checks masked.
+SCREND SealedTrailer(uint32_t contentLength, uint32_t headCrc, uint32_t programCrc) {
+    SCREND trailer{};
+    trailer.type = TAG_ENDB;
+    trailer.length = SCREND_SIZE;
+    trailer.contentlength = contentLength ^ CONTENTLENGTH_MASK;
+    trailer.headcrc = headCrc ^ HEADCRC_MASK;
+    trailer.programcheck = programCrc ^ PROGRAMCHECK_MASK;
+    return trailer;
+}
+
+// CRC-32 of any number of bytes (ml::crc32 counts in unsigned).
+uint32_t Crc(uint32_t start, const uint8_t *bytes, size_t count) {
+    unsigned long crc = start;
+    for (size_t done = 0; done < count;) {
+        const size_t piece = count - done < (size_t(1) << 30) ? count - done : size_t(1) << 30;
+        crc = ml::crc32(crc, bytes + done, unsigned(piece));
+        done += piece;
+    }
+    return uint32_t(crc);
 }
 
 }  // namespace
@@ -35,124 +60,139 @@ Bytes CompressStream(const Bytes &data, int level) {
     return out;
 }
 
-void ShowWriter::AddBlock(const void *header, size_t headerSize, const Bytes &data) {
-    Bytes block(static_cast<const uint8_t *>(header), static_cast<const uint8_t *>(header) + headerSize);
-    AppendBytes(block, data);
-    blocks_.push_back(std::move(block));
+template <typename Header>
+void BlockWriter::Put(Header &header, uint32_t type, const uint8_t *data, size_t dataSize) {
+    if (dataSize > UINT32_MAX - sizeof(Header)) throw std::length_error("a block larger than 4 GB");
+    header.type = type;
+    header.length = uint32_t(sizeof(Header) + dataSize);
+    header.flags |= SCRF_VALID;
+    PutBlock(&header, sizeof header, data, dataSize);
 }
 
-void ShowWriter::AddPicture(SCRIMAGE header, const Bytes &dib, bool compress) {
+void BlockWriter::AddPicture(SCRIMAGE header, const Bytes &dib, bool compress) {
     AddStoredPicture(header, compress ? CompressStream(dib) : dib, compress);
 }
 
-void ShowWriter::AddJpegPicture(SCRIMAGE header, const Bytes &jpeg) {
+void BlockWriter::AddJpegPicture(SCRIMAGE header, const Bytes &jpeg) {
     header.flags &= ~SCRF_COMPRESSED;
     header.flags |= SCRF_JPEG;
-    StampHeader(header, TAG_IMAG, jpeg.size());
-    AddBlock(&header, sizeof header, jpeg);
+    Put(header, TAG_IMAG, jpeg.data(), jpeg.size());
 }
 
-void ShowWriter::AddStoredPicture(SCRIMAGE header, const Bytes &stored, bool compressed) {
+void BlockWriter::AddStoredPicture(SCRIMAGE header, const Bytes &stored, bool compressed) {
     header.flags = compressed ? header.flags | SCRF_COMPRESSED : header.flags & ~SCRF_COMPRESSED;
-    StampHeader(header, TAG_IMAG, stored.size());
-    AddBlock(&header, sizeof header, stored);
+    Put(header, TAG_IMAG, stored.data(), stored.size());
 }
 
-void ShowWriter::AddText(SCRTEXT header, std::string_view text) {
-    Bytes stored(text.begin(), text.end());
-    StampHeader(header, TAG_TEXT, stored.size());
-    AddBlock(&header, sizeof header, stored);
+void BlockWriter::AddText(SCRTEXT header, std::string_view text) {
+    Put(header, TAG_TEXT, reinterpret_cast<const uint8_t *>(text.data()), text.size());
 }
 
-void ShowWriter::AddApplet(SCRAPPLET header, const std::vector<ShowObject> &pictures,
-                           const std::vector<ShowObject> &sounds, std::string_view script,
-                           bool compress) {
+void BlockWriter::AddApplet(SCRAPPLET header, const std::vector<ShowObject> &pictures,
+                            const std::vector<ShowObject> &sounds, std::string_view script, bool compress) {
     std::vector<ShowObject> stored = pictures;
     if (compress)
         for (ShowObject &picture : stored) picture.data = CompressStream(picture.data);
     AddStoredApplet(header, stored, sounds, script, compress);
 }
 
-void ShowWriter::AddStoredApplet(SCRAPPLET header, const std::vector<ShowObject> &pictures,
-                                 const std::vector<ShowObject> &sounds, std::string_view script,
-                                 bool compressed) {
+void BlockWriter::AddStoredApplet(SCRAPPLET header, const std::vector<ShowObject> &pictures,
+                                  const std::vector<ShowObject> &sounds, std::string_view script, bool compressed) {
     header.flags = compressed ? header.flags | SCRF_COMPRESSED : header.flags & ~SCRF_COMPRESSED;
     header.picturecount = uint32_t(pictures.size());
     header.soundcount = uint32_t(sounds.size());
     Bytes data;
-    auto appendObject = [&data](const ShowObject &object, const Bytes &stored) {
+    auto appendObject = [&data](const ShowObject &object) {
         APPLETOBJECT record{};
         record.kind = object.kind;
-        record.size = uint32_t(stored.size());
+        record.size = uint32_t(object.data.size());
         record.number = object.number;
         Append(data, record);
-        AppendBytes(data, stored);
+        AppendBytes(data, object.data);
     };
-    for (const ShowObject &picture : pictures) appendObject(picture, picture.data);
-    for (const ShowObject &sound : sounds) appendObject(sound, sound.data);
+    for (const ShowObject &picture : pictures) appendObject(picture);
+    for (const ShowObject &sound : sounds) appendObject(sound);
     // The script is stored with its terminating zero byte.
     data.insert(data.end(), script.begin(), script.end());
     if (script.empty() || script.back() != '\0') data.push_back(0);
-    StampHeader(header, TAG_APPL, data.size());
-    AddBlock(&header, sizeof header, data);
+    Put(header, TAG_APPL, data.data(), data.size());
 }
 
-void ShowWriter::AddSound(SCRSOUND header, const Bytes &data) {
+void BlockWriter::AddSound(SCRSOUND header, const Bytes &data) {
     header.datasize = uint32_t(data.size());
-    StampHeader(header, TAG_SOND, data.size());
-    AddBlock(&header, sizeof header, data);
+    Put(header, TAG_SOND, data.data(), data.size());
 }
 
-void ShowWriter::AddAnimation(SCRANIM header, const Bytes &data, bool compress) {
+void BlockWriter::AddAnimation(SCRANIM header, const Bytes &data, bool compress) {
     AddStoredAnimation(header, compress ? CompressStream(data) : data, compress);
 }
 
-void ShowWriter::AddStoredAnimation(SCRANIM header, const Bytes &stored, bool compressed) {
+void BlockWriter::AddStoredAnimation(SCRANIM header, const Bytes &stored, bool compressed) {
     header.flags = compressed ? header.flags | SCRF_COMPRESSED : header.flags & ~SCRF_COMPRESSED;
-    StampHeader(header, TAG_ANIM, stored.size());
-    AddBlock(&header, sizeof header, stored);
+    Put(header, TAG_ANIM, stored.data(), stored.size());
+}
+
+void ShowWriter::PutBlock(const void *header, size_t headerSize, const uint8_t *data, size_t dataSize) {
+    Bytes block(static_cast<const uint8_t *>(header), static_cast<const uint8_t *>(header) + headerSize);
+    if (dataSize) block.insert(block.end(), data, data + dataSize);
+    blocks_.push_back(std::move(block));
 }
 
 Bytes ShowWriter::Build(const Bytes &program, ShowLayout *layout) const {
     size_t total = program.size() + SCRHEAD_SIZE + preview_.size() + SCREND_SIZE;
     for (const Bytes &block : blocks_) total += block.size();
-    Bytes file;
-    file.reserve(total);  // large shows are laid out without regrowing
-    file = program;
-    ShowLayout where;
-    where.contentStart = file.size();
+    MemorySink sink;
+    sink.bytes.reserve(total);  // large shows are laid out without regrowing
+    ShowStream stream(sink, program, head_, preview_);
+    for (const Bytes &block : blocks_) stream.AddRawBlock(block);
+    stream.Finish();
+    if (layout) *layout = stream.Layout();
+    return std::move(sink.bytes);
+}
 
-    SCRHEAD head = head_;
-    head.type = TAG_HEAD;
-    head.length = uint32_t(SCRHEAD_SIZE + preview_.size());
-    head.preview = preview_.empty() ? 0 : 1;
-    if (!preview_.empty()) head.flags |= SCRF_VALID;
-    Append(file, head);
-    AppendBytes(file, preview_);
+ShowStream::ShowStream(ByteSink &sink, const Bytes &program, const SCRHEAD &head, const Bytes &preview)
+    : sink_(sink) {
+    Write(program.data(), program.size());
+    programCrc_ = Crc(0, program.data(), program.size());
+    layout_.contentStart = program.size();
+    const SCRHEAD stamped = StampedHead(head, preview.size());
+    headCrc_ = Crc(0, reinterpret_cast<const uint8_t *>(&stamped), SCRHEAD_SIZE);
+    Write(&stamped, SCRHEAD_SIZE);
+    Write(preview.data(), preview.size());
+}
 
-    for (const Bytes &block : blocks_) {
-        where.blockOffsets.push_back(file.size());
-        AppendBytes(file, block);
-    }
+void ShowStream::Write(const void *data, size_t size) {
+    if (size) sink_.Write(static_cast<const uint8_t *>(data), size);
+    written_ += size;
+}
 
-    SCREND trailer{};
-    trailer.type = TAG_ENDB;
-    trailer.length = SCREND_SIZE;
-    where.trailerOffset = file.size();
-    Append(file, trailer);
-    SealContainer(file, where.contentStart);
-    if (layout) *layout = where;
-    return file;
+void ShowStream::PutBlock(const void *header, size_t headerSize, const uint8_t *data, size_t dataSize) {
+    if (finished_) throw std::logic_error("a block added to a finished show");
+    if (written_ + headerSize + dataSize + SCREND_SIZE > UINT32_MAX)
+        throw std::length_error("the show file would be larger than 4 GB");
+    layout_.blockOffsets.push_back(size_t(written_));
+    Write(header, headerSize);
+    Write(data, dataSize);
+}
+
+void ShowStream::Finish() {
+    if (finished_) return;
+    finished_ = true;
+    layout_.trailerOffset = size_t(written_);
+    const SCREND trailer = SealedTrailer(uint32_t(written_ + SCREND_SIZE - layout_.contentStart), headCrc_, programCrc_);
+    Write(&trailer, SCREND_SIZE);
 }
 
 void SealContainer(Bytes &file, size_t contentStart) {
-    const size_t trailer = file.size() - SCREND_SIZE;
-    const uint32_t contentLength = uint32_t(file.size() - contentStart);
-    const uint32_t headCrc = uint32_t(ml::crc32(0, file.data() + contentStart, SCRHEAD_SIZE));
-    const uint32_t programCrc = uint32_t(ml::crc32(0, file.data(), unsigned(contentStart)));
-    WriteU32(file, trailer + offsetof(SCREND, contentlength), contentLength ^ CONTENTLENGTH_MASK);
-    WriteU32(file, trailer + offsetof(SCREND, headcrc), headCrc ^ HEADCRC_MASK);
-    WriteU32(file, trailer + offsetof(SCREND, programcheck), programCrc ^ PROGRAMCHECK_MASK);
+    const size_t at = file.size() - SCREND_SIZE;
+    SCREND trailer;
+    std::memcpy(&trailer, &file[at], SCREND_SIZE);
+    const SCREND sealed = SealedTrailer(uint32_t(file.size() - contentStart), Crc(0, file.data() + contentStart, SCRHEAD_SIZE),
+                                        Crc(0, file.data(), contentStart));
+    trailer.contentlength = sealed.contentlength;
+    trailer.headcrc = sealed.headcrc;
+    trailer.programcheck = sealed.programcheck;
+    std::memcpy(&file[at], &trailer, SCREND_SIZE);
 }
 
 uint32_t ReadU32(const Bytes &file, size_t offset) {

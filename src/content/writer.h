@@ -2,6 +2,8 @@
 // it lays out the HEAD block (with or without a preview), the content blocks
 // and the trailer with its masked checks. Tests use it to make good and
 // deliberately broken shows; the mlshow builder uses it to pack real ones.
+// ShowWriter gathers a show in memory; ShowStream writes one front to back
+// as its blocks come, for shows larger than memory should hold.
 #pragma once
 
 #include <cstddef>
@@ -40,17 +42,17 @@ void SetField(char (&field)[N], std::string_view text) {
 // One zlib stream of `data` (the form of every compressed item).
 Bytes CompressStream(const Bytes &data, int level = -1);
 
-class ShowWriter {
+// Lays out content blocks, each in one place for both writers: every Add
+// fills in the header's type and length, sets SCRF_VALID and hands the
+// finished block to PutBlock.
+class BlockWriter {
 public:
-    // The header's type and length are filled in when the file is built;
-    // its flags and preview field follow from SetPreview.
-    explicit ShowWriter(const SCRHEAD &head) : head_(head) {}
+    BlockWriter() = default;
+    BlockWriter(const BlockWriter &) = default;
+    BlockWriter &operator=(const BlockWriter &) = default;
+    virtual ~BlockWriter() = default;
 
-    // A packed bitmap: DIBHEADER, 2^bits colour entries up to 8 bits, rows.
-    void SetPreview(Bytes dib) { preview_ = std::move(dib); }
-
-    // Each Add fills in the header's type and length and sets SCRF_VALID;
-    // with `compress` the data is stored as one zlib stream and
+    // With `compress` the data is stored as one zlib stream and
     // SCRF_COMPRESSED is set, else the flag is cleared.
     void AddPicture(SCRIMAGE header, const Bytes &dib, bool compress);
     // A JPEG file stored as it is: SCRF_JPEG set, SCRF_COMPRESSED cleared.
@@ -68,17 +70,80 @@ public:
                          const std::vector<ShowObject> &sounds, std::string_view script, bool compressed);
     void AddStoredAnimation(SCRANIM header, const Bytes &stored, bool compressed);
     // Stored exactly as given: a block of a type of its own, or a broken one.
-    void AddRawBlock(Bytes block) { blocks_.push_back(std::move(block)); }
+    void AddRawBlock(const Bytes &block) { PutBlock(block.data(), block.size(), nullptr, 0); }
+
+protected:
+    // One whole block: `headerSize` bytes of header, then its data.
+    virtual void PutBlock(const void *header, size_t headerSize, const uint8_t *data, size_t dataSize) = 0;
+
+private:
+    template <typename Header>
+    void Put(Header &header, uint32_t type, const uint8_t *data, size_t dataSize);
+};
+
+// A show gathered in memory and laid out as a whole by Build.
+class ShowWriter : public BlockWriter {
+public:
+    // The header's type and length are filled in when the file is built;
+    // its flags and preview field follow from SetPreview.
+    explicit ShowWriter(const SCRHEAD &head) : head_(head) {}
+
+    // A packed bitmap: DIBHEADER, 2^bits colour entries up to 8 bits, rows.
+    void SetPreview(Bytes dib) { preview_ = std::move(dib); }
 
     // The whole file: `program`, the content and the sealed trailer.
     Bytes Build(const Bytes &program, ShowLayout *layout = nullptr) const;
 
-private:
-    void AddBlock(const void *header, size_t headerSize, const Bytes &data);
+protected:
+    void PutBlock(const void *header, size_t headerSize, const uint8_t *data, size_t dataSize) override;
 
+private:
     SCRHEAD head_;
     Bytes preview_;
     std::vector<Bytes> blocks_;
+};
+
+// Where a ShowStream's bytes go, in file order.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual void Write(const uint8_t *data, size_t size) = 0;
+};
+
+// Collects the bytes in memory.
+class MemorySink : public ByteSink {
+public:
+    void Write(const uint8_t *data, size_t size) override { bytes.insert(bytes.end(), data, data + size); }
+    Bytes bytes;
+};
+
+// Writes a show front to back: the program part and the HEAD block when
+// made, each block as it is added, the trailer at Finish. The trailer's
+// checks are computed on the way, so nothing but the block in hand is held.
+// Gives the same bytes as ShowWriter for the same blocks.
+class ShowStream : public BlockWriter {
+public:
+    ShowStream(ByteSink &sink, const Bytes &program, const SCRHEAD &head, const Bytes &preview);
+
+    // Writes the sealed trailer; nothing may be added after it.
+    void Finish();
+    // Bytes written so far.
+    uint64_t Size() const { return written_; }
+    const ShowLayout &Layout() const { return layout_; }
+
+protected:
+    // Throws std::length_error when the show would pass 4 GB.
+    void PutBlock(const void *header, size_t headerSize, const uint8_t *data, size_t dataSize) override;
+
+private:
+    void Write(const void *data, size_t size);
+
+    ByteSink &sink_;
+    uint64_t written_ = 0;
+    uint32_t headCrc_ = 0;
+    uint32_t programCrc_ = 0;
+    bool finished_ = false;
+    ShowLayout layout_;
 };
 
 // Rewrites the trailer (the last 52 bytes of `file`) so that all three checks

@@ -11,6 +11,7 @@ TEST(CommandLine, ExitStatusesFollowTheConvention) {
     dir.Write("player.scr", testing_mlshow::FakePlayer());
     dir.Write("bad.toml", std::string("[show]\ntitle = 3\n"));
     dir.Write("junk.scr", std::string("not a show"));
+    dir.Write("nofolder.toml", std::string("[show]\ntitle = \"N\"\n[[item]]\ntype = \"pictures\"\nfolder = \"gone\"\n"));
     struct Case {
         std::string arguments;
         int status;
@@ -36,7 +37,9 @@ TEST(CommandLine, ExitStatusesFollowTheConvention) {
         {"build -q " + dir.Path("fresh/show.toml") + " --player " + dir.Path("player.scr") + " -o " + dir.Path("fresh.scr"), 0, ""},
         {"verify " + dir.Path("fresh.scr"), 0, "plays every block"},
         {"info --json " + dir.Path("fresh.scr"), 0, "\"loads\": true"},
-        {"info " + dir.Path("fresh.scr"), 0, "IMAG"},
+        {"info " + dir.Path("fresh.scr"), 0, "picture, JPEG 640x400, baseline"},
+        {"verify " + dir.Path("fresh.scr"), 0, "it holds about 874 KB (bitmaps 838 KB, JPEG pictures 37 KB"},
+        {"build " + dir.Path("nofolder.toml") + " --player " + dir.Path("player.scr"), 1, "nofolder.toml:5:10: folder not found: gone"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.arguments);

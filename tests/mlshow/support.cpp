@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "fileio.h"
+#include "image.h"
 
 namespace testing_mlshow {
 
@@ -35,7 +36,10 @@ TempDir::~TempDir() {
     fs::remove_all(path_, error);
 }
 
-void TempDir::Write(const std::string &name, const Bytes &bytes) const { mlshow::WriteFileAtomic(Path(name), bytes); }
+void TempDir::Write(const std::string &name, const Bytes &bytes) const {
+    fs::create_directories(fs::path(Path(name)).parent_path());
+    mlshow::WriteFileAtomic(Path(name), bytes);
+}
 void TempDir::Write(const std::string &name, const std::string &text) const { Write(name, Bytes(text.begin(), text.end())); }
 
 bool Exists(const std::string &path) { return fs::exists(path); }
@@ -64,6 +68,62 @@ Bytes Png(const mlshow::Image &image) {
         &out, int(image.width), int(image.height), 4, image.rgba.data(), int(image.width * 4));
     return out;
 }
+
+Bytes Jpeg(const mlshow::Image &image, int quality) { return mlshow::EncodeJpeg(image, quality); }
+
+mlshow::Image Quadrants(uint32_t width, uint32_t height) {
+    mlshow::Image image{width, height, std::vector<uint8_t>(size_t(width) * height * 4)};
+    static const uint32_t kColours[4] = {0xDC1E1E, 0x1EC828, 0x283CDC, 0xE6DC28};
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint32_t c = kColours[(y >= height / 2) * 2 + (x >= width / 2)];
+            uint8_t *p = image.Pixel(x, y);
+            p[0] = uint8_t(c >> 16);
+            p[1] = uint8_t(c >> 8);
+            p[2] = uint8_t(c);
+            p[3] = 255;
+        }
+    return image;
+}
+
+char QuadrantColour(const uint8_t *p) {
+    static const struct {
+        char name;
+        int r, g, b;
+    } kColours[] = {{'r', 0xDC, 0x1E, 0x1E}, {'g', 0x1E, 0xC8, 0x28}, {'b', 0x28, 0x3C, 0xDC}, {'y', 0xE6, 0xDC, 0x28}};
+    for (const auto &c : kColours)
+        if (std::abs(p[0] - c.r) < 40 && std::abs(p[1] - c.g) < 40 && std::abs(p[2] - c.b) < 40) return c.name;
+    return '?';
+}
+
+Bytes WithExif(const Bytes &jpeg, uint16_t orientation, bool bigEndian) {
+    auto u16 = [&](Bytes &out, uint32_t v) {
+        if (bigEndian) out.insert(out.end(), {uint8_t(v >> 8), uint8_t(v)});
+        else out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8)});
+    };
+    auto u32 = [&](Bytes &out, uint32_t v) {
+        if (bigEndian) out.insert(out.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
+        else out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
+    };
+    // TIFF header, then IFD0 with an image description first and the orientation.
+    Bytes tiff = bigEndian ? Bytes{'M', 'M'} : Bytes{'I', 'I'};
+    u16(tiff, 42);
+    u32(tiff, 8);
+    u16(tiff, 2);
+    u16(tiff, 0x010E), u16(tiff, 2), u32(tiff, 4), tiff.insert(tiff.end(), {'a', 'b', 'c', 0});
+    u16(tiff, 0x0112), u16(tiff, 3), u32(tiff, 1), u16(tiff, orientation), u16(tiff, 0);
+    u32(tiff, 0);  // no next directory
+    Bytes segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+    segment.insert(segment.end(), tiff.begin(), tiff.end());
+    segment[2] = uint8_t((segment.size() - 2) >> 8);
+    segment[3] = uint8_t(segment.size() - 2);
+    Bytes out(jpeg.begin(), jpeg.begin() + 2);
+    out.insert(out.end(), segment.begin(), segment.end());
+    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    return out;
+}
+
+Bytes DataFile(const std::string &name) { return mlshow::ReadWholeFile(SourcePath("tests/mlshow/data/" + name)); }
 
 Bytes Wav(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, size_t samples) {
     Bytes data(16 + samples, 0x80);

@@ -18,6 +18,7 @@ public:
     TempDir &operator=(const TempDir &) = delete;
     std::string Path(const std::string &name) const { return path_ + "/" + name; }
     const std::string &path() const { return path_; }
+    // Writes a file, making the folders on its way.
     void Write(const std::string &name, const Bytes &bytes) const;
     void Write(const std::string &name, const std::string &text) const;
 
@@ -33,8 +34,19 @@ std::string SourcePath(const std::string &relative);
 // An image whose pixel i has colour colours[i % colours.size()] (0xRRGGBB),
 // all opaque.
 mlshow::Image Pattern(uint32_t width, uint32_t height, const std::vector<uint32_t> &colours);
-// The image as PNG file bytes.
+// The image as PNG file bytes; as a baseline JPEG file.
 Bytes Png(const mlshow::Image &image);
+Bytes Jpeg(const mlshow::Image &image, int quality = 90);
+// A picture of four flat quadrants: red top left, green top right, blue
+// bottom left, yellow bottom right; they survive JPEG coding recognisably.
+mlshow::Image Quadrants(uint32_t width, uint32_t height);
+// The quadrant colour nearest to a pixel: 'r', 'g', 'b', 'y', or '?'.
+char QuadrantColour(const uint8_t *rgba);
+// `jpeg` with an EXIF segment giving `orientation`, in Motorola (big-endian)
+// or Intel byte order, right after its start-of-image marker.
+Bytes WithExif(const Bytes &jpeg, uint16_t orientation, bool bigEndian);
+// A file of tests/mlshow/data.
+Bytes DataFile(const std::string &name);
 
 // A PCM WAV file of `samples` bytes of silence in the given format.
 Bytes Wav(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, size_t samples);

@@ -5,11 +5,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <mutex>
+#include <memory>
+#include <optional>
+#include <stdexcept>
 
 #include "animation.h"
+#include "content/jpeg.h"
 #include "dib.h"
 #include "errors.h"
+#include "exif.h"
 #include "fileio.h"
 #include "gif_import.h"
 #include "image.h"
@@ -23,8 +27,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What importing one item leaves for the writer, which runs in item order.
-using Emit = std::function<void(ShowWriter &)>;
+// What importing one item leaves for the writer, which runs in item order:
+// the block to write and what the player will hold of it.
+struct Prepared {
+    std::function<void(BlockWriter &)> emit;
+    PlayerMemory memory;
+};
+
+// How many items the workers may prepare ahead of the writer, per thread.
+constexpr size_t kItemsAheadPerThread = 2;
 
 // Runs `import` on one named file, turning its failure into a message at
 // the file's place in the manifest.
@@ -41,44 +52,72 @@ Bytes Stored(const Bytes &data, bool compress) { return compress ? CompressStrea
 
 std::string TextOf(const Bytes &bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-Emit PreparePicture(const PictureItem &item, uint32_t background) {
-    const Bytes dib = Imported<Bytes>(item.file, [&](const Bytes &file) {
-        return ImportPicture(file, background, item.maxWidth, item.maxHeight);
-    });
-    auto stored = std::make_shared<Bytes>(Stored(dib, item.compress));
-    return [item, stored](ShowWriter &writer) { writer.AddStoredPicture(item.header, *stored, item.compress); };
+Prepared PreparePicture(const PictureItem &item, uint32_t background) {
+    PictureOptions options;
+    options.background = background;
+    options.maxWidth = item.maxWidth;
+    options.maxHeight = item.maxHeight;
+    options.store = item.store;
+    options.quality = item.quality;
+    StoredPicture picture = Imported<StoredPicture>(item.file, [&](Bytes file) { return StorePicture(std::move(file), options); });
+    Prepared prepared;
+    if (picture.jpeg) {
+        prepared.memory.jpegs = picture.data.size();
+        auto jpeg = std::make_shared<Bytes>(std::move(picture.data));
+        prepared.emit = [header = item.header, jpeg](BlockWriter &writer) { writer.AddJpegPicture(header, *jpeg); };
+        return prepared;
+    }
+    prepared.memory.bitmaps = picture.data.size();
+    auto stored = std::make_shared<Bytes>(Stored(picture.data, item.compress));
+    prepared.emit = [header = item.header, compress = item.compress, stored](BlockWriter &writer) {
+        writer.AddStoredPicture(header, *stored, compress);
+    };
+    return prepared;
 }
 
-Emit PrepareText(const TextItem &item) {
+Prepared PrepareText(const TextItem &item) {
     std::string text = item.file ? Imported<std::string>(*item.file, TextOf) : item.message;
     if (!item.raw) text = CrLfLines(text);
-    return [item, text](ShowWriter &writer) { writer.AddText(item.header, text); };
+    Prepared prepared;
+    prepared.memory.other = text.size();
+    prepared.emit = [header = item.header, text](BlockWriter &writer) { writer.AddText(header, text); };
+    return prepared;
 }
 
-Emit PrepareApplet(const AppletItem &item, uint32_t background) {
+Prepared PrepareApplet(const AppletItem &item, uint32_t background) {
     std::string script = Imported<std::string>(item.script, TextOf);
     if (!item.raw) script = CrLfLines(script);
+    Prepared prepared;
+    // The script is held with its terminating zero byte.
+    prepared.memory.applets = script.size() + (script.empty() || script.back() != '\0' ? 1 : 0);
     std::vector<ShowObject> pictures, sounds;
     for (const NumberedAsset &picture : item.pictures) {
         const Bytes dib = Imported<Bytes>(picture.file, [&](const Bytes &file) {
             return ImportPicture(file, background, 0, 0);
         });
+        prepared.memory.applets += dib.size();
         pictures.push_back({TAG_PICT, picture.number, Stored(dib, item.compress)});
     }
     for (const NumberedAsset &sound : item.sounds) {
         Sound imported = Imported<Sound>(sound.file, ImportSound);
+        prepared.memory.applets += imported.data.size();
         sounds.push_back({imported.kind, sound.number, std::move(imported.data)});
     }
-    return [item, pictures, sounds, script](ShowWriter &writer) {
-        writer.AddStoredApplet(item.header, pictures, sounds, script, item.compress);
+    auto objects = std::make_shared<std::pair<std::vector<ShowObject>, std::vector<ShowObject>>>(std::move(pictures), std::move(sounds));
+    prepared.emit = [header = item.header, compress = item.compress, objects, script](BlockWriter &writer) {
+        writer.AddStoredApplet(header, objects->first, objects->second, script, compress);
     };
+    return prepared;
 }
 
-Emit PrepareSound(const SoundItem &item) {
+Prepared PrepareSound(const SoundItem &item) {
     auto sound = std::make_shared<Sound>(Imported<Sound>(item.file, ImportSound));
     SCRSOUND header = item.header;
     header.kind = sound->kind;
-    return [header, sound](ShowWriter &writer) { writer.AddSound(header, sound->data); };
+    Prepared prepared;
+    prepared.memory.other = sound->data.size();
+    prepared.emit = [header, sound](BlockWriter &writer) { writer.AddSound(header, sound->data); };
+    return prepared;
 }
 
 Animation GifAnimationOf(const AnimationItem &item) {
@@ -134,21 +173,27 @@ Animation FramesAnimationOf(const AnimationItem &item) {
     return animation;
 }
 
-Emit PrepareAnimation(const AnimationItem &item) {
+Prepared PrepareAnimation(const AnimationItem &item) {
     const Animation animation = item.gif ? GifAnimationOf(item) : FramesAnimationOf(item);
     const Bytes data = BuildAnimationData(animation);
     if (data.size() > MAX_DIB_BYTES)
         throw InputError(item.where.Message("the animation's frames take more than 256 MB"));
+    Prepared prepared;
+    prepared.memory.other = data.size();
     auto stored = std::make_shared<Bytes>(Stored(data, item.compress));
-    return [item, stored](ShowWriter &writer) { writer.AddStoredAnimation(item.header, *stored, item.compress); };
+    prepared.emit = [header = item.header, compress = item.compress, stored](BlockWriter &writer) {
+        writer.AddStoredAnimation(header, *stored, compress);
+    };
+    return prepared;
 }
 
-Emit PrepareItem(const Item &item, uint32_t background) {
+Prepared PrepareItem(const Item &item, uint32_t background) {
     if (const auto *p = std::get_if<PictureItem>(&item)) return PreparePicture(*p, background);
     if (const auto *t = std::get_if<TextItem>(&item)) return PrepareText(*t);
     if (const auto *a = std::get_if<AppletItem>(&item)) return PrepareApplet(*a, background);
     if (const auto *s = std::get_if<SoundItem>(&item)) return PrepareSound(*s);
-    return PrepareAnimation(std::get<AnimationItem>(item));
+    if (const auto *a = std::get_if<AnimationItem>(&item)) return PrepareAnimation(*a);
+    throw std::logic_error("a picture folder reached the build unlisted");
 }
 
 uint64_t FileSize(const std::string &path) {
@@ -212,6 +257,40 @@ Bytes ImportPicture(const Bytes &file, uint32_t background, uint32_t maxWidth, u
     return PackDib(image);
 }
 
+StoredPicture StorePicture(Bytes file, const PictureOptions &options) {
+    if (options.store == PictureStore::Bitmap || !IsJpeg(file))
+        return {false, ImportPicture(file, options.background, options.maxWidth, options.maxHeight)};
+    ml::JPEGINFO info;
+    const ml::JPEGCHECK check = ml::CheckJpeg(file.data(), file.size(), &info);
+    const bool playable = check == ml::JPEG_OK && JpegHasEnd(file);
+    // The player's decoder is stb's too: the same guard as for decoding here.
+    if (!JpegTablesFit(file)) throw InputError("damaged JPEG: a Huffman table holds more than 256 codes");
+    const uint32_t orientation = ExifOrientation(file.data(), file.size());
+    const bool swapped = OrientationSwapsSides(orientation);
+    const uint32_t width = swapped ? info.height : info.width, height = swapped ? info.width : info.height;
+    const bool fits = !options.maxWidth || (width <= options.maxWidth && height <= options.maxHeight);
+    const bool change = orientation != ORIENTATION_UPRIGHT || !fits;
+    if (playable && !change) return {true, std::move(file)};
+
+    Image image;
+    try {
+        image = DecodeImage(file);  // upright
+    } catch (const InputError &error) {
+        if (playable) throw;
+        throw InputError(std::string(check != ml::JPEG_OK ? ml::JpegCheckText(check) : "a JPEG cut short") +
+                         "; mlshow cannot decode it either: " + error.what());
+    }
+    file = Bytes();
+    if (change) {
+        // A picture that changes anyway is encoded again as a JPEG the player takes.
+        if (!fits) image = ScaleToFit(image, options.maxWidth, options.maxHeight);
+        Bytes jpeg = EncodeJpeg(image, options.quality);
+        if (ml::CheckJpeg(jpeg.data(), jpeg.size(), &info) == ml::JPEG_OK) return {true, std::move(jpeg)};
+    }
+    FlattenOnto(image, options.background);
+    return {false, PackDib(image)};
+}
+
 uint32_t CreationTime(const Manifest &manifest, uint32_t now) {
     if (manifest.show.created) return *manifest.show.created;
     if (const char *epoch = std::getenv("SOURCE_DATE_EPOCH")) {
@@ -233,23 +312,12 @@ std::string DefaultOutputName(const std::string &title) {
     return (name.empty() ? "show" : name) + ".scr";
 }
 
-Bytes BuildShow(const Manifest &manifest, const Bytes &program, const BuildSettings &settings) {
+BuildResult BuildShowTo(const Manifest &manifest, const Bytes &program, const BuildSettings &settings, ByteSink &sink) {
     const uint32_t background = manifest.show.background;
     const std::vector<uint64_t> weights = ItemWeights(manifest);
     uint64_t total = 0;
     for (uint64_t w : weights) total += w;
     Progress progress("building", total, Progress::Wanted(total, settings.quiet));
-
-    std::vector<Emit> emits(manifest.items.size());
-    std::vector<std::string> errors(manifest.items.size());
-    RunParallel(manifest.items.size(), settings.threads, [&](size_t i) {
-        try {
-            emits[i] = PrepareItem(manifest.items[i], background);
-        } catch (const std::exception &error) {  // InputError, or out of memory
-            errors[i] = error.what();
-        }
-        progress.Advance(weights[i]);
-    });
 
     std::vector<std::string> messages;
     Bytes preview;
@@ -262,16 +330,49 @@ Bytes BuildShow(const Manifest &manifest, const Bytes &program, const BuildSetti
             messages.push_back(error.what());
         }
     }
-    for (const std::string &error : errors)
-        if (!error.empty()) messages.push_back(error);
-    if (!messages.empty()) throw InputErrors(messages);
+    // Nothing is written once anything failed; the items are still
+    // imported, so that every mistake is reported at once.
+    std::optional<ShowStream> stream;
+    if (messages.empty()) stream.emplace(sink, program, HeadOf(manifest, CreationTime(manifest, settings.now)), preview);
+    BuildResult result;
+    result.items = manifest.items.size();
+    result.memory.bitmaps = preview.size();
+    preview = Bytes();
 
-    ShowWriter writer(HeadOf(manifest, CreationTime(manifest, settings.now)));
-    writer.SetPreview(preview);
-    for (const Emit &emit : emits) emit(writer);
-    Bytes file = writer.Build(program);
-    if (file.size() > UINT32_MAX) throw InputErrors({"the show is larger than 4 GB"});
-    return file;
+    std::vector<Prepared> prepared(manifest.items.size());
+    std::vector<std::string> errors(manifest.items.size());
+    const unsigned threads = ThreadCount(settings.threads);
+    auto prepare = [&](size_t i) {
+        try {
+            prepared[i] = PrepareItem(manifest.items[i], background);
+        } catch (const std::exception &error) {  // InputError, or out of memory
+            errors[i] = error.what();
+        }
+        progress.Advance(weights[i]);
+    };
+    auto write = [&](size_t i) {
+        const Prepared item = std::move(prepared[i]);
+        prepared[i] = Prepared();
+        if (!errors[i].empty()) messages.push_back(errors[i]);
+        if (!messages.empty()) return;
+        try {
+            item.emit(*stream);
+        } catch (const std::length_error &) {
+            throw InputErrors({"the show is larger than 4 GB"});
+        }
+        result.memory += item.memory;
+    };
+    RunOrdered(manifest.items.size(), threads, kItemsAheadPerThread * threads, prepare, write);
+    if (!messages.empty()) throw InputErrors(messages);
+    stream->Finish();
+    result.size = stream->Size();
+    return result;
+}
+
+Bytes BuildShow(const Manifest &manifest, const Bytes &program, const BuildSettings &settings) {
+    MemorySink sink;
+    BuildShowTo(manifest, program, settings, sink);
+    return std::move(sink.bytes);
 }
 
 }  // namespace mlshow

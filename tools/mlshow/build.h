@@ -1,6 +1,7 @@
-// Building a show: imports every file the manifest names (in parallel, each
-// picture compressed on its own core), then lays out the player followed by
-// the show with the container writer.
+// Building a show: imports the files the manifest names (in parallel, each
+// picture on its own core, a few items ahead of the writer), and writes the
+// player followed by the show through the container's streaming writer, so
+// memory holds only the items in hand whatever the show's size.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 
 #include "content/writer.h"
 #include "manifest.h"
+#include "memory.h"
 
 namespace mlshow {
 
@@ -22,9 +24,17 @@ struct BuildSettings {
     uint32_t now = 0;      // the creation time when neither the manifest nor SOURCE_DATE_EPOCH gives one
 };
 
-// The whole file: `program` (the player without any show) and the show.
-// Throws InputErrors naming the manifest position of every file that
-// cannot be imported.
+struct BuildResult {
+    uint64_t size = 0;  // bytes written, the program part included
+    size_t items = 0;
+    PlayerMemory memory;  // what the player will hold of the show
+};
+
+// Writes the whole file to `sink`: `program` (the player without any show)
+// and the show. Throws InputErrors naming the manifest position of every
+// file that cannot be imported; the sink then holds part of a file.
+BuildResult BuildShowTo(const Manifest &manifest, const Bytes &program, const BuildSettings &settings, ByteSink &sink);
+// The same, the whole file in memory.
 Bytes BuildShow(const Manifest &manifest, const Bytes &program, const BuildSettings &settings);
 
 // The creation time: the manifest's, else SOURCE_DATE_EPOCH, else `now`.
@@ -37,8 +47,31 @@ std::string DefaultOutputName(const std::string &title);
 std::string CrLfLines(std::string_view text);
 
 // One picture file as the packed bitmap the show stores: BMP files in the
-// player's own layout as they are, everything else decoded, flattened onto
-// `background` and scaled down to fit maxWidth x maxHeight (0: no limit).
+// player's own layout as they are, everything else decoded (JPEG turned
+// upright), flattened onto `background` and scaled down to fit
+// maxWidth x maxHeight (0: no limit).
 Bytes ImportPicture(const Bytes &file, uint32_t background, uint32_t maxWidth, uint32_t maxHeight);
+
+struct PictureOptions {
+    uint32_t background = 0;
+    uint32_t maxWidth = 0;  // 0: no limit
+    uint32_t maxHeight = 0;
+    PictureStore store = PictureStore::Auto;
+    int quality = DEFAULT_JPEG_QUALITY;
+};
+
+// A picture in the form a picture block stores it.
+struct StoredPicture {
+    bool jpeg = false;  // a JPEG file; else a packed bitmap
+    Bytes data;
+};
+
+// A picture file as a picture block stores it. With PictureStore::Auto a
+// JPEG that the player decodes stays as it is; one that must change (turned
+// upright as its EXIF orientation says, or scaled down to fit) is decoded
+// and encoded again as a JPEG at `quality`; one the player does not decode
+// becomes a bitmap, as does every other picture and every picture with
+// PictureStore::Bitmap. InputError when the picture cannot be decoded.
+StoredPicture StorePicture(Bytes file, const PictureOptions &options);
 
 }  // namespace mlshow

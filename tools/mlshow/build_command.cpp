@@ -17,11 +17,14 @@ namespace mlshow {
 
 namespace {
 
-void ListBlocks(const Bytes &file, std::ostream &out) {
-    const ShowFile show = ReadShowFile(file);
+// What was written, read back block by block.
+void ListBlocks(const std::string &path, std::ostream &out) {
+    std::vector<std::string> lines;
+    const ShowFile show = ScanShowFile(path, [&](const ReadBlock &block) {
+        if (block.type != TAG_ENDB) lines.push_back("  " + TagName(block.type) + "  " + DescribeBlock(block));
+    });
     out << "  HEAD  " << DescribeHead(show) << "\n";
-    for (const ReadBlock &block : show.blocks)
-        if (block.type != TAG_ENDB) out << "  " << TagName(block.type) << "  " << DescribeBlock(block) << "\n";
+    for (const std::string &line : lines) out << line << "\n";
 }
 
 // Every applet's script is checked as `mlshow check` does; what is found is
@@ -51,14 +54,19 @@ int RunBuild(const BuildOptions &options, std::ostream &out) {
     BuildSettings settings;
     settings.quiet = options.quiet;
     settings.now = uint32_t(std::time(nullptr));
-    const Bytes file = BuildShow(manifest, program, settings);
-    CheckScripts(manifest, out);
     const std::string output = options.output.empty() ? DefaultOutputName(manifest.show.title) : options.output;
-    WriteFileAtomic(output, file);
-    if (options.verbose) ListBlocks(file, out);
+    BuildResult result;
+    {
+        AtomicFile file(output);
+        result = BuildShowTo(manifest, program, settings, file);
+        file.Commit();
+    }
+    CheckScripts(manifest, out);
+    if (options.verbose) ListBlocks(output, out);
+    if (result.memory.TooMuch()) out << output << ": warning: " << result.memory.Warning() << "\n";
     if (!options.quiet)
-        out << "built " << output << ": " << manifest.items.size() << " items, " << file.size() << " bytes ("
-            << file.size() - program.size() << " of show)\n";
+        out << "built " << output << ": " << result.items << " items, " << result.size << " bytes ("
+            << result.size - program.size() << " of show); the player holds " << result.memory.Text() << "\n";
     return 0;
 }
 

@@ -6,7 +6,9 @@
 #include <set>
 
 #include "animation.h"
+#include "content/jpeg.h"
 #include "dib.h"
+#include "image.h"
 #include "names.h"
 #include "sound_import.h"
 
@@ -42,7 +44,15 @@ void PictureProblems(const ReadBlock &block, std::vector<std::string> &out) {
     InRange(out, "appear effect", h.appeareffect, 0, 11);
     InRange(out, "disappear effect", h.disappeareffect, 0, 11);
     InRange(out, "speed", h.speed, 1, 80);
-    DibProblem(out, "picture", block.data);
+    if (!(h.flags & SCRF_JPEG)) {
+        DibProblem(out, "picture", block.data);
+        return;
+    }
+    ml::JPEGINFO info;
+    const ml::JPEGCHECK check = ml::CheckJpeg(block.data.data(), block.data.size(), &info);
+    if (check != ml::JPEG_OK) out.push_back(std::string("picture: ") + ml::JpegCheckText(check));
+    if (h.flags & SCRF_COMPRESSED) out.push_back("a JPEG picture marked COMPRESSED too: JPEG data is stored as it is");
+    if (!JpegTablesFit(block.data)) out.push_back("picture: a JPEG Huffman table holds more than 256 codes");
 }
 
 void TextProblems(const ReadBlock &block, std::vector<std::string> &out) {
@@ -82,6 +92,15 @@ std::string Ratio(size_t stored, size_t held) {
     char text[64];
     std::snprintf(text, sizeof text, "%zu -> %zu bytes (%.1f%%)", held, stored, held ? 100.0 * double(stored) / double(held) : 0.0);
     return text;
+}
+
+std::string JpegText(const Bytes &jpeg) {
+    ml::JPEGINFO info;
+    const ml::JPEGCHECK check = ml::CheckJpeg(jpeg.data(), jpeg.size(), &info);
+    if (check != ml::JPEG_OK && check != ml::JPEG_SIZE) return "damaged JPEG";
+    const char *coding = info.frame == 0xC2 ? "progressive" : info.frame == 0xC1 ? "extended" : "baseline";
+    return std::to_string(info.width) + "x" + std::to_string(info.height) + ", " + coding + ", " +
+           (info.components == 1 ? "grey" : "colour") + ", " + std::to_string(jpeg.size()) + " bytes";
 }
 
 std::string DibText(const Bytes &dib) {
@@ -150,6 +169,16 @@ std::vector<std::string> BlockProblems(const ReadBlock &block) {
     return out;
 }
 
+std::string JpegDecodeProblem(const Bytes &jpeg) {
+    const std::string failure = JpegDecodeFailure(jpeg);
+    return failure.empty() ? "" : "the JPEG picture does not decode (" + failure + "): the player will pass it over";
+}
+
+std::string PictureForm(const ReadBlock &block) {
+    if (block.flags & SCRF_JPEG) return "jpeg";
+    return block.flags & SCRF_COMPRESSED ? "deflated bitmap" : "bitmap";
+}
+
 std::vector<std::string> ShowProblems(const ShowFile &show) {
     std::vector<std::string> out;
     const SCRHEAD &head = show.head;
@@ -181,8 +210,10 @@ std::string DescribeBlock(const ReadBlock &block) {
     switch (block.type) {
         case TAG_IMAG: {
             const SCRIMAGE h = block.As<SCRIMAGE>();
-            return "picture " + DibText(block.data) + (compressed ? ", " + Ratio(block.storedSize, block.data.size()) : "") +
-                   ", " + NameOr(EffectNames(), h.appeareffect) + " / " + NameOr(EffectNames(), h.disappeareffect);
+            const std::string effects = ", " + NameOr(EffectNames(), h.appeareffect) + " / " + NameOr(EffectNames(), h.disappeareffect);
+            if (h.flags & SCRF_JPEG) return "picture, JPEG " + JpegText(block.data) + effects;
+            return "picture, " + PictureForm(block) + " " + DibText(block.data) +
+                   (compressed ? ", " + Ratio(block.storedSize, block.data.size()) : "") + effects;
         }
         case TAG_TEXT: {
             const SCRTEXT h = block.As<SCRTEXT>();

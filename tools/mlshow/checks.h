@@ -13,13 +13,18 @@ namespace mlshow {
 
 // Problems of one block, each a short sentence.
 std::vector<std::string> BlockProblems(const ReadBlock &block);
+// What only decoding finds: a JPEG picture that does not decode, which the
+// player passes over when its turn comes. Empty when it decodes.
+std::string JpegDecodeProblem(const Bytes &jpeg);
 // Problems of the header block and of the chain as a whole.
 std::vector<std::string> ShowProblems(const ShowFile &show);
 
-// One line about what a block holds: picture size and depth, compression
-// ratio, a text's first words, an applet's lines and objects, a sound's
+// One line about what a block holds: a picture's form (a JPEG file, or a
+// bitmap stored as it is or deflated), size and depth, compression ratio, a text's first words, an applet's lines and objects, a sound's
 // format and duration, an animation's frames and delays.
 std::string DescribeBlock(const ReadBlock &block);
 std::string DescribeHead(const ShowFile &show);
+// How a picture block stores its picture: "jpeg", "bitmap" or "deflated bitmap".
+std::string PictureForm(const ReadBlock &block);
 
 }  // namespace mlshow

@@ -1,5 +1,6 @@
 // mlshow extract: a manifest and its files from a show, such that building
-// the manifest gives the same content bytes again.
+// the manifest gives the same content bytes again. The show is read block
+// by block twice: once to see that the player loads it, once to extract.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -49,7 +50,19 @@ public:
         if (!show.preview.empty()) toml_.String("preview", Save("preview.bmp", BmpFromDib(show.preview)));
         toml_.Integer("created", h.created);
         if (h.screenwide || h.screendeep) toml_.Pair("screen", h.screenwide, h.screendeep);
-        for (const ReadBlock &block : show.blocks) Block(block);
+    }
+
+    void Block(const ReadBlock &block) {
+        switch (block.type) {
+            case TAG_IMAG: Picture(block); break;
+            case TAG_TEXT: Text(block); break;
+            case TAG_APPL: Applet(block); break;
+            case TAG_SOND: Sound(block); break;
+            case TAG_ANIM: Anim(block); break;
+            case TAG_ENDB: break;
+            default:
+                if (!quiet_) out_ << "skipped a block of unknown type \"" << TagName(block.type) << "\" at " << block.offset << "\n";
+        }
     }
 
     void Finish() {
@@ -83,23 +96,13 @@ private:
         if (CrLfLines(text) != text) toml_.Bool("raw", true);
     }
 
-    void Block(const ReadBlock &block) {
-        switch (block.type) {
-            case TAG_IMAG: Picture(block); break;
-            case TAG_TEXT: Text(block); break;
-            case TAG_APPL: Applet(block); break;
-            case TAG_SOND: Sound(block); break;
-            case TAG_ANIM: Anim(block); break;
-            case TAG_ENDB: break;
-            default:
-                if (!quiet_) out_ << "skipped a block of unknown type \"" << TagName(block.type) << "\" at " << block.offset << "\n";
-        }
-    }
-
+    // A JPEG picture is written as it is stored, and stored so again.
     void Picture(const ReadBlock &block) {
         const SCRIMAGE h = block.As<SCRIMAGE>();
         Item("picture");
-        toml_.String("file", Save(Numbered(items_, "picture.bmp"), BmpFromDib(block.data)));
+        const bool jpeg = h.flags & SCRF_JPEG;
+        toml_.String("file", jpeg ? Save(Numbered(items_, "picture.jpg"), block.data)
+                                  : Save(Numbered(items_, "picture.bmp"), BmpFromDib(block.data)));
         Placement(h);
         toml_.String("appear", NameOr(EffectNames(), h.appeareffect));
         toml_.String("disappear", NameOr(EffectNames(), h.disappeareffect));
@@ -107,7 +110,7 @@ private:
         toml_.Integer("hold", h.holdtime);
         toml_.Integer("duration", h.duration);
         if (h.flags & SCRF_REMAP) toml_.Bool("remap", true);
-        if (!(h.flags & SCRF_COMPRESSED)) toml_.Bool("compress", false);
+        if (!jpeg && !(h.flags & SCRF_COMPRESSED)) toml_.Bool("compress", false);
     }
 
     void Text(const ReadBlock &block) {
@@ -207,13 +210,15 @@ private:
 }  // namespace
 
 int RunExtract(const std::string &path, const std::string &folder, bool quiet, std::ostream &out) {
-    const ShowFile show = ReadShowFile(ReadWholeFile(path, UINT32_MAX));
+    const ShowFile show = ScanShowFile(path, nullptr);
     if (!show.loads) throw InputError(path + ": the player rejects this file " + show.failure);
     std::error_code error;
     fs::create_directories(folder, error);
     if (error) throw InputError("cannot make " + folder + ": " + error.message());
     Extractor extractor(folder, out, quiet);
     extractor.Show(show);
+    const ShowFile again = ScanShowFile(path, [&](const ReadBlock &block) { extractor.Block(block); });
+    if (!again.loads) throw InputError(path + ": the file changed while it was read");
     extractor.Finish();
     return 0;
 }

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "errors.h"
@@ -32,24 +31,44 @@ Bytes ReadWholeFile(const std::string &path, size_t limit) {
     return bytes;
 }
 
-void WriteFileAtomic(const std::string &path, const Bytes &bytes) {
-    const std::string temporary = path + ".mlshow-tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) throw InputError("cannot write " + path + ": " + std::strerror(errno));
-        out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
-        out.close();
-        if (!out) {
-            std::remove(temporary.c_str());
-            throw InputError("cannot write " + path + ": write failed");
-        }
-    }
+AtomicFile::AtomicFile(const std::string &path) : path_(path), temporary_(path + ".mlshow-tmp") {
+    out_.open(temporary_, std::ios::binary | std::ios::trunc);
+    if (!out_) throw InputError("cannot write " + path_ + ": " + std::strerror(errno));
+}
+
+AtomicFile::~AtomicFile() {
+    if (done_) return;
+    out_.close();
+    std::remove(temporary_.c_str());
+}
+
+void AtomicFile::Fail(const std::string &why) {
+    out_.close();
+    std::remove(temporary_.c_str());
+    done_ = true;  // the temporary file is gone
+    throw InputError("cannot write " + path_ + ": " + why);
+}
+
+void AtomicFile::Write(const uint8_t *data, size_t size) {
+    if (done_) throw std::logic_error("a write to a finished file");
+    out_.write(reinterpret_cast<const char *>(data), std::streamsize(size));
+    if (!out_) Fail("write failed");
+}
+
+void AtomicFile::Commit() {
+    if (done_) throw std::logic_error("a file committed twice");
+    out_.close();
+    if (!out_) Fail("write failed");
     std::error_code error;
-    fs::rename(temporary, path, error);  // replaces an existing file on every platform
-    if (error) {
-        std::remove(temporary.c_str());
-        throw InputError("cannot write " + path + ": " + error.message());
-    }
+    fs::rename(temporary_, path_, error);  // replaces an existing file on every platform
+    if (error) Fail(error.message());
+    done_ = true;
+}
+
+void WriteFileAtomic(const std::string &path, const Bytes &bytes) {
+    AtomicFile file(path);
+    file.Write(bytes.data(), bytes.size());
+    file.Commit();
 }
 
 }  // namespace mlshow

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <fstream>
 #include <string>
 
 #include "content/writer.h"
@@ -16,8 +17,30 @@ constexpr size_t MAX_INPUT_BYTES = size_t(1) << 30;
 // or is bigger than `limit`.
 Bytes ReadWholeFile(const std::string &path, size_t limit = MAX_INPUT_BYTES);
 
-// Writes `bytes` to a temporary file beside `path` and renames it over
-// `path`; InputError on failure, with the temporary file removed.
+// A file written piece by piece into a temporary file beside `path` and
+// renamed over `path` by Commit, so a failed write leaves nothing behind:
+// the temporary file is removed when the object goes uncommitted.
+// InputError "cannot write PATH: why" on any failure.
+class AtomicFile : public ByteSink {
+public:
+    explicit AtomicFile(const std::string &path);
+    ~AtomicFile() override;
+    AtomicFile(const AtomicFile &) = delete;
+    AtomicFile &operator=(const AtomicFile &) = delete;
+
+    void Write(const uint8_t *data, size_t size) override;
+    void Commit();
+
+private:
+    [[noreturn]] void Fail(const std::string &why);
+
+    std::string path_;
+    std::string temporary_;
+    std::ofstream out_;
+    bool done_ = false;  // committed, or failed and removed
+};
+
+// Writes `bytes` to `path` through an AtomicFile.
 void WriteFileAtomic(const std::string &path, const Bytes &bytes);
 
 }  // namespace mlshow

@@ -3,12 +3,14 @@
 
 #include <stb/stb_image.h>
 #include <stb/stb_image_resize.h>
+#include <stb/stb_image_write.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 
 #include "errors.h"
+#include "exif.h"
 #include "image_limits.h"
 
 namespace mlshow {
@@ -28,13 +30,16 @@ void CheckDimensions(uint64_t width, uint64_t height) {
 
 uint32_t Be16(const Bytes &f, size_t at) { return uint32_t(f[at]) << 8 | f[at + 1]; }
 
-// Whether every Huffman table of a JPEG holds at most 256 codes. The stb
-// decoder this is built with writes past its table for larger ones, so such
-// files are refused before it sees them. Walks the marker segments (and
-// steps over entropy-coded data byte by byte); decodes nothing.
+}  // namespace
+
+// Walks the marker segments (and steps over entropy-coded data byte by
+// byte); decodes nothing. The decoder takes fill bytes (0xFF) before the
+// start-of-image marker too.
 bool JpegTablesFit(const Bytes &f) {
-    if (f.size() < 4 || f[0] != 0xFF || f[1] != 0xD8) return true;  // not a JPEG
-    for (size_t i = 2; i + 4 <= f.size();) {
+    size_t start = 0;
+    while (start < f.size() && f[start] == 0xFF) ++start;
+    if (start == 0 || start >= f.size() || f[start] != 0xD8) return true;  // not a JPEG
+    for (size_t i = start + 1; i + 4 <= f.size();) {
         const uint8_t marker = f[i + 1];
         if (f[i] != 0xFF || marker == 0xFF) {
             ++i;
@@ -64,9 +69,31 @@ bool JpegTablesFit(const Bytes &f) {
     return true;
 }
 
-}  // namespace
+// Inside scan data a 0xFF byte is always followed by 0x00 or a restart
+// marker, so the first FF D9 after the first scan starts is the end.
+bool JpegHasEnd(const Bytes &f) {
+    if (f.size() < 4 || f[0] != 0xFF || f[1] != 0xD8) return false;
+    size_t at = 2;
+    for (;;) {  // the marker segments before the first scan
+        if (at + 2 > f.size() || f[at] != 0xFF) return false;
+        while (at + 2 < f.size() && f[at + 1] == 0xFF) ++at;  // fill bytes
+        const uint8_t marker = f[at + 1];
+        if (marker == 0xD9) return false;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+            at += 2;
+            continue;
+        }
+        if (at + 4 > f.size()) return false;
+        at += 2 + Be16(f, at + 2);
+        if (marker == 0xDA) break;
+    }
+    for (; at + 1 < f.size(); ++at)
+        if (f[at] == 0xFF && f[at + 1] == 0xD9) return true;
+    return false;
+}
 
 bool IsGif(const Bytes &file) { return file.size() >= 6 && std::memcmp(file.data(), "GIF8", 4) == 0; }
+bool IsJpeg(const Bytes &file) { return file.size() >= 3 && file[0] == 0xFF && file[1] == 0xD8 && file[2] == 0xFF; }
 
 Image DecodeImage(const Bytes &file) {
     int width = 0, height = 0, channels = 0;
@@ -83,7 +110,31 @@ Image DecodeImage(const Bytes &file) {
     image.width = uint32_t(width);
     image.height = uint32_t(height);
     image.rgba.assign(pixels.get(), pixels.get() + size_t(width) * size_t(height) * 4);
-    return image;
+    pixels.reset();
+    if (!IsJpeg(file)) return image;
+    const uint32_t orientation = ExifOrientation(file.data(), file.size());
+    return orientation == ORIENTATION_UPRIGHT ? image : Orient(image, orientation);
+}
+
+std::string JpegDecodeFailure(const Bytes &jpeg) {
+    if (!JpegTablesFit(jpeg)) return "a Huffman table holds more than 256 codes";
+    int width = 0, height = 0, channels = 0;
+    stbi_uc *pixels = stbi_load_from_memory(jpeg.data(), ClampLength(jpeg.size()), &width, &height, &channels, 0);
+    if (!pixels) return stbi_failure_reason();
+    stbi_image_free(pixels);
+    return "";
+}
+
+Bytes EncodeJpeg(const Image &image, int quality) {
+    Bytes out;
+    const int written = stbi_write_jpg_to_func(
+        [](void *context, void *data, int size) {
+            auto *bytes = static_cast<Bytes *>(context);
+            bytes->insert(bytes->end(), static_cast<uint8_t *>(data), static_cast<uint8_t *>(data) + size);
+        },
+        &out, int(image.width), int(image.height), 4, image.rgba.data(), quality);
+    if (!written || out.empty()) throw InputError("the picture cannot be written as a JPEG");
+    return out;
 }
 
 void FlattenOnto(Image &image, uint32_t background) {

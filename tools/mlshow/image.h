@@ -19,12 +19,29 @@ struct Image {
     const uint8_t *Pixel(uint32_t x, uint32_t y) const { return &rgba[(size_t(y) * width + x) * 4]; }
 };
 
-// Decodes a PNG, JPEG, BMP or GIF (its first frame) held in `file`.
-// The size is checked before decoding; InputError says what is wrong.
+// Decodes a PNG, JPEG, BMP or GIF (its first frame) held in `file`. A JPEG
+// comes out turned upright as its EXIF orientation says. The size is
+// checked before decoding; InputError says what is wrong.
 Image DecodeImage(const Bytes &file);
 
-// True when `file` starts like a GIF.
+// True when `file` starts like a GIF; like a JPEG.
 bool IsGif(const Bytes &file);
+bool IsJpeg(const Bytes &file);
+
+// Whether every Huffman table of a JPEG holds at most 256 codes: stb's
+// decoder writes past its table for larger ones, so such files are refused
+// before a decoder sees them. True for anything but a JPEG.
+bool JpegTablesFit(const Bytes &file);
+
+// Whether a JPEG's scans are followed by its end-of-image marker: a file
+// cut short has none. False for anything but a JPEG.
+bool JpegHasEnd(const Bytes &file);
+
+// Why a JPEG file does not decode (stb's reason), or empty when it does.
+std::string JpegDecodeFailure(const Bytes &jpeg);
+
+// A baseline JPEG file of `image` (alpha ignored) at quality 1..100.
+Bytes EncodeJpeg(const Image &image, int quality);
 
 // Blends every pixel onto `background` (0x00BBGGRR) and makes it opaque.
 void FlattenOnto(Image &image, uint32_t background);

@@ -1,12 +1,14 @@
-// mlshow info: every block and every check, as text or JSON.
+// mlshow info: every block and every check, as text or JSON. Reads the show
+// block by block, keeping only each block's lines.
 #include <cstdio>
 #include <cstring>
 #include <iomanip>
+#include <sstream>
 
 #include "checks.h"
 #include "commands.h"
-#include "fileio.h"
 #include "json.h"
+#include "memory.h"
 #include "names.h"
 #include "reader.h"
 
@@ -16,7 +18,18 @@ namespace {
 
 std::string Sequence(const ReadBlock &block) { return block.sequence < 0 ? "-" : std::to_string(block.sequence); }
 
-void TextReport(const std::string &path, const ShowFile &show, std::ostream &out) {
+// One block's line and its problems, for the text report.
+std::string BlockLines(const ReadBlock &block) {
+    std::ostringstream out;
+    out << "  " << std::left << std::setw(11) << block.offset << std::setw(6) << TagName(block.type) << std::setw(11)
+        << block.length << std::setw(30) << FlagNames(block.type, block.flags) << " " << std::setw(5) << Sequence(block)
+        << DescribeBlock(block) << "\n";
+    for (const std::string &problem : BlockProblems(block)) out << "      problem: " << problem << "\n";
+    return out.str();
+}
+
+void TextReport(const std::string &path, const ShowFile &show, const std::vector<std::string> &blocks,
+                const PlayerMemory &memory, std::ostream &out) {
     out << path << ": " << show.size << " bytes";
     if (show.contentStart) out << ", program part " << show.contentStart << " bytes, show " << show.size - show.contentStart << " bytes";
     out << "\n\nchecks:\n";
@@ -27,14 +40,12 @@ void TextReport(const std::string &path, const ShowFile &show, std::ostream &out
         << std::setw(31) << "flags" << std::setw(5) << "seq" << "holds\n";
     out << "  " << std::setw(11) << show.contentStart << std::setw(6) << "HEAD" << std::setw(11) << show.head.length
         << std::setw(30) << FlagNames(TAG_HEAD, show.head.flags) << " " << std::setw(5) << "-" << DescribeHead(show) << "\n";
-    for (const ReadBlock &block : show.blocks) {
-        out << "  " << std::setw(11) << block.offset << std::setw(6) << TagName(block.type) << std::setw(11) << block.length
-            << std::setw(30) << FlagNames(block.type, block.flags) << " " << std::setw(5) << Sequence(block) << DescribeBlock(block)
-            << "\n";
-        for (const std::string &problem : BlockProblems(block)) out << "      problem: " << problem << "\n";
-    }
+    for (const std::string &lines : blocks) out << lines;
     for (const std::string &problem : ShowProblems(show)) out << "  problem: " << problem << "\n";
     out << "\n" << (show.loads ? "the player loads this show" : "the player rejects this file " + show.failure) << "\n";
+    if (!show.loads) return;
+    out << "the player holds " << memory.Text() << " of content\n";
+    if (memory.TooMuch()) out << "problem: " << memory.Warning() << "\n";
 }
 
 JsonArray FlagList(uint32_t type, uint32_t flags) {
@@ -47,7 +58,23 @@ JsonArray FlagList(uint32_t type, uint32_t flags) {
     return list;
 }
 
-void JsonReport(const std::string &path, const ShowFile &show, std::ostream &out) {
+std::string BlockJson(const ReadBlock &block) {
+    JsonObject b;
+    b.Add("offset", Json::Number(block.offset));
+    b.Add("type", Json::String(TagName(block.type)));
+    b.Add("length", Json::Number(block.length));
+    b.Add("flags", FlagList(block.type, block.flags).Text());
+    b.Add("sequence", block.sequence < 0 ? "null" : Json::Number(size_t(block.sequence)));
+    if (block.type == TAG_IMAG && !block.header.empty()) b.Add("form", Json::String(PictureForm(block)));
+    b.Add("holds", Json::String(DescribeBlock(block)));
+    JsonArray problems;
+    for (const std::string &problem : BlockProblems(block)) problems.Add(Json::String(problem));
+    b.Add("problems", problems.Text());
+    return b.Text();
+}
+
+void JsonReport(const std::string &path, const ShowFile &show, const std::vector<std::string> &blockJson,
+                const PlayerMemory &memory, std::ostream &out) {
     JsonObject report;
     report.Add("file", Json::String(path));
     report.Add("size", Json::Number(show.size));
@@ -76,23 +103,21 @@ void JsonReport(const std::string &path, const ShowFile &show, std::ostream &out
         report.Add("head", head.Text());
     }
     JsonArray blocks;
-    for (const ReadBlock &block : show.blocks) {
-        JsonObject b;
-        b.Add("offset", Json::Number(block.offset));
-        b.Add("type", Json::String(TagName(block.type)));
-        b.Add("length", Json::Number(block.length));
-        b.Add("flags", FlagList(block.type, block.flags).Text());
-        b.Add("sequence", block.sequence < 0 ? "null" : Json::Number(size_t(block.sequence)));
-        b.Add("holds", Json::String(DescribeBlock(block)));
-        JsonArray problems;
-        for (const std::string &problem : BlockProblems(block)) problems.Add(Json::String(problem));
-        b.Add("problems", problems.Text());
-        blocks.Add(b.Text());
-    }
+    for (const std::string &block : blockJson) blocks.Add(block);
     report.Add("blocks", blocks.Text());
     JsonArray problems;
-    if (show.loads)
+    if (show.loads) {
         for (const std::string &problem : ShowProblems(show)) problems.Add(Json::String(problem));
+        if (memory.TooMuch()) problems.Add(Json::String(memory.Warning()));
+        JsonObject held;
+        held.Add("total", Json::Number(memory.Total()));
+        held.Add("bitmaps", Json::Number(memory.bitmaps));
+        held.Add("jpegs", Json::Number(memory.jpegs));
+        held.Add("applets", Json::Number(memory.applets));
+        held.Add("other", Json::Number(memory.other));
+        held.Add("limit", Json::Number(PLAYER_CONTENT_LIMIT));
+        report.Add("memory", held.Text());
+    }
     report.Add("problems", problems.Text());
     out << report.Text() << "\n";
 }
@@ -100,9 +125,15 @@ void JsonReport(const std::string &path, const ShowFile &show, std::ostream &out
 }  // namespace
 
 int RunInfo(const std::string &path, bool json, std::ostream &out) {
-    const ShowFile show = ReadShowFile(ReadWholeFile(path, UINT32_MAX));
-    if (json) JsonReport(path, show, out);
-    else TextReport(path, show, out);
+    std::vector<std::string> blocks;
+    PlayerMemory memory;
+    const ShowFile show = ScanShowFile(path, [&](const ReadBlock &block) {
+        blocks.push_back(json ? BlockJson(block) : BlockLines(block));
+        memory.AddBlock(block);
+    });
+    memory.bitmaps += show.preview.size();
+    if (json) JsonReport(path, show, blocks, memory, out);
+    else TextReport(path, show, blocks, memory, out);
     return show.loads ? 0 : 1;
 }
 

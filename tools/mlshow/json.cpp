@@ -55,7 +55,7 @@ std::string String(const std::string &raw) {
     return out + "\"";
 }
 
-std::string Number(size_t value) { return std::to_string(value); }
+std::string Number(uint64_t value) { return std::to_string(value); }
 
 }  // namespace Json
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace mlshow {
@@ -10,7 +11,7 @@ namespace mlshow {
 namespace Json {
 // A JSON string; bytes that are not UTF-8 are taken as Latin-1.
 std::string String(const std::string &text);
-std::string Number(size_t value);
+std::string Number(uint64_t value);
 inline std::string Bool(bool value) { return value ? "true" : "false"; }
 }  // namespace Json
 

@@ -14,8 +14,11 @@
 #define TOML_UNREACHABLE __builtin_unreachable()
 #include <toml++/toml.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <set>
 #include <sstream>
 
@@ -107,6 +110,36 @@ public:
         std::optional<uint32_t> index = FindName(names, s->get());
         if (!index) d_.Error(node->source(), "unknown " + std::string(what) + " \"" + s->get() + "\"; expected " + ListNames(names));
         return index;
+    }
+
+    // One name from `names` or a non-empty list of them, as indices.
+    std::optional<std::vector<uint32_t>> NameList(std::string_view key, const std::vector<std::string_view> &names,
+                                                  std::string_view what) {
+        const toml::node *node = Node(key);
+        if (!node) return std::nullopt;
+        std::vector<const toml::node *> elements;
+        if (const auto *array = node->as_array()) {
+            for (const toml::node &element : *array) elements.push_back(&element);
+        } else {
+            elements.push_back(node);
+        }
+        std::vector<uint32_t> indices;
+        bool ok = !elements.empty();
+        for (const toml::node *element : elements) {
+            const auto *s = element->as_string();
+            if (!s) {
+                ok = false;
+                break;
+            }
+            std::optional<uint32_t> index = FindName(names, s->get());
+            if (!index) {
+                d_.Error(element->source(), "unknown " + std::string(what) + " \"" + s->get() + "\"; expected " + ListNames(names));
+                return std::nullopt;
+            }
+            indices.push_back(*index);
+        }
+        if (!ok) Wrong(*node, key, "a name or a list of names");
+        return ok ? std::optional(indices) : std::nullopt;
     }
 
     std::optional<uint32_t> Colour(std::string_view key) {
@@ -265,14 +298,11 @@ uint32_t ReadDuration(Fields &f) {
     return 1;
 }
 
-PictureItem ReadPicture(Fields &f) {
-    PictureItem item;
-    if (auto file = f.File("file")) item.file = *file;
-    else if (!f.Has("file")) f.Missing("file");
+// The keys of a picture but its file and effects, which a folder of
+// pictures shares.
+void ReadPictureKeys(Fields &f, PictureItem &item) {
     SCRIMAGE &h = item.header;
     ReadPlacement(f, h);
-    h.appeareffect = f.Name("appear", EffectNames(), "effect").value_or(0);
-    h.disappeareffect = f.Name("disappear", EffectNames(), "effect").value_or(0);
     h.speed = uint32_t(f.Integer("speed", 1, 80).value_or(40));
     h.holdtime = uint32_t(f.Integer("hold", 0, 86400).value_or(5));
     h.duration = ReadDuration(f);
@@ -282,6 +312,30 @@ PictureItem ReadPicture(Fields &f) {
         item.maxWidth = uint32_t(size->first);
         item.maxHeight = uint32_t(size->second);
     }
+    static const std::vector<std::string_view> kStores = {"auto", "bitmap"};
+    item.store = PictureStore(f.Name("store", kStores, "way to store pictures").value_or(0));
+    item.quality = int(f.Integer("quality", 1, 100).value_or(DEFAULT_JPEG_QUALITY));
+}
+
+PictureItem ReadPicture(Fields &f) {
+    PictureItem item;
+    if (auto file = f.File("file")) item.file = *file;
+    else if (!f.Has("file")) f.Missing("file");
+    item.header.appeareffect = f.Name("appear", EffectNames(), "effect").value_or(0);
+    item.header.disappeareffect = f.Name("disappear", EffectNames(), "effect").value_or(0);
+    ReadPictureKeys(f, item);
+    return item;
+}
+
+PictureFolderItem ReadPictureFolder(Fields &f) {
+    PictureFolderItem item;
+    if (auto folder = f.File("folder")) item.folder = *folder;
+    else if (!f.Has("folder")) f.Missing("folder");
+    item.appear = f.NameList("appear", EffectNames(), "effect").value_or(std::vector<uint32_t>{0});
+    item.disappear = f.NameList("disappear", EffectNames(), "effect").value_or(std::vector<uint32_t>{0});
+    item.shuffle = f.Bool("shuffle").value_or(false);
+    item.seed = uint32_t(f.Integer("seed", 0, UINT32_MAX).value_or(0));
+    ReadPictureKeys(f, item.picture);
     return item;
 }
 
@@ -433,13 +487,14 @@ std::optional<Item> ReadItem(const toml::table &table, size_t index, Diagnostics
         return std::nullopt;
     }
     if (*type == "picture") item = ReadPicture(f);
+    else if (*type == "pictures") item = ReadPictureFolder(f);
     else if (*type == "text") item = ReadText(f);
     else if (*type == "applet") item = ReadApplet(f);
     else if (*type == "sound") item = ReadSound(f);
     else if (*type == "animation") item = ReadAnimation(f);
     else {
         d.Error(table.get("type")->source(), "unknown item type \"" + *type +
-                                                 "\"; expected \"picture\", \"text\", \"applet\", \"sound\" or \"animation\"");
+                                                 "\"; expected \"picture\", \"pictures\", \"text\", \"applet\", \"sound\" or \"animation\"");
         return std::nullopt;
     }
     f.ReportUnknown();
@@ -508,6 +563,82 @@ std::vector<const AssetRef *> ManifestAssets(const Manifest &manifest) {
     return assets;
 }
 
+bool IsPictureFileName(const std::string &name) {
+    if (name.empty() || name[0] == '.') return false;
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return false;
+    std::string extension = name.substr(dot + 1);
+    for (char &c : extension) c = char(std::tolower((unsigned char)c));
+    return extension == "jpg" || extension == "jpeg" || extension == "png" || extension == "bmp" || extension == "gif";
+}
+
+namespace {
+
+// A number below `bound` (at least 1), every value equally likely: a draw
+// in the last, incomplete round of `bound` values is drawn again.
+uint32_t DrawBelow(std::mt19937 &random, uint32_t bound) {
+    const uint64_t span = uint64_t(1) << 32;
+    const uint64_t limit = span - span % bound;
+    for (;;) {
+        const uint64_t draw = random();
+        if (draw < limit) return uint32_t(draw % bound);
+    }
+}
+
+// The picture files of one folder, as items; errors at the folder's place.
+void ListPictureFolder(const PictureFolderItem &folder, std::vector<Item> &items, std::vector<std::string> *errors) {
+    const AssetRef &where = folder.folder;
+    std::error_code error;
+    if (!fs::is_directory(where.path, error)) {
+        errors->push_back(where.where.Message((fs::exists(where.path, error) ? "not a folder: " : "folder not found: ") + where.given));
+        return;
+    }
+    std::vector<std::string> names;
+    fs::directory_iterator entries(where.path, error), end;
+    for (; !error && entries != end; entries.increment(error)) {
+        const std::string name = entries->path().filename().string();
+        std::error_code kind;
+        if (IsPictureFileName(name) && entries->is_regular_file(kind)) names.push_back(name);
+    }
+    if (error) {
+        errors->push_back(where.where.Message("cannot read the folder " + where.given + ": " + error.message()));
+        return;
+    }
+    if (names.empty()) {
+        errors->push_back(where.where.Message("the folder " + where.given + " holds no pictures (.jpg, .jpeg, .png, .bmp or .gif files)"));
+        return;
+    }
+    names = PictureOrder(std::move(names), folder.shuffle, folder.seed);
+    for (size_t i = 0; i < names.size(); ++i) {
+        PictureItem picture = folder.picture;
+        picture.file.given = (fs::path(where.given) / names[i]).string();
+        picture.file.path = (fs::path(where.path) / names[i]).string();
+        picture.file.where = where.where;
+        picture.header.appeareffect = folder.appear[i % folder.appear.size()];
+        picture.header.disappeareffect = folder.disappear[i % folder.disappear.size()];
+        items.push_back(std::move(picture));
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> PictureOrder(std::vector<std::string> names, bool shuffle, uint32_t seed) {
+    std::sort(names.begin(), names.end());  // std::string compares bytes as unsigned
+    if (!shuffle) return names;
+    std::mt19937 random(seed);
+    for (size_t i = names.size(); i > 1; --i) std::swap(names[i - 1], names[DrawBelow(random, uint32_t(i))]);
+    return names;
+}
+
+void ExpandPictureFolders(Manifest &manifest, std::vector<std::string> *errors) {
+    std::vector<Item> items;
+    for (Item &item : manifest.items) {
+        if (const auto *folder = std::get_if<PictureFolderItem>(&item)) ListPictureFolder(*folder, items, errors);
+        else items.push_back(std::move(item));
+    }
+    manifest.items = std::move(items);
+}
+
 Manifest LoadManifest(const std::string &path) {
     Bytes bytes;
     try {
@@ -519,6 +650,7 @@ Manifest LoadManifest(const std::string &path) {
     Manifest manifest = ParseManifest(std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()),
                                       path, folder.empty() ? "." : folder);
     std::vector<std::string> missing;
+    ExpandPictureFolders(manifest, &missing);
     for (const AssetRef *asset : ManifestAssets(manifest)) {
         std::error_code error;
         if (!fs::exists(asset->path, error))

@@ -45,12 +45,32 @@ struct ShowSettings {
     uint32_t screenDeep = 0;
 };
 
+// How a picture is stored: a JPEG file as it is wherever the player can
+// decode it (turned or scaled ones re-encoded), anything else as a bitmap;
+// or every picture as a bitmap.
+enum class PictureStore { Auto, Bitmap };
+
+constexpr int DEFAULT_JPEG_QUALITY = 90;
+
 struct PictureItem {
     SCRIMAGE header{};
     AssetRef file;
-    bool compress = true;
+    bool compress = true;   // bitmaps as zlib streams
     uint32_t maxWidth = 0;  // 0: no limit
     uint32_t maxHeight = 0;
+    PictureStore store = PictureStore::Auto;
+    int quality = DEFAULT_JPEG_QUALITY;  // of JPEG pictures re-encoded
+};
+
+// A folder of pictures as the manifest gives it; LoadManifest turns it into
+// one PictureItem per picture file.
+struct PictureFolderItem {
+    PictureItem picture;  // the keys every picture takes (no file)
+    AssetRef folder;
+    std::vector<uint32_t> appear;  // effects the pictures take in turn
+    std::vector<uint32_t> disappear;
+    bool shuffle = false;
+    uint32_t seed = 0;
 };
 
 struct TextItem {
@@ -100,7 +120,7 @@ struct AnimationItem {
     Where where;
 };
 
-using Item = std::variant<PictureItem, TextItem, AppletItem, SoundItem, AnimationItem>;
+using Item = std::variant<PictureItem, TextItem, AppletItem, SoundItem, AnimationItem, PictureFolderItem>;
 
 struct Manifest {
     std::string name;  // the manifest's path as given, for messages
@@ -112,9 +132,24 @@ struct Manifest {
 // are resolved against `folder`. Throws InputErrors with every mistake.
 Manifest ParseManifest(std::string_view text, const std::string &name, const std::string &folder);
 
-// Reads and parses the manifest at `path`, then checks that every file it
-// names can be read. Throws InputErrors.
+// Reads and parses the manifest at `path`, lists its picture folders into
+// picture items, then checks that every file it names can be read. Throws
+// InputErrors.
 Manifest LoadManifest(const std::string &path);
+
+// Replaces every picture folder with one picture item per picture file in
+// it; a message at the folder's place for each folder that cannot be read
+// or holds no pictures.
+void ExpandPictureFolders(Manifest &manifest, std::vector<std::string> *errors);
+
+// Whether a file name is a picture's that a folder contributes: .jpg,
+// .jpeg, .png, .bmp or .gif in any case, not hidden (no leading dot).
+bool IsPictureFileName(const std::string &name);
+
+// The order of a folder's pictures: names sorted byte by byte, then, with
+// `shuffle`, put in an order drawn from `seed` (Fisher-Yates over
+// std::mt19937), the same on every platform and for every listing order.
+std::vector<std::string> PictureOrder(std::vector<std::string> names, bool shuffle, uint32_t seed);
 
 // Every file the manifest names, in order.
 std::vector<const AssetRef *> ManifestAssets(const Manifest &manifest);

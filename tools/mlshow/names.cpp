@@ -86,6 +86,7 @@ const FlagName kFlags[] = {
     {SCRF_COMPRESSED, "COMPRESSED", {TAG_IMAG, TAG_ANIM, TAG_APPL}},
     {SCRF_ENDWITHITEM, "ENDWITHITEM", {TAG_ANIM}},
     {SCRF_ENDWITHROUND, "ENDWITHROUND", {TAG_ANIM}},
+    {SCRF_JPEG, "JPEG", {TAG_IMAG}},
 };
 
 bool Applies(const FlagName &flag, uint32_t type) {

@@ -1,5 +1,5 @@
 // mlshow new: a starting show that builds and plays as it is, with pictures
-// it draws itself.
+// it draws itself, among them a folder of JPEG photos.
 #include <cmath>
 #include <filesystem>
 
@@ -7,6 +7,7 @@
 #include "dib.h"
 #include "errors.h"
 #include "fileio.h"
+#include "image.h"
 
 namespace mlshow {
 
@@ -41,6 +42,24 @@ Image Rings(uint32_t size) {
             p[0] = c[0];
             p[1] = c[1];
             p[2] = c[2];
+            p[3] = 255;
+        }
+    return image;
+}
+
+// A landscape in the colours of one time of day: sky, sun and hills.
+Image Landscape(uint32_t width, uint32_t height, const uint8_t (&sky)[3], const uint8_t (&land)[3]) {
+    Image image{width, height, std::vector<uint8_t>(size_t(width) * height * 4)};
+    const double sunX = width * 0.7, sunY = height * 0.3, sunRadius = height * 0.08;
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            const double hill = height * (0.62 + 0.08 * std::sin(x * 6.0 / width) + 0.04 * std::sin(x * 17.0 / width));
+            const double dx = x - sunX, dy = y - sunY;
+            const bool sun = dx * dx + dy * dy < sunRadius * sunRadius;
+            const double shade = double(y) / height;
+            uint8_t *p = image.Pixel(x, y);
+            for (int c = 0; c < 3; ++c)
+                p[c] = sun ? 255 : y > hill ? uint8_t(land[c] * (1.2 - shade * 0.5)) : uint8_t(sky[c] * (0.6 + shade * 0.5));
             p[3] = 255;
         }
     return image;
@@ -84,6 +103,18 @@ disappear = "Plummet"
 speed = 70
 hold = 3
 
+# Every picture in the folder "photos", in name order, each a picture item
+# with these keys; the effects are taken in turn. JPEG photos are stored
+# as they are.
+[[item]]
+type = "pictures"
+folder = "photos"
+appear = ["Wipe in from Right", "Quadrants", "Vertical Split"]
+disappear = ["Sandstorm", "Tile"]
+speed = 60
+hold = 3
+max_size = [1024, 768]
+
 [[item]]
 type = "text"
 message = "Edit show.toml to make this show your own."
@@ -105,6 +136,16 @@ int RunNew(const std::string &folder, bool quiet, std::ostream &out) {
     if (error) throw InputError("cannot make " + folder + ": " + error.message());
     WriteFileAtomic((fs::path(folder) / "gradient.bmp").string(), BmpFromDib(PackDib(Gradient(640, 400))));
     WriteFileAtomic((fs::path(folder) / "rings.bmp").string(), BmpFromDib(PackDib(Rings(300))));
+    static const struct {
+        const char *name;
+        uint8_t sky[3], land[3];
+    } kPhotos[] = {{"1-dawn.jpg", {250, 170, 140}, {70, 110, 60}},
+                   {"2-noon.jpg", {110, 170, 250}, {60, 150, 50}},
+                   {"3-dusk.jpg", {120, 60, 130}, {40, 50, 60}}};
+    fs::create_directories(fs::path(folder) / "photos", error);
+    if (error) throw InputError("cannot make " + (fs::path(folder) / "photos").string() + ": " + error.message());
+    for (const auto &photo : kPhotos)
+        WriteFileAtomic((fs::path(folder) / "photos" / photo.name).string(), EncodeJpeg(Landscape(640, 400, photo.sky, photo.land), 90));
     WriteFileAtomic(manifest.string(), Bytes(kManifest, kManifest + sizeof kManifest - 1));
     if (!quiet) out << "made a new show in " << folder << ": build it with `mlshow build " << manifest.string() << "`\n";
     return 0;

@@ -1,11 +1,15 @@
 // The container reader behind info, verify and extract. It walks a show file
 // exactly as the player's loader does, with the same checks in the same
-// order, and stops where the loader would stop. What it read is kept for
-// the deeper checks and for extraction.
+// order, and stops where the loader would stop. It reads block by block:
+// each block is handed over with its data (inflated where compressed) for
+// the deeper checks and for extraction, so a show larger than memory can be
+// read a block at a time.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,7 +58,7 @@ struct CheckResult {
 };
 
 struct ShowFile {
-    size_t size = 0;
+    uint64_t size = 0;        // of the whole file
     size_t contentStart = 0;  // S
     bool loads = false;       // the player's loader accepts the whole file
     std::string failure;      // why it does not, with the offset
@@ -67,9 +71,53 @@ struct ShowFile {
     size_t chainEnd = 0;  // where the chain ended
 };
 
-// Reads a whole show file held in memory. Never throws for bad content:
-// everything wrong is in `loads`, `failure` and `checks`.
+// Where a show file's bytes come from.
+class ShowSource {
+public:
+    virtual ~ShowSource() = default;
+    virtual uint64_t Size() const = 0;
+    // `size` bytes from `offset` into `out`; false when they cannot all be read.
+    virtual bool Read(uint64_t offset, void *out, size_t size) = 0;
+};
+
+class MemorySource : public ShowSource {
+public:
+    explicit MemorySource(const Bytes &bytes) : bytes_(bytes) {}
+    uint64_t Size() const override { return bytes_.size(); }
+    bool Read(uint64_t offset, void *out, size_t size) override;
+
+private:
+    const Bytes &bytes_;
+};
+
+// A file read piece by piece; InputError "cannot read PATH: why" when it
+// cannot be opened.
+class FileSource : public ShowSource {
+public:
+    explicit FileSource(const std::string &path);
+    uint64_t Size() const override { return size_; }
+    bool Read(uint64_t offset, void *out, size_t size) override;
+
+private:
+    std::ifstream in_;
+    uint64_t size_ = 0;
+};
+
+// Sees every block the walk reads, with its data, before the walk goes on;
+// the block that stopped the loader comes last, with what could be read.
+using BlockVisitor = std::function<void(const ReadBlock &)>;
+
+// Walks a show. Never throws for bad content: everything wrong is in
+// `loads`, `failure` and `checks`. The blocks in the result keep their data
+// only with `keepData`; `visit` (when set) sees each with its data.
+ShowFile ReadShow(ShowSource &source, const BlockVisitor &visit, bool keepData);
+
+// A whole show file held in memory, every block's data kept.
 ShowFile ReadShowFile(const Bytes &file);
+
+// A show file read block by block: `visit` sees each block's data, the
+// result keeps every block without it. InputError when it cannot be opened.
+ShowFile ScanShowFile(const std::string &path, const BlockVisitor &visit);
 
 // The program part of a player that may already carry a show: the bytes
 // before its content when it ends in a trailer whose content length fits,

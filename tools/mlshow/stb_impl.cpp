@@ -1,4 +1,5 @@
-// The one translation unit that compiles stb_image and stb_image_resize.
+// The one translation unit that compiles stb_image, stb_image_resize and
+// stb_image_write (JPEG pictures re-encoded; PNG files for the tests).
 // Every allocation stb makes goes through DecoderAlloc, which refuses any
 // single block larger than the decoding limit, so a hostile file (a huge
 // canvas, thousands of GIF frames) fails cleanly instead of exhausting memory.
@@ -9,7 +10,10 @@
 
 namespace {
 
-void *DecoderAlloc(size_t size) { return size > mlshow::MAX_DECODE_BYTES ? nullptr : std::malloc(size); }
+// Zeroed, because stb's JPEG decoder reads the Huffman tables of its state
+// whether or not the file defined them: a scan that uses an undefined table
+// then finds empty tables instead of indices into anywhere.
+void *DecoderAlloc(size_t size) { return size > mlshow::MAX_DECODE_BYTES ? nullptr : std::calloc(1, size); }
 void *DecoderRealloc(void *block, size_t size) {
     return size > mlshow::MAX_DECODE_BYTES ? nullptr : std::realloc(block, size);
 }
@@ -34,3 +38,7 @@ void *DecoderRealloc(void *block, size_t size) {
 #define STBIR_FREE(block, context) ((void)(context), std::free(block))
 #define STB_IMAGE_RESIZE_IMPLEMENTATION
 #include <stb/stb_image_resize.h>
+
+#define STBI_WRITE_NO_STDIO
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>

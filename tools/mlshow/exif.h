@@ -1,0 +1,28 @@
+// The orientation tag of a JPEG's EXIF data, and turning a picture upright.
+// Cameras and phones store pictures as the sensor saw them and say in the
+// tag how to turn them for viewing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "image.h"
+
+namespace mlshow {
+
+// EXIF orientation values: 1 as stored; 2..8 mirrored and/or turned.
+constexpr uint32_t ORIENTATION_UPRIGHT = 1;
+
+// The orientation (1..8) that the first EXIF segment (APP1 "Exif") of a
+// JPEG gives in its first directory (tag 0x0112), in either byte order;
+// 1 when there is none or it cannot be read. Reads only inside `size`.
+uint32_t ExifOrientation(const uint8_t *data, size_t size);
+
+// Whether an orientation swaps width and height (5..8: turned a quarter).
+bool OrientationSwapsSides(uint32_t orientation);
+
+// The picture as it is meant to be seen: `image` as stored, mirrored and
+// turned as `orientation` says; a copy for 1 and for unknown values.
+Image Orient(const Image &image, uint32_t orientation);
+
+}  // namespace mlshow
