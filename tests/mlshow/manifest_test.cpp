@@ -66,6 +66,22 @@ TEST(Manifest, ErrorsCarryTheirPositions) {
         {"bad created", "[show]\ntitle = \"T\"\ncreated = -5\n", "show.toml:3:11: \"created\" must be seconds since 1970"},
         {"bad placement", std::string(kShow) + "[[item]]\ntype = \"sound\"\nfile = \"a.wav\"\nplacement = \"left\"\n",
          "unknown key \"placement\" in item 1"},
+        {"folder without folder", std::string(kShow) + "[[item]]\ntype = \"pictures\"\n", "show.toml:3:1: item 1 needs \"folder\""},
+        {"folder with a file", std::string(kShow) + "[[item]]\ntype = \"pictures\"\nfolder = \"p\"\nfile = \"a.jpg\"\n",
+         "unknown key \"file\" in item 1"},
+        {"unknown effect in a list", std::string(kShow) + "[[item]]\ntype = \"pictures\"\nfolder = \"p\"\nappear = [\"Tile\", \"Spin\"]\n",
+         "show.toml:6:19: unknown effect \"Spin\""},
+        {"empty effect list", std::string(kShow) + "[[item]]\ntype = \"pictures\"\nfolder = \"p\"\nappear = []\n",
+         "\"appear\" must be a name or a list of names"},
+        {"effect list of numbers", std::string(kShow) + "[[item]]\ntype = \"pictures\"\nfolder = \"p\"\ndisappear = [1]\n",
+         "must be a name or a list of names"},
+        {"effect list for one picture", std::string(kShow) + "[[item]]\ntype = \"picture\"\nfile = \"a.jpg\"\nappear = [\"Tile\"]\n",
+         "\"appear\" must be a string"},
+        {"seed below zero", std::string(kShow) + "[[item]]\ntype = \"pictures\"\nfolder = \"p\"\nseed = -1\n", "out of range 0..4294967295"},
+        {"quality 0", std::string(kShow) + "[[item]]\ntype = \"picture\"\nfile = \"a.jpg\"\nquality = 0\n",
+         "\"quality\" is 0, out of range 1..100"},
+        {"unknown store", std::string(kShow) + "[[item]]\ntype = \"picture\"\nfile = \"a.jpg\"\nstore = \"png\"\n",
+         "unknown way to store pictures \"png\"; expected \"auto\" or \"bitmap\""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.description);

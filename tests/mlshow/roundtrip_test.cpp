@@ -76,6 +76,9 @@ TEST(RoundTrip, RejectedInputsLeaveNoOutput) {
         {"missing file", "[show]\ntitle = \"T\"\n[[item]]\ntype = \"picture\"\nfile = \"none.png\"\n", ":5:8: file not found: none.png"},
         {"non-PCM sound", "[show]\ntitle = \"T\"\n[[item]]\ntype = \"sound\"\nfile = \"float.wav\"\n", "IEEE float"},
         {"bad key", "[show]\ntitle = \"T\"\nspeed = 3\n", ":3:1: unknown key"},
+        {"bad picture after a written item",
+         "[show]\ntitle = \"T\"\n[[item]]\ntype = \"text\"\nmessage = \"m\"\n[[item]]\ntype = \"picture\"\nfile = \"bad.png\"\n",
+         ":8:8: bad.png: not a picture"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.description);

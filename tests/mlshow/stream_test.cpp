@@ -169,19 +169,6 @@ TEST(ShowStream, AFailedBuildLeavesNoFile) {
     EXPECT_FALSE(testing_mlshow::Exists(dir.Path("out.scr")));
     EXPECT_FALSE(testing_mlshow::Exists(dir.Path("out.scr.mlshow-tmp")));
     EXPECT_THROW(AtomicFile(dir.Path("no/such/folder/out.scr")), InputError);
-    // A broken picture after good items: nothing is left behind either.
-    dir.Write("bad/show.toml", std::string("[show]\ntitle = \"B\"\n[[item]]\ntype = \"text\"\nmessage = \"m\"\n"
-                                           "[[item]]\ntype = \"picture\"\nfile = \"bad.jpg\"\n"));
-    dir.Write("bad/bad.jpg", std::string("\xFF\xD8\xFF\xE0"));
-    dir.Write("player.scr", DemoProgram());
-    BuildOptions options;
-    options.manifest = dir.Path("bad/show.toml");
-    options.output = dir.Path("bad.scr");
-    options.player = dir.Path("player.scr");
-    options.quiet = true;
-    EXPECT_THROW(RunBuild(options, out), InputErrors);
-    EXPECT_FALSE(testing_mlshow::Exists(dir.Path("bad.scr")));
-    EXPECT_FALSE(testing_mlshow::Exists(dir.Path("bad.scr.mlshow-tmp")));
 }
 
 TEST(ShowFileScan, ReadsTheFileAsTheInMemoryReaderDoes) {
