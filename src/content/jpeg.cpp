@@ -60,6 +60,43 @@ JPEGCHECK CheckJpeg(const uint8_t *data, size_t size, JPEGINFO *info) {
     }
 }
 
+// Walks the marker segments (and steps over entropy-coded data byte by
+// byte); decodes nothing. The decoder takes fill bytes (0xFF) before the
+// start-of-image marker too.
+bool JpegTablesFit(const uint8_t *f, size_t size) {
+    size_t start = 0;
+    while (start < size && f[start] == 0xFF) ++start;
+    if (start == 0 || start >= size || f[start] != 0xD8) return true;  // not a JPEG
+    for (size_t i = start + 1; i + 4 <= size;) {
+        const uint8_t marker = f[i + 1];
+        if (f[i] != 0xFF || marker == 0xFF) {
+            ++i;
+            continue;
+        }
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            i += 2;
+            continue;
+        }
+        if (marker == 0xD9) break;
+        const size_t length = Big16(f + i + 2);
+        if (length < 2) return true;  // the decoder reports this itself
+        // The decoder reads tables as long as the segment's length says,
+        // past the segment's end if a table claims more.
+        int64_t left = int64_t(length) - 2;
+        // Past the end of the file it reads zeros, so a table cut short by
+        // the end counts what is there.
+        for (size_t p = i + 4; marker == 0xC4 && left > 0 && p < size;) {
+            size_t codes = 0;
+            for (size_t k = 0; k < 16 && p + 1 + k < size; ++k) codes += f[p + 1 + k];
+            if (codes > 256) return false;
+            p += 17 + codes;
+            left -= int64_t(17 + codes);
+        }
+        i += 2 + length;
+    }
+    return true;
+}
+
 const char *JpegCheckText(JPEGCHECK check) {
     switch (check) {
         case JPEG_OK: return "a JPEG the player decodes";

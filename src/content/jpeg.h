@@ -35,6 +35,10 @@ enum JPEGCHECK {
 // Reads the markers up to the first scan: the frame's size, components and
 // coding into `info`, and whether the player can decode it.
 JPEGCHECK CheckJpeg(const uint8_t *data, size_t size, JPEGINFO *info);
+// Whether every Huffman table in the file holds at most 256 codes. The
+// decoder writes past its tables for one that holds more, so a file that
+// fails this is never handed to it.
+bool JpegTablesFit(const uint8_t *data, size_t size);
 // A short description of a check's result, for messages.
 const char *JpegCheckText(JPEGCHECK check);
 

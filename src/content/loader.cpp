@@ -49,6 +49,8 @@ void *HeaderMember(BLOCK &block, DWORD type) {
     }
 }
 
+constexpr DWORD kJpegPrefix = 64 * 1024;  // bytes read to find a JPEG's frame header
+
 bool ReadHead(ScrFile &file, const Trailer &trailer, BLOCK *head) {
     return file.Seek(trailer.contentStart) && file.Read(&head->head, SCRHEAD_SIZE) &&
            head->head.type == TAG_HEAD && ml::crc32(0, &head->head, SCRHEAD_SIZE) == trailer.headCrc;
@@ -126,15 +128,39 @@ bool ReadAppletData(ScrFile &file, BLOCK &block, DWORD remaining) {
     return block.data != 0;
 }
 
-// A JPEG picture is kept as it is stored and decoded when its item starts;
-// its header must be one the decoder takes.
-bool ReadJpeg(ScrFile &file, BLOCK &block, DWORD size) {
-    block.data = file.ReadBlock(size);
-    const BYTE *bytes = block.data ? (const BYTE *)GlobalLock(block.data) : nullptr;
-    ml::JPEGINFO info;
-    const bool ok = bytes && ml::CheckJpeg(bytes, size, &info) == ml::JPEG_OK;
-    if (bytes) GlobalUnlock(block.data);
+// Whether the JPEG of `size` bytes at the file's position is one the decoder
+// takes. Its frame header comes early: a prefix is read first, and the whole
+// only when the prefix cannot tell.
+bool CheckStoredJpeg(ScrFile &file, DWORD size, ml::JPEGINFO *info) {
+    const DWORD start = file.Position();
+    std::vector<BYTE> prefix(size < kJpegPrefix ? size : kJpegPrefix);
+    if (!file.Read(prefix.data(), DWORD(prefix.size()))) return false;
+    if (ml::CheckJpeg(prefix.data(), prefix.size(), info) == ml::JPEG_OK) return true;
+    if (prefix.size() == size || !file.Seek(start)) return false;
+    HGLOBAL whole = file.ReadBlock(size);
+    const BYTE *bytes = whole ? (const BYTE *)GlobalLock(whole) : nullptr;
+    const bool ok = bytes && ml::CheckJpeg(bytes, size, info) == ml::JPEG_OK;
+    if (bytes) GlobalUnlock(whole);
+    if (whole) GlobalFree(whole);
     return ok;
+}
+
+// A JPEG picture stays in the file until its item starts, so a show of a
+// thousand photos starts as fast as one of ten and holds only the one on
+// the screen. The block keeps where it lies (in `auxhandle`); its header
+// must be one the decoder takes.
+bool ReadJpeg(ScrFile &file, BLOCK &block, DWORD size) {
+    JPEGPLACE place = {file.Position(), size, 0, 0};
+    ml::JPEGINFO info;
+    if (!CheckStoredJpeg(file, size, &info)) return false;
+    place.width = info.width, place.height = info.height;
+    block.auxhandle = GlobalAlloc(GMEM_MOVEABLE, sizeof place);
+    void *stored = block.auxhandle ? GlobalLock(block.auxhandle) : nullptr;
+    if (stored) {
+        std::memcpy(stored, &place, sizeof place);
+        GlobalUnlock(block.auxhandle);
+    }
+    return stored != nullptr;
 }
 
 // The data of a block whose header has been read: `size` bytes on disk.
@@ -281,6 +307,23 @@ int CreateBlock(HWND, BLOCKSET *owner, BLOCK *out, DWORD type, HGLOBAL data, int
             break;
     }
     return 1;
+}
+
+int GetJpegPlace(const BLOCK *block, JPEGPLACE *place) {
+    const bool jpeg = block->type == TAG_IMAG && (block->image.flags & SCRF_JPEG) && block->auxhandle &&
+                      GlobalSize(block->auxhandle) >= sizeof *place;
+    const void *stored = jpeg ? GlobalLock(block->auxhandle) : nullptr;
+    if (!stored) return 0;
+    std::memcpy(place, stored, sizeof *place);
+    GlobalUnlock(block->auxhandle);
+    return 1;
+}
+
+HGLOBAL ReadJpegPicture(const BLOCK *block, const char *path) {
+    JPEGPLACE place;
+    if (!GetJpegPlace(block, &place)) return 0;
+    ScrFile file(path);
+    return file.IsOpen() && file.Seek(place.offset) ? file.ReadBlock(place.size) : 0;
 }
 
 int GetHeaderBlock(HWND list, BLOCKSET *, BLOCK *out) {

@@ -11,5 +11,18 @@ int LoadScrFile(HWND list, BLOCKSET *set, const char *path);
 int LoadHeaderBlock(HWND window, BLOCK *out, const char *path, BLOCKSET *owner);
 // A fresh record for a block of `type`: 1, or 0 for an unknown type.
 int CreateBlock(HWND window, BLOCKSET *owner, BLOCK *out, DWORD type, HGLOBAL data, int unused);
+// Where a JPEG picture's data lies in the show file, and its size in pixels.
+// The loader keeps this in the block's `auxhandle` instead of the data.
+struct JPEGPLACE {
+    DWORD offset;
+    DWORD size;
+    DWORD width;
+    DWORD height;
+};
+// The place of a JPEG picture block: 1, else 0.
+int GetJpegPlace(const BLOCK *block, JPEGPLACE *place);
+// A new block holding the JPEG file of a picture block, read from the show
+// file at `path`; 0 when it cannot be read.
+HGLOBAL ReadJpegPicture(const BLOCK *block, const char *path);
 // A copy of the first HEAD block of the store: 1, else 0.
 int GetHeaderBlock(HWND list, BLOCKSET *set, BLOCK *out);

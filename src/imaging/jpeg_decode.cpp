@@ -21,7 +21,8 @@ void CopyRows(const unsigned char *rgb, int width, int height, void *dib) {
 
 HGLOBAL Decode(const BYTE *bytes, SIZE_T size) {
     ml::JPEGINFO info;
-    if (size > 0x7FFFFFFF || ml::CheckJpeg(bytes, size, &info) != ml::JPEG_OK) return 0;
+    if (size > 0x7FFFFFFF || ml::CheckJpeg(bytes, size, &info) != ml::JPEG_OK || !ml::JpegTablesFit(bytes, size))
+        return 0;
     int width = 0, height = 0, channels = 0;
     unsigned char *rgb = stbi_load_from_memory(bytes, int(size), &width, &height, &channels, 3);
     if (!rgb) return 0;

@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "applet/objects.h"
-#include "content/jpeg.h"
+#include "content/loader.h"
 #include "imaging/dib.h"
 
 namespace {
@@ -25,13 +25,10 @@ void SetOrigin(int *x, int *y, long long left, long long top) {
 int GetStoredPictureSize(const BLOCK *block, int *width, int *height) {
     if (block->type != TAG_IMAG) return 0;
     if (!(block->image.flags & SCRF_JPEG)) return GetBitmapDimensions(block->data, width, height, nullptr, nullptr);
-    const BYTE *bytes = block->data ? (const BYTE *)GlobalLock(block->data) : nullptr;
-    if (!bytes) return 0;
-    ml::JPEGINFO info;
-    const bool ok = ml::CheckJpeg(bytes, GlobalSize(block->data), &info) == ml::JPEG_OK;
-    GlobalUnlock(block->data);
-    if (ok) *width = int(info.width), *height = int(info.height);
-    return ok ? 1 : 0;
+    JPEGPLACE place;
+    if (!GetJpegPlace(block, &place)) return 0;
+    *width = int(place.width), *height = int(place.height);
+    return 1;
 }
 
 int GetImageOrigin(int *x, int *y, const BLOCK *block) {

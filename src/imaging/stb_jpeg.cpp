@@ -1,7 +1,9 @@
 // The one translation unit that compiles stb_image, with its JPEG decoder
 // only. Every allocation it makes goes through JpegAlloc, which refuses any
 // block larger than the biggest picture the player holds, so a hostile file
-// fails cleanly instead of exhausting the address space.
+// fails cleanly instead of exhausting the address space, and zeroes what it
+// gives: the decoder reads Huffman tables a file never defined from its
+// memory as it finds it.
 #include <cstddef>
 #include <cstdlib>
 
@@ -9,7 +11,7 @@
 
 namespace {
 
-void *JpegAlloc(size_t size) { return size > MAXPICTUREBYTES ? nullptr : std::malloc(size); }
+void *JpegAlloc(size_t size) { return size > MAXPICTUREBYTES ? nullptr : std::calloc(1, size ? size : 1); }
 void *JpegRealloc(void *block, size_t size) { return size > MAXPICTUREBYTES ? nullptr : std::realloc(block, size); }
 
 }  // namespace

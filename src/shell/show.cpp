@@ -107,15 +107,23 @@ HGLOBAL WidenedPicture(HGLOBAL stored) {
     return CropImage(stored, &whole);
 }
 
+// The picture of a JPEG block, read from the show file and decoded.
+HGLOBAL DecodedJpeg(const BLOCK &block, const char *path) {
+    HGLOBAL jpeg = ReadJpegPicture(&block, path);
+    HGLOBAL dib = jpeg ? DecodeJpegToDib(jpeg) : 0;
+    if (jpeg) GlobalFree(jpeg);
+    return dib;
+}
+
 // The picture as the display shows it: reduced to the display palette on
 // palette displays, else an unchanged copy; cropped to the screen's centre
 // when larger than the screen.
-HGLOBAL PictureForDisplay(const BLOCK &block) {
+HGLOBAL PictureForDisplay(const BLOCK &block, const char *path) {
     BYTE palette[768];
     int bits = 0;
     GetDefaultPalette(palette, &bits, PALETTE_DISPLAY);
-    // A JPEG is decoded here and its decoded copy lives as long as the item.
-    HGLOBAL made = (block.image.flags & SCRF_JPEG) ? DecodeJpegToDib(block.data) : WidenedPicture(block.data);
+    // A JPEG is read and decoded here; its decoded copy lives as long as the item.
+    HGLOBAL made = (block.image.flags & SCRF_JPEG) ? DecodedJpeg(block, path) : WidenedPicture(block.data);
     if ((block.image.flags & SCRF_JPEG) && !made) return 0;
     HGLOBAL stored = made ? made : block.data;
     HGLOBAL picture = devicebits > 8 ? (made ? made : DuplicateObject(stored))
@@ -154,7 +162,7 @@ void SaveScreenArea(HWND window, BLOCKSET *set, const RECT &rect) {
 
 bool StartPicture(HWND window, BLOCKSET *set) {
     BLOCK &block = set->block;
-    HGLOBAL picture = PictureForDisplay(block);
+    HGLOBAL picture = PictureForDisplay(block, set->path);
     if (!picture) {
         // One photo that does not decode must not stop a show of many.
         if (block.image.flags & SCRF_JPEG) PostAdvance(window);

@@ -389,11 +389,21 @@ TEST(LoadScrFile, JpegPicturesAreKeptWhenTheDecoderTakesThem) {
         SCOPED_TRACE(row.what);
         ShowWriter writer(TestHead());
         writer.AddJpegPicture(SCRIMAGE{}, row.jpeg);
-        Loaded loaded(writer.Build(kProgram));
-        ASSERT_EQ(loaded.result, row.loads);
-        if (row.loads) {
-            EXPECT_EQ(Contents(loaded.store.Block(1).data), row.jpeg);
-        }
+        TempFile file;
+        file.Write(writer.Build(kProgram));
+        TestStore store;
+        ASSERT_EQ(LoadScrFile(store.list(), store.set(), file.path()), row.loads);
+        if (!row.loads) continue;
+        // The picture stays in the file until its item starts.
+        const BLOCK block = store.Block(1);
+        JPEGPLACE place;
+        ASSERT_EQ(GetJpegPlace(&block, &place), 1);
+        EXPECT_EQ(block.data, nullptr);
+        EXPECT_EQ(place.size, row.jpeg.size());
+        EXPECT_EQ(place.width, uint32_t(row.jpeg[frame + 5] << 8 | row.jpeg[frame + 6]));
+        HGLOBAL read = ReadJpegPicture(&block, file.path());
+        EXPECT_EQ(Contents(read), row.jpeg);
+        GlobalFree(read);
     }
 }
 

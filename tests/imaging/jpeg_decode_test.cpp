@@ -80,4 +80,10 @@ TEST(DecodeJpegToDib, DamagedFilesDecodeToThePictureOrToNothing) {
         EXPECT_EQ(pixels, size_t(w) * size_t(h)) << "file " << i;
     }
     EXPECT_TRUE(Decoded(unknownComponent).empty());
+    // A Huffman table of more than 256 codes would make the decoder write
+    // past its tables: such a file is not handed to it.
+    Bytes bigTable = good;
+    const size_t counts = JpegSegment(good, 0xC4) + 3;
+    bigTable[counts + 14] = bigTable[counts + 15] = 200;
+    EXPECT_TRUE(Decoded(bigTable).empty());
 }

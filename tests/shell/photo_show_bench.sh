@@ -1,6 +1,6 @@
 #!/bin/sh
 # Photo shows of 10, 100 and 1,000 photo-like 1920x1080 JPEGs (ten distinct
-# pictures, repeated), stored as JPEG and, where the show stays small enough
+# pictures, repeated), stored as JPEG ("auto") and, where the show stays small enough
 # to play, as bitmaps: the .scr's size, mlshow's build time and peak memory,
 # and the player's time from start to the first picture on the screen and
 # its peak memory, measured from outside under Wine.
@@ -46,7 +46,7 @@ TOML
 }
 
 # The player's start to its first picture on the screen, in seconds, and its
-# peak memory (resident, and address space) in MB.
+# peak resident memory in MB.
 play() {
     scr=$1
     "$WINESERVER" -k 2>/dev/null || true
@@ -59,24 +59,23 @@ play() {
         if [ -n "$pixel" ] && [ "$pixel" != "#000000" ]; then seen=$(date +%s%N); break; fi
         sleep 0.02
     done
-    hwm=0 peak=0
+    hwm=0
     for pid in $(pgrep -f "$(basename "$scr")"); do
         h=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
-        p=$(awk '/VmPeak/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
-        [ "${h:-0}" -gt "$hwm" ] && hwm=$h && peak=$p
+        [ "${h:-0}" -gt "$hwm" ] && hwm=$h
     done
     xdotool key space 2>/dev/null || true
     sleep 1
     "$WINESERVER" -k 2>/dev/null || true
     if [ -z "$seen" ]; then first="never"; else first=$(echo "scale=2; ($seen - $start) / 1000000000" | bc); fi
-    echo "$first $((hwm / 1024)) $((peak / 1024))"
+    echo "$first $((hwm / 1024))"
 }
 
-printf '%-6s %-7s %9s %9s %8s %9s %8s %11s %10s\n' pictures stored "JPEG MB" ".scr MB" "build s" "build MB" "first s" "player MB" "address MB"
+printf '%-8s %-7s %9s %9s %8s %9s %8s %10s\n' pictures stored "JPEG MB" ".scr MB" "build s" "build MB" "first s" "player MB"
 for count in 10 100 1000; do
     folder $count
     jpeg=$(find "photos$count" -name '*.jpg' -printf '%s\n' | awk '{ s += $1 } END { print s }')
-    for store in jpeg bitmap; do
+    for store in auto bitmap; do
         [ $store = bitmap ] && [ $count -gt 100 ] && continue  # about 6 GB: more than the player holds
         manifest $count $store
         /usr/bin/time -f "%e %M" -o build.time "$mlshow" build "show$count$store.toml" --quiet --player "$player" \
@@ -84,8 +83,8 @@ for count in 10 100 1000; do
         read -r seconds kb <build.time
         size=$(stat -c %s "show$count$store.scr")
         set -- $(play "$work/show$count$store.scr")
-        printf '%-8s %-7s %9d %9d %8s %9d %8s %11s %10s\n' $count $store $((jpeg / 1048576)) $((size / 1048576)) \
-            "$seconds" $((kb / 1024)) "$1" "$2" "$3"
+        printf '%-8s %-7s %9d %9d %8s %9d %8s %10s\n' $count $store $((jpeg / 1048576)) $((size / 1048576)) \
+            "$seconds" $((kb / 1024)) "$1" "$2"
         rm -f "show$count$store.scr"
     done
 done
