@@ -38,7 +38,7 @@ TEST(CommandLine, ExitStatusesFollowTheConvention) {
         {"verify " + dir.Path("fresh.scr"), 0, "plays every block"},
         {"info --json " + dir.Path("fresh.scr"), 0, "\"loads\": true"},
         {"info " + dir.Path("fresh.scr"), 0, "picture, JPEG 640x400, baseline"},
-        {"verify " + dir.Path("fresh.scr"), 0, "it holds about 874 KB (bitmaps 838 KB, JPEG pictures 37 KB"},
+        {"verify " + dir.Path("fresh.scr"), 0, "it holds about 2.3 MB (bitmaps 838 KB, JPEG on the screen 1.5 MB"},
         {"build " + dir.Path("nofolder.toml") + " --player " + dir.Path("player.scr"), 1, "nofolder.toml:5:10: folder not found: gone"},
     };
     for (const Case &c : cases) {

@@ -246,7 +246,7 @@ TEST(PlayerMemory, WarnsAboveTheLimitNamingBothFigures) {
     memory.bitmaps = uint64_t(1500) << 20;
     memory.jpegs = uint64_t(3) << 19;
     memory.other = 1000;
-    EXPECT_EQ(memory.Text(), "about 1501.5 MB (bitmaps 1500.0 MB, JPEG pictures 1.5 MB, applets 0 KB, other 1 KB)");
+    EXPECT_EQ(memory.Text(), "about 1501.5 MB (bitmaps 1500.0 MB, JPEG on the screen 1.5 MB, applets 0 KB, other 1 KB)");
     EXPECT_NE(memory.Warning().find("more than the 1400.0 MB the 32-bit player can hold"), std::string::npos);
 }
 

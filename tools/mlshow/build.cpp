@@ -62,7 +62,7 @@ Prepared PreparePicture(const PictureItem &item, uint32_t background) {
     StoredPicture picture = Imported<StoredPicture>(item.file, [&](Bytes file) { return StorePicture(std::move(file), options); });
     Prepared prepared;
     if (picture.jpeg) {
-        prepared.memory.jpegs = picture.data.size();
+        prepared.memory.jpegs = JpegOnScreen(picture.data);
         auto jpeg = std::make_shared<Bytes>(std::move(picture.data));
         prepared.emit = [header = item.header, jpeg](BlockWriter &writer) { writer.AddJpegPicture(header, *jpeg); };
         return prepared;

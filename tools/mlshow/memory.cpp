@@ -1,7 +1,10 @@
 // The player's memory for a show's content.
 #include "memory.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "content/jpeg.h"
 
 #include "reader.h"
 
@@ -19,9 +22,21 @@ std::string Megabytes(uint64_t bytes) {
 
 }  // namespace
 
+uint64_t JpegOnScreen(const Bytes &jpeg) {
+    ml::JPEGINFO info;
+    ml::CheckJpeg(jpeg.data(), jpeg.size(), &info);
+    const uint64_t decoded = DIBHEADER_SIZE + uint64_t(DibRowBytes(info.width, 24)) * info.height;
+    return jpeg.size() + 2 * decoded;
+}
+
 void PlayerMemory::AddBlock(const ReadBlock &block) {
     switch (block.type) {
-        case TAG_IMAG: (block.flags & SCRF_JPEG ? jpegs : bitmaps) += block.data.size(); break;
+        case TAG_IMAG:
+            if (block.flags & SCRF_JPEG)
+                jpegs = std::max(jpegs, JpegOnScreen(block.data));
+            else
+                bitmaps += block.data.size();
+            break;
         case TAG_APPL:
             applets += block.data.size();
             for (const ReadObject &object : block.pictures) applets += object.data.size();
@@ -35,14 +50,14 @@ void PlayerMemory::AddBlock(const ReadBlock &block) {
 
 PlayerMemory &PlayerMemory::operator+=(const PlayerMemory &more) {
     bitmaps += more.bitmaps;
-    jpegs += more.jpegs;
+    jpegs = std::max(jpegs, more.jpegs);  // one on the screen at a time
     applets += more.applets;
     other += more.other;
     return *this;
 }
 
 std::string PlayerMemory::Text() const {
-    return "about " + Megabytes(Total()) + " (bitmaps " + Megabytes(bitmaps) + ", JPEG pictures " + Megabytes(jpegs) +
+    return "about " + Megabytes(Total()) + " (bitmaps " + Megabytes(bitmaps) + ", JPEG on the screen " + Megabytes(jpegs) +
            ", applets " + Megabytes(applets) + ", other " + Megabytes(other) + ")";
 }
 

@@ -1,11 +1,14 @@
 // What the player holds in memory for a show's content: it keeps every
-// block as it plays it (bitmaps and applet objects inflated, JPEG pictures
-// as stored, decoding only the one on the screen). The 32-bit player's
+// block as it plays it (bitmaps and applet objects inflated), but leaves JPEG
+// pictures in the show file until their item starts, holding only the one
+// on the screen: its file and two decoded copies while it is converted. The 32-bit player's
 // address space bounds the total; builds and verify warn beyond it.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "content/writer.h"
 
 namespace mlshow {
 
@@ -16,9 +19,12 @@ struct ReadBlock;
 // copies and one decoded JPEG.
 constexpr uint64_t PLAYER_CONTENT_LIMIT = uint64_t(1400) << 20;
 
+// What the player holds while a JPEG picture is on the screen.
+uint64_t JpegOnScreen(const Bytes &jpeg);
+
 struct PlayerMemory {
     uint64_t bitmaps = 0;  // pictures stored as bitmaps, and the preview, inflated
-    uint64_t jpegs = 0;    // JPEG pictures as stored
+    uint64_t jpegs = 0;    // the largest JPEG picture on the screen: its file and two decoded copies
     uint64_t applets = 0;  // applet scripts and objects, inflated
     uint64_t other = 0;    // texts, sounds and animations, inflated
 
