@@ -67,7 +67,7 @@ play() {
     xdotool key space 2>/dev/null || true
     sleep 1
     "$WINESERVER" -k 2>/dev/null || true
-    if [ -z "$seen" ]; then first="never"; else first=$(echo "scale=2; ($seen - $start) / 1000000000" | bc); fi
+    if [ -z "$seen" ]; then first="never"; else first=$(awk -v t=$((seen - start)) 'BEGIN { printf "%.2f", t / 1e9 }'); fi
     echo "$first $((hwm / 1024))"
 }
 
