@@ -5,14 +5,7 @@
 # screenshots at both scales (dialog-96.png, dialog-144.png).
 # Usage: dpi_test.sh MLSHOW PLAYER WORKDIR, run under scripts/with-wine-copy,
 # whose registry the test changes.
-mlshow=$1
-player=$2
-work=$3
-root=$(cd "$(dirname "$0")/../.." && pwd)
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work" || exit 1
-. "$root/tests/shell/play_checks.sh"
+. "$(dirname "$0")/play_checks.sh"
 . "$root/scripts/wine-env"
 
 dialog() {  # dialog SHOT: the show's information dialog, shot and closed with Enter -> "EXIT WIDTH"

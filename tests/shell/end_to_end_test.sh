@@ -3,14 +3,7 @@
 # player with /s, checked from screenshots and with real input (xdotool).
 # Usage: end_to_end_test.sh MLSHOW PLAYER WORKDIR
 # Runs under scripts/with-display (a display and the Wine set-up).
-mlshow=$1
-player=$2
-work=$3
-root=$(cd "$(dirname "$0")/../.." && pwd)
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work" || exit 1
-. "$root/tests/shell/play_checks.sh"
+. "$(dirname "$0")/play_checks.sh"
 
 # Pictures at their five placements with offsets, each left on the screen.
 placements_show

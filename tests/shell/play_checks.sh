@@ -1,7 +1,15 @@
 # Sourced by the shell tests that play shows built with mlshow: checks
 # counted and reported, pixels of screenshots, building and playing shows,
 # and the show of pictures at their five placements, with its checks.
-# Expects $mlshow, $player and $root; works in the current directory.
+# Sourced as the test starts, with the test's arguments MLSHOW PLAYER
+# WORKDIR: it empties WORKDIR and works there.
+mlshow=$1
+player=$2
+work=$3
+root=$(cd "$(dirname "$0")/../.." && pwd)
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work" || exit 1
 passed=0
 failed=0
 screen_w=1024

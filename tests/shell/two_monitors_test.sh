@@ -4,14 +4,7 @@
 # saver runs, and input over the second ends the saver as over the first.
 # Usage: two_monitors_test.sh MLSHOW PLAYER WORKDIR, run under
 # scripts/with-two-monitors and scripts/with-wine-copy.
-mlshow=$1
-player=$2
-work=$3
-root=$(cd "$(dirname "$0")/../.." && pwd)
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work" || exit 1
-. "$root/tests/shell/play_checks.sh"
+. "$(dirname "$0")/play_checks.sh"
 
 # A white window on the second monitor: what the cover must hide.
 xlogo -geometry 600x400+1100+100 -bg white 2>/dev/null &
