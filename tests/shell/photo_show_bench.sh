@@ -49,10 +49,9 @@ TOML
 # peak resident memory in MB.
 play() {
     scr=$1
-    "$WINESERVER" -k 2>/dev/null || true
-    "$WINESERVER" -p
     start=$(date +%s%N)
     "$WINELOADER" "$scr" /s >/dev/null 2>&1 &
+    saver=$!
     seen=""
     for _ in $(seq 1 1200); do
         pixel=$(import -display "$DISPLAY" -window root -crop 1x1+512+384 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1)
@@ -65,8 +64,7 @@ play() {
         [ "${h:-0}" -gt "$hwm" ] && hwm=$h
     done
     xdotool key space 2>/dev/null || true
-    sleep 1
-    "$WINESERVER" -k 2>/dev/null || true
+    wait "$saver" || true
     if [ -z "$seen" ]; then first="never"; else first=$(awk -v t=$((seen - start)) 'BEGIN { printf "%.2f", t / 1e9 }'); fi
     echo "$first $((hwm / 1024))"
 }
