@@ -36,6 +36,16 @@ constexpr uint32_t SCRF_COMPRESSED = 0x8000;
 constexpr uint32_t SCRF_ENDWITHITEM = 0x10000;
 constexpr uint32_t SCRF_ENDWITHROUND = 0x20000;
 constexpr uint32_t SCRF_JPEG = 0x40000;  // IMAG: the data is a JPEG file, not a packed bitmap
+// IMAG: how the picture meets the monitor. Neither bit: at its own size,
+// centre-cropped when larger (both bits set counts as neither).
+constexpr uint32_t SCRF_FIT = 0x80000;    // scaled to show all of it, the rest background
+constexpr uint32_t SCRF_FILL = 0x100000;  // scaled to cover the monitor, the overflow cropped evenly
+constexpr uint32_t SCRF_FITMASK = SCRF_FIT | SCRF_FILL;
+// IMAG: what the caption over the picture's bottom-left corner says.
+constexpr uint32_t SCRF_CAPTIONDATE = 0x200000;  // the day the photo was taken (`takendate`)
+constexpr uint32_t SCRF_CAPTIONNAME = 0x400000;  // the photo's name (the caption text of the block)
+// IMAG: one of a run of pictures (`group`) whose order the player draws.
+constexpr uint32_t SCRF_RANDOMORDER = 0x800000;
 
 // The trailer's three checks are stored XORed with these masks.
 constexpr uint32_t CONTENTLENGTH_MASK = 0x3E5A1C47;
@@ -89,7 +99,10 @@ struct SCRIMAGE {
     uint32_t holdtime;  // seconds
     uint32_t unused44;
     uint32_t duration;  // 0 endless, 1 one cycle, n seconds
-    uint32_t unused52[8];
+    uint32_t captionlength;  // UTF-8 bytes of the photo's name between the header and the data
+    uint32_t takendate;      // the day the photo was taken as yyyymmdd; 0 unknown
+    uint32_t group;          // with SCRF_RANDOMORDER: the run of pictures it belongs to, from 1
+    uint32_t unused64[5];
 };
 
 struct SCRTEXT {
@@ -215,6 +228,7 @@ struct DIBHEADER {
 
 constexpr uint32_t SCRHEAD_SIZE = 2148;
 constexpr uint32_t SCRIMAGE_SIZE = 84;
+constexpr uint32_t MAXCAPTIONLENGTH = 1024;  // longest stored caption text, in bytes
 constexpr uint32_t SCRTEXT_SIZE = 362;
 constexpr uint32_t SCRAPPLET_SIZE = 56;
 constexpr uint32_t SCRSOUND_SIZE = 314;
@@ -234,6 +248,7 @@ static_assert(offsetof(SCRHEAD, title) == 828);
 static_assert(offsetof(SCRHEAD, description) == 1090);
 static_assert(sizeof(SCRIMAGE) == SCRIMAGE_SIZE);
 static_assert(offsetof(SCRIMAGE, duration) == 48);
+static_assert(offsetof(SCRIMAGE, captionlength) == 52 && offsetof(SCRIMAGE, group) == 60);
 static_assert(sizeof(SCRTEXT) == SCRTEXT_SIZE);
 static_assert(offsetof(SCRTEXT, facename) == 68);
 static_assert(sizeof(SCRAPPLET) == SCRAPPLET_SIZE);
