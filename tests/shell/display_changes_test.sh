@@ -1,8 +1,9 @@
 #!/bin/sh
-# Monitors that come, go and change size while the saver runs, and a monitor
-# left of and above the primary one: a new monitor is covered, a monitor that
-# goes takes its cover with it, the saver window follows a new resolution,
-# and a cursor at (-1, -1) is a real position. xrandr changes the dummy
+# Monitors that come and go while the saver runs, and a monitor left of and
+# above the primary one: a new monitor is covered, a monitor that goes takes
+# its cover with it, and a cursor at (-1, -1) is a real position. (Wine
+# resizes a full-screen window to a new resolution by itself: modes_test
+# covers the saver's own handling of that.) xrandr changes the dummy
 # driver's outputs; UPDATE, a Wine program, then sets the display settings,
 # on which Wine reads the monitors again and sends WM_DISPLAYCHANGE.
 # Usage: display_changes_test.sh MLSHOW PLAYER WORKDIR UPDATE, run under
@@ -20,18 +21,13 @@ change() {
 change one --output DUMMY1 --off --output DUMMY0 --mode 1024x768 --pos 0x0 --primary
 change right --output DUMMY1 --mode 800x600 --right-of DUMMY0
 change off --output DUMMY1 --off
-change small --output DUMMY0 --mode 800x600
-change large --output DUMMY0 --mode 1024x768
 change corner --output DUMMY0 --mode 1024x768 --pos 800x600 --primary --output DUMMY1 --mode 800x600 --pos 0x0
 xrandr --addmode DUMMY1 800x600
 sh one.sh
-# White windows where the screen will grow: what a cover or the saver
-# window must hide once it has.
+# A white window where the second monitor will be: what its cover must hide.
 xlogo -geometry 600x400+1100+100 -bg white 2>/dev/null &
 logo=$!
-xlogo -geometry 100x60+850+660 -bg white 2>/dev/null &
-corner=$!
-trap 'kill $logo $corner 2>/dev/null' EXIT
+trap 'kill $logo 2>/dev/null' EXIT
 black="srgb(0,0,0)" background="srgb(16,32,48)"
 # How many of the saver's windows (the saver and its covers) X shows.
 printf "xdotool search --onlyvisible --name 'Marrowlight Screen Saver' | wc -l\n" >count.sh
@@ -41,7 +37,7 @@ printf "until xdotool search --onlyvisible --name 'Marrowlight Screen Saver'; do
     >shown.sh
 placements_show
 build placements
-for name in monitors resolution corner; do cp placements.scr "$name.scr"; done
+for name in monitors corner; do cp placements.scr "$name.scr"; done
 
 play monitors cmd:"sh shown.sh@0" shot@1 cmd:"sh right.sh@1.2" shot@3 cmd:"sh count.sh >monitors/two@3.2" \
     cmd:"sh off.sh@3.5" cmd:"sh count.sh >monitors/one@4.5" cmd:"sh right.sh@5" shot@6.5 move@7
@@ -52,14 +48,6 @@ check "a monitor that goes takes its cover with it" grep -qx 1 monitors/one
 check "a monitor that comes back is covered again" is_pixel monitors/shot-6.5.png 1110 110 "$black"
 check "the show goes on through the changes and a move ends it" ended monitors
 sh one.sh
-
-sh small.sh
-play resolution cmd:"sh shown.sh@0" shot@1 cmd:"sh large.sh@1.2" shot@3 move@3.5
-sh one.sh
-check "at 800x600 the show fills the screen" is_pixel resolution/shot-1.png 790 590 "$background"
-check "after the change to 1024x768 the saver fills it" is_pixel resolution/shot-3.png 900 700 "$background"
-check "the new corner is the show's too" is_pixel resolution/shot-3.png 1023 767 "$background"
-check "the show goes on after the change and a move ends it" ended resolution
 
 # DUMMY1 above and left of the primary DUMMY0: (-1, -1) is DUMMY1's corner.
 sh corner.sh
