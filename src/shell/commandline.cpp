@@ -5,7 +5,8 @@
 #include <cstdlib>
 
 char SaverSwitch(const char *tail) {
-    if (!tail || !*tail) return 0;
+    if (!tail) return 0;
+    if (!*tail) return 'c';  // the host's "Configure" runs the file with no arguments
     char c = tail[0];
     if (c == '/' || c == '-') c = tail[1];
     c = char(std::tolower((unsigned char)c));

@@ -4,7 +4,8 @@
 #include <windows.h>
 
 // The mode letter, lower case ('s', 'c', 'p', 'l', 'a'), or 0 for none.
-// A leading '/' or '-' is skipped: "/S", "-s" and "s" all give 's'.
+// A leading '/' or '-' is skipped: "/S", "-s" and "s" all give 's'. An
+// empty tail gives 'c': the host's "Configure" command passes no switch.
 char SaverSwitch(const char *tail);
 
 // The window handle that follows the switch: the first run of decimal digits

@@ -9,20 +9,41 @@ namespace {
 constexpr UINT kMouseLast = 0x0209;
 constexpr UINT kKeyLast = 0x0108;
 
+// A remembered cursor position. Whether one is held is a flag of its own:
+// every pair of numbers, (-1, -1) included, is a real position on a monitor
+// left of or above the primary one.
+struct CursorMark {
+    POINT at;
+    bool known;
+};
+
 int verifying = 0;  // a password check is open: further input is ignored
-POINT remembered = {-1, -1};
-POINT abortRemembered = {-1, -1};
+CursorMark remembered = {};
+CursorMark abortRemembered = {};
 
-void RememberCursor(POINT *where) { GetCursorPos(where); }
+void RememberCursor(CursorMark *mark) {
+    GetCursorPos(&mark->at);
+    mark->known = true;
+}
 
-bool CursorMoved(POINT *where) {
+// The first look only remembers the position.
+bool CursorMoved(CursorMark *mark) {
     POINT now;
     GetCursorPos(&now);
-    if (where->x == -1 || where->y == -1) {
-        *where = now;
+    if (!mark->known) {
+        mark->at = now;
+        mark->known = true;
         return false;
     }
-    return now.x != where->x || now.y != where->y;
+    return now.x != mark->at.x || now.y != mark->at.y;
+}
+
+// A window of this process: the saver, a cover, the host's password dialog
+// (run inside the process), a message box. Null counts as another's: the
+// system may name no window when the one activated belongs to another thread.
+bool IsOwnWindow(HWND other) {
+    DWORD process = 0;
+    return other && GetWindowThreadProcessId(other, &process) && process == GetCurrentProcessId();
 }
 
 // Takes the next message in the range that waits for the window or for one
@@ -63,9 +84,11 @@ LRESULT DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             PostQuitMessage(0);
             return 0;
         case WM_ACTIVATE:
+            // Another program took the foreground: keys would go where the
+            // user cannot see, so the saver ends as for input.
             if (LOWORD(wParam) != WA_INACTIVE || verifying)
                 RememberCursor(&remembered);
-            else if ((HWND)lParam == window)
+            else if (!IsOwnWindow((HWND)lParam))
                 RequestClose(window);
             break;
         case WM_MOUSEMOVE:
@@ -99,7 +122,7 @@ int CheckForAbort(HWND window) {
     MSG msg;
     while (NextInput(window, &msg)) {
         if (msg.message == WM_MOUSEMOVE) {
-            if (abortRemembered.x == -1 || abortRemembered.y == -1) {
+            if (!abortRemembered.known) {
                 RememberCursor(&abortRemembered);
                 continue;
             }

@@ -39,15 +39,21 @@ bool RegisterCoverClass(HINSTANCE instance) {
     return RegisterClassA(&cls) != 0;
 }
 
-void CreateCover(HINSTANCE instance, HWND saver, const RECT &r) {
+// Shown without the activation, so that keys and the input watch's
+// remembered cursor stay with the saver window.
+void PlaceCover(HWND cover, const RECT &r) {
+    SetWindowPos(cover, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+bool CreateCover(HINSTANCE instance, HWND saver, const RECT &r) {
     HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kMonitorCoverClass, szSaverAppName, WS_POPUP,
                                  r.left, r.top, r.right - r.left, r.bottom - r.top, saver, nullptr, instance,
                                  nullptr);
-    if (!cover) return;
+    if (!cover) return false;
     covers[coverCount++] = cover;
-    // Shown without the activation, so that keys and the input watch's
-    // remembered cursor stay with the saver window.
-    SetWindowPos(cover, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    PlaceCover(cover, r);
+    return true;
 }
 
 void Forget(HWND cover) {
@@ -56,6 +62,12 @@ void Forget(HWND cover) {
         covers[i] = covers[--coverCount];
         return;
     }
+}
+
+// A cover forgets itself as it is destroyed (WM_NCDESTROY).
+void DestroyLastCover() {
+    HWND cover = covers[coverCount - 1];
+    if (!DestroyWindow(cover)) Forget(cover);
 }
 
 // Input over a cover goes to the saver window as if it had arrived there;
@@ -73,13 +85,17 @@ LRESULT PassToSaver(HWND cover, UINT message, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-int CreateMonitorCovers(HINSTANCE instance, HWND saver) {
+int LayOutMonitors(HWND saver) {
+    SetWindowPos(saver, nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     MonitorList others = {};
     EnumDisplayMonitors(nullptr, nullptr, CollectOtherMonitor, (LPARAM)&others);
-    if (others.count == 0) return 0;
-    registered = RegisterCoverClass(instance);
-    if (!registered) return 0;
-    for (int i = 0; i < others.count; ++i) CreateCover(instance, saver, others.rects[i]);
+    while (coverCount > others.count) DestroyLastCover();
+    for (int i = 0; i < coverCount; ++i) PlaceCover(covers[i], others.rects[i]);
+    const auto instance = (HINSTANCE)GetWindowLongPtrA(saver, GWLP_HINSTANCE);
+    if (coverCount < others.count && !registered) registered = RegisterCoverClass(instance);
+    while (registered && coverCount < others.count)
+        if (!CreateCover(instance, saver, others.rects[coverCount])) break;
     return coverCount;
 }
 

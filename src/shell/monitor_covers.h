@@ -8,11 +8,13 @@
 // Class of the cover windows.
 extern const char kMonitorCoverClass[];
 
-// Covers every monitor but the primary one (which the saver window covers)
-// with a cover owned by `saver`, shown without taking the activation.
-// Returns how many covers there are; with one monitor there are none and
-// no class is registered.
-int CreateMonitorCovers(HINSTANCE instance, HWND saver);
+// Lays the monitors out as they are now: `saver` over the primary monitor at
+// its size, and a cover owned by `saver` over every other monitor, shown
+// without taking the activation. Called at start and at every display
+// change: covers move to the monitors as they are, a new monitor gets a new
+// cover, and the covers of monitors that went are destroyed. Returns how
+// many covers there are; while there is one monitor no class is registered.
+int LayOutMonitors(HWND saver);
 
 // Unregisters the cover class once the covers have gone with their owner.
 void ReleaseMonitorCovers(HINSTANCE instance);

@@ -3,6 +3,7 @@
 
 #include "applet/builtins/sound.h"
 #include "content/blockstore.h"
+#include "shell/monitor_covers.h"
 #include "shell/show.h"
 
 namespace {
@@ -20,6 +21,18 @@ LRESULT OnEraseBackground(HWND window, HDC dc) {
         UnlockBlockSet(window);
     }
     return 1;
+}
+
+// A monitor came or went, or a resolution changed: the saver window and the
+// covers follow the monitors as they are now, and the show takes the new
+// screen size.
+void OnDisplayChange(HWND window) {
+    LayOutMonitors(window);
+    if (BLOCKSET *set = LockBlockSet(window)) {
+        set->screenwide = GetSystemMetrics(SM_CXSCREEN);
+        set->screendeep = GetSystemMetrics(SM_CYSCREEN);
+        UnlockBlockSet(window);
+    }
 }
 
 // Input that arrived while the window was closing is dropped.
@@ -61,6 +74,9 @@ LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARA
             return OnEraseBackground(window, (HDC)wParam);
         case WM_SYSCOMMAND:
             if (wParam == SC_SCREENSAVE || wParam == SC_CLOSE) return 0;
+            break;
+        case WM_DISPLAYCHANGE:
+            OnDisplayChange(window);
             break;
         case WM_TIMER:
             if (OnShowTimer(window, wParam)) return 0;

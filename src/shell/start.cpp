@@ -69,7 +69,7 @@ int RunSaver(HINSTANCE instance) {
         return 0;
     }
     hMainWindow = window;
-    CreateMonitorCovers(instance, window);
+    LayOutMonitors(window);
     HWND store = CreateBlockStore(window);
     LoadShowInto(window, store);
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
@@ -87,7 +87,8 @@ int LoadHeader(BLOCK *header) {
     return LoadHeaderBlock(nullptr, header, path, nullptr);
 }
 
-// 'c': the information dialog; nothing shows when the header cannot be read.
+// 'c', and the empty command line of the host's "Configure": the information
+// dialog; nothing shows when the header cannot be read.
 int RunInformationDialog(HINSTANCE instance) {
     BLOCK header = {};
     if (!LoadHeader(&header)) {

@@ -14,7 +14,7 @@ using namespace testing_support;
 
 TEST(PlayerModes, SwitchesThatEndAtOnce) {
     Player player(Player::WithShow(ShowWriter(TestHead())));
-    for (const char *tail : {"", "x", "/z", "-", "/p", "/p 0", "/l"}) {
+    for (const char *tail : {"x", "/z", "-", "/p", "/p 0", "/l"}) {
         SCOPED_TRACE(tail);
         Process process(player.path(), tail);
         ASSERT_TRUE(process.started());
@@ -100,5 +100,52 @@ TEST(PlayerModes, APlayerWithoutAShowIsAlsoASaver) {
     HWND window = process.SaverWindow();
     ASSERT_NE(window, nullptr);
     PostMessageA(window, WM_RBUTTONDOWN, 0, 0);
+    EXPECT_EQ(process.ExitCode(), 1);
+}
+
+// Another program taking the foreground ends the saver as input does; the
+// saver's own window taking the activation (the box of an applet that
+// cannot start) does not.
+TEST(PlayerModes, LosingTheForegroundToAnotherProgramEndsTheSaver) {
+    ShowWriter writer(TestHead("Foreground", RGB(0, 0, 90)));
+    writer.AddApplet(SCRAPPLET{}, {}, {}, ":twice\r\n:twice\r\n", false);
+    Player player(Player::WithShow(writer));
+    Process process(player.path(), "/s");
+    HWND window = process.SaverWindow();
+    ASSERT_NE(window, nullptr);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindWindowA("#32770", "Message")) != nullptr; }));
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == box; }));
+    EXPECT_EQ(process.ExitCode(300), -1);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == window; }));
+    EXPECT_EQ(process.ExitCode(300), -1);
+
+    HWND other = CreateWindowExA(0, "STATIC", "another program", WS_POPUP | WS_VISIBLE, 100, 100, 200, 100,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(other);
+    EXPECT_EQ(process.ExitCode(), 1);
+    DestroyWindow(other);
+}
+
+// Wine itself resizes a full-screen window when the resolution changes, so
+// the test leaves the saver window at a wrong place and size as a display
+// change on Windows would, and sends the message the system sends then.
+TEST(PlayerModes, ADisplayChangeLaysTheSaverWindowOutAgain) {
+    Player player(Player::WithShow(ShowWriter(TestHead("Display", RGB(90, 0, 90)))));
+    Process process(player.path(), "/s");
+    HWND window = process.SaverWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(CentreTurns(RGB(90, 0, 90)));
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    SetWindowPos(window, nullptr, 100, 50, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageTimeoutA(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(width, height), SMTO_ABORTIFHUNG, kPatience,
+                        nullptr);
+    RECT r = {};
+    EXPECT_TRUE(WaitFor([&] { return GetWindowRect(window, &r) && r.left == 0 && r.top == 0 && r.right == width &&
+                                     r.bottom == height; }));
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixel(width - 1, height - 1) == RGB(90, 0, 90); }));
+    EXPECT_EQ(process.ExitCode(300), -1);
+    PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_EQ(process.ExitCode(), 1);
 }

@@ -32,7 +32,8 @@ private:
 class Process {
 public:
     Process(const char *program, const std::string &tail) {
-        std::string line = std::string("\"") + program + "\" " + tail;
+        // An empty tail gives the bare quoted name, as the host's "Configure" runs it.
+        std::string line = std::string("\"") + program + "\"" + (tail.empty() ? "" : " " + tail);
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         started_ = CreateProcessA(program, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_);
