@@ -224,3 +224,25 @@ TEST(Show, AShowWithNothingToShowDoesNotSpin) {
     saver.Run(200);
     EXPECT_FALSE(IsWindow(saver.window()));
 }
+
+// Animations numbered 10 and 11, the control ids of the two stores, have ids
+// of their own: the store is still found at every advance and the show goes
+// on past them to the picture after them.
+TEST(Show, AnimationsNumberedLikeTheStoresLetTheShowGoOn) {
+    ShowWriter writer(TestHead("Ten and two", kBackground));
+    for (int i = 0; i < 10; ++i) writer.AddPicture(Picture(0, 0, 1, 0), TestDib(8, 8, 24), false);
+    SCRANIM anim{};
+    anim.placement = 1;  // top left, away from the pictures
+    writer.AddAnimation(anim, TestAnimation(16, 16), false);  // number 10
+    anim.x = 40;
+    writer.AddAnimation(anim, TestAnimation(16, 16), true);  // number 11
+    const Bytes last = TestDib(20, 20, 24);
+    writer.AddPicture(Picture(0, 3, 0), last, false);
+    Playing show(std::move(writer));
+    ASSERT_NE(show.window(), nullptr);
+    EXPECT_TRUE(WaitFor([&] { return AreaShows((kScreenWide - 20) / 2, (kScreenDeep - 20) / 2, last); }));
+    char store[16] = {};
+    GetClassNameA(GetDlgItem(show.window(), IDC_BLOCKSTORE), store, sizeof store);
+    EXPECT_STREQ(store, "ListBox");
+    EXPECT_EQ(GetDlgItem(show.window(), IDC_UNDOSTORE), nullptr) << "the player makes no undo store";
+}
