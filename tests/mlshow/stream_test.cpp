@@ -283,11 +283,7 @@ TEST(ShowItems, VerifyAndBuildRefuseMoreItemsThanThePlayerNumbers) {
     EXPECT_TRUE(ShowProblems(ReadShowFile(writer.Build(testing_mlshow::FakePlayer()))).empty());
     writer.AddPicture(picture, pixel, false);
     TempDir dir;
-    {
-        std::ofstream file(dir.Path("many.scr"), std::ios::binary);
-        const Bytes show = writer.Build(testing_mlshow::FakePlayer());
-        file.write(reinterpret_cast<const char *>(show.data()), std::streamsize(show.size()));
-    }
+    dir.Write("many.scr", writer.Build(testing_mlshow::FakePlayer()));
     std::ostringstream out;
     EXPECT_EQ(RunVerify(dir.Path("many.scr"), true, out), 1);
     EXPECT_NE(out.str().find("65537 items, more than the 65536 a show may hold"), std::string::npos) << out.str();
