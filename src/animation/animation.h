@@ -18,13 +18,20 @@ constexpr UINT WM_ANIMRESET = 0x0484;  // start again from the first frame
 constexpr DWORD ANIMF_REMAPPED = 0x100;
 // The frame timers: the first is `id` + this, every later one this.
 constexpr UINT_PTR IDT_ANIMFRAME = 200;
+// An animation window's control id is this plus its block's sequence: above
+// every other child of the saver window (the stores are 10 and 11), so
+// looking a store up by its id never finds an animation, whatever the number
+// of blocks.
+constexpr int IDC_ANIMATIONFIRST = 0x10000;
+static_assert(IDC_BLOCKSTORE < IDC_ANIMATIONFIRST && IDC_UNDOSTORE < IDC_ANIMATIONFIRST);
+inline int AnimationControlId(WORD sequence) { return IDC_ANIMATIONFIRST + sequence; }
 
 // The state of one animation window, in a movable block that is the
 // window's user data; a copy of the whole animation data follows it.
 struct ANIMSTATE {
     DWORD tag;  // TAG_ANIM: the enumerations recognise their windows by it
     DWORD flags;  // the ANIM header's flags, SCRF_ENDWITH* and ANIMF_REMAPPED
-    WORD id;      // the block's sequence, also the control id
+    WORD id;      // the block's sequence; the control id is AnimationControlId(id)
     UINT_PTR timer;  // the pending frame timer, 0 when none
     HWND parent;
     DWORD frame;  // the next frame to draw
@@ -34,6 +41,10 @@ struct ANIMSTATE {
     int x, y;            // the window's position on the screen
     DWORD loops;         // passes through all frames completed
     SIZE_T datasize;     // bytes of the animation data below
+    // The block's data handle, which no other block shares: the search for a
+    // block's animation matches it, since the 16-bit sequence repeats in a
+    // show of more than 65,536 blocks.
+    HGLOBAL source;
     // ANIMHEADER, the frame table and the frames' bitmaps follow.
 };
 
@@ -45,6 +56,8 @@ void DeinitializeAnimation();
 // 1 when the animation window of `block` was created; 0 when one already
 // runs for it, the data is not a playable animation or memory is short.
 int AddAnimBlock(HWND window, BLOCKSET *set, BLOCK *block);
+// 1 when a child of `window` plays the animation of `block` (or of a copy
+// of it: copies share the data handle the search matches).
 int IsAnimationRunning(HWND window, BLOCK *block);
 BOOL CALLBACK IsAnimationRunningProc(HWND child, LPARAM block);
 // Destroys the animation windows of `window` whose flags share a bit with `mask`.

@@ -65,6 +65,7 @@ HGLOBAL NewState(HWND parent, const BLOCK *block, const void *data, SIZE_T size)
     state->flags = block->anim.flags & ~ANIMF_REMAPPED;
     state->parent = parent;
     state->id = block->sequence;
+    state->source = block->data;
     GlobalUnlock(handle);
     return handle;
 }
@@ -78,8 +79,8 @@ HWND CreateAnimWindow(HWND parent, HGLOBAL handle, const BLOCK *block, const ANI
     const WORD id = state->id;
     GlobalUnlock(handle);
     HWND window = CreateWindowExA(WS_EX_TRANSPARENT, AnimationClassName, "", WS_CHILD | WS_VISIBLE, at.x, at.y,
-                                  head.wide, head.deep, parent, (HMENU)(UINT_PTR)id, GetModuleHandleA(nullptr),
-                                  nullptr);
+                                  head.wide, head.deep, parent, (HMENU)(INT_PTR)AnimationControlId(id),
+                                  GetModuleHandleA(nullptr), nullptr);
     if (window) SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)handle);
     return window;
 }
@@ -292,7 +293,7 @@ BOOL CALLBACK IsAnimationRunningProc(HWND child, LPARAM parameter) {
     BLOCK *block = (BLOCK *)parameter;
     bool match = false;
     if (IsAnimationWindow(child))
-        WithState(child, [&](ANIMSTATE *state) { match = state->tag == TAG_ANIM && state->id == block->sequence; });
+        WithState(child, [&](ANIMSTATE *state) { match = state->tag == TAG_ANIM && state->source == block->data; });
     if (match) block->animrunning = 1;
     return match ? FALSE : TRUE;
 }

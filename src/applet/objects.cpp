@@ -1,4 +1,5 @@
-// Applet object lists: arrays of 32-byte records in movable global memory.
+// Applet object lists: arrays of 32-byte records in global memory (fixed
+// blocks, which grow by moving: a show may hold many lists).
 #include "applet/objects.h"
 
 #include <cstdio>
@@ -38,7 +39,7 @@ void ReadRegistryText(HKEY root, const char *key, const char *value, char *text)
 int AddAppletObject(void **list, int *count, const APPLETOBJECT *object) {
     int newcount = *count + 1;
     HGLOBAL memory = *list ? GlobalReAlloc(*list, newcount * sizeof(APPLETOBJECT), GMEM_MOVEABLE | GMEM_ZEROINIT)
-                           : GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(APPLETOBJECT));
+                           : GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, sizeof(APPLETOBJECT));
     if (!memory) return 0;
     if (!*list) newcount = 1;
     APPLETOBJECT *records = (APPLETOBJECT *)GlobalLock(memory);

@@ -11,9 +11,12 @@ namespace {
 constexpr DWORD kStoreStyle = WS_CHILD | WS_BORDER | WS_VSCROLL | LBS_HASSTRINGS | LBS_NOTIFY;
 static_assert(kStoreStyle == 0x40A00041);
 
+// The record's handle is a fixed block's address, which in the 32-bit
+// player (large-address-aware) may lie above 2 GB and so read as negative:
+// only 0 and LB_ERR mean that the item has no record.
 HGLOBAL ItemRecord(HWND list, int index) {
     LRESULT data = SendMessageA(list, LB_GETITEMDATA, index, 0);
-    return data > 0 ? (HGLOBAL)data : 0;
+    return data != 0 && data != LB_ERR ? (HGLOBAL)data : 0;
 }
 
 void FreeObjectList(HGLOBAL list, int count) {
@@ -40,7 +43,7 @@ HWND CreateBlockStore(HWND parent, int id) {
 }
 
 HGLOBAL AllocateBlock(HWND list, unsigned index, const BLOCK *initial) {
-    HGLOBAL record = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(BLOCK));
+    HGLOBAL record = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, sizeof(BLOCK));
     if (!record) return 0;
     if (initial) {
         if (BLOCK *target = (BLOCK *)GlobalLock(record)) {

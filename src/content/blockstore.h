@@ -1,6 +1,12 @@
 // The block store: the loaded show as BLOCK records held by a hidden list box
 // (item index = block index, item data = the record's memory handle), and the
 // BLOCKSET record with the state of the show.
+//
+// Records and the data the loader reads into them are fixed global memory
+// (GMEM_FIXED): a process has at most 65,536 movable handles (Windows
+// documents it; Wine 8 fails the 65,537th), and a show of tens of thousands
+// of blocks would use them all up. GlobalLock, GlobalSize and GlobalFree
+// work on fixed blocks as on movable ones.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +17,8 @@
 struct APPLET;
 struct BLOCKSET;
 
+// Control ids of the stores; animation windows take ids above 0xFFFF
+// (animation/animation.h), so the two never meet.
 constexpr int IDC_BLOCKSTORE = 10;
 constexpr int IDC_UNDOSTORE = 11;
 
@@ -21,7 +29,7 @@ struct BLOCK {
     HGLOBAL data;
     HGLOBAL auxhandle;
     DWORD headerlength;
-    WORD sequence;     // number among the non-HEAD blocks, in file order
+    WORD sequence;     // number among the non-HEAD blocks, in file order (its low 16 bits)
     WORD animrunning;  // result cell of the animation search
     HGLOBAL auxhandle2;
     SCRHEAD head;

@@ -1,4 +1,5 @@
-// zlib streams to and from movable global memory blocks.
+// zlib streams to and from global memory blocks; the inflated ones are
+// fixed blocks, as the block store keeps its data.
 //
 // Inflated output goes straight into the result block, which grows
 // geometrically and is trimmed to the exact size at the end: growing by a
@@ -49,8 +50,10 @@ private:
     bool Resize(SIZE_T capacity) {
         if (bytes_) GlobalUnlock(handle_);
         bytes_ = nullptr;
+        // Fixed memory, as every block's data (content/blockstore.h); with
+        // GMEM_MOVEABLE a fixed block may move to a new address as it grows.
         HGLOBAL grown = handle_ ? GlobalReAlloc(handle_, capacity, GMEM_MOVEABLE)
-                                : GlobalAlloc(GMEM_MOVEABLE, capacity);
+                                : GlobalAlloc(GMEM_FIXED, capacity);
         if (!grown) return false;
         handle_ = grown;
         bytes_ = GlobalLock(handle_);
@@ -143,7 +146,7 @@ HGLOBAL InflateDib(z_stream &stream, Input &input, unsigned long stored, const D
                    unsigned long *count) {
     const uint64_t size = PackedDibBytes(header);
     if (size == 0 || size > 0x7FFFFFFF) return 0;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, SIZE_T(size));
+    HGLOBAL block = GlobalAlloc(GMEM_FIXED, SIZE_T(size));
     Bytef *bytes = block ? (Bytef *)GlobalLock(block) : nullptr;
     if (!bytes) {
         if (block) GlobalFree(block);

@@ -1,4 +1,4 @@
-// zlib streams to and from movable global memory blocks.
+// zlib streams to and from global memory blocks (inflated ones fixed).
 #pragma once
 
 #include <windows.h>

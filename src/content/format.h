@@ -54,6 +54,11 @@ constexpr uint32_t PROGRAMCHECK_MASK = 0x5A3C96E1;
 
 constexpr uint32_t CREATORVERSION = 0x20061;
 
+// The most items (blocks after the header that the player plays: pictures,
+// texts, applets, sounds, animations) a show may hold. The player numbers
+// them with 16 bits, 0 to 65,535 (BLOCK.sequence), and mlshow refuses more.
+constexpr uint32_t MAX_SHOW_ITEMS = 65536;
+
 // Flag bits of an animation frame.
 constexpr uint32_t ANIMFRAME_TRANSPARENT = 0x1;
 constexpr uint32_t ANIMFRAME_RESTORE = 0x2;

@@ -154,7 +154,7 @@ bool ReadJpeg(ScrFile &file, BLOCK &block, DWORD size) {
     ml::JPEGINFO info;
     if (!CheckStoredJpeg(file, size, &info)) return false;
     place.width = info.width, place.height = info.height;
-    block.auxhandle = GlobalAlloc(GMEM_MOVEABLE, sizeof place);
+    block.auxhandle = GlobalAlloc(GMEM_FIXED, sizeof place);
     void *stored = block.auxhandle ? GlobalLock(block.auxhandle) : nullptr;
     if (stored) {
         std::memcpy(stored, &place, sizeof place);

@@ -29,7 +29,9 @@ bool ScrFile::Read(void *buffer, DWORD count) {
 
 HGLOBAL ScrFile::ReadBlock(DWORD count, DWORD extra) {
     if (count > Remaining() || count + extra < count) return 0;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, count + extra);
+    // Fixed memory: a show's blocks would use up the process's movable
+    // handles. An empty block stays movable: only then does its size read 0.
+    HGLOBAL memory = GlobalAlloc((count + extra ? GMEM_FIXED : GMEM_MOVEABLE) | GMEM_ZEROINIT, count + extra);
     if (!memory) return 0;
     if (count + extra == 0) return memory;  // an empty block: nothing to read
     void *bytes = GlobalLock(memory);

@@ -23,8 +23,8 @@ public:
 
     bool Seek(DWORD offset);
     bool Read(void *buffer, DWORD count);
-    // Reads `count` bytes into a new zeroed movable block of `count + extra`
-    // bytes; 0 on a short read or when memory runs out.
+    // Reads `count` bytes into a new zeroed fixed block of `count + extra`
+    // bytes (movable when empty); 0 on a short read or when memory runs out.
     HGLOBAL ReadBlock(DWORD count, DWORD extra = 0);
     // The position after a read done by someone else through Handle().
     void Moved() { position_ = _llseek(file_, 0, FILE_CURRENT); }

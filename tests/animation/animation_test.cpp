@@ -102,7 +102,7 @@ void Pump() {
     }
 }
 
-HWND AnimationWindow(HWND parent, WORD id) { return GetDlgItem(parent, id); }
+HWND AnimationWindow(HWND parent, WORD sequence) { return GetDlgItem(parent, AnimationControlId(sequence)); }
 
 // Runs the pending frame timer of the animation once; false when there is none.
 bool Tick(HWND animation) {
@@ -241,6 +241,21 @@ TEST_F(Animations, ABlockAlreadyPlayingGetsNoSecondWindow) {
     for (HWND child = GetWindow(canvas.window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++windows;
     EXPECT_EQ(windows, 1);
     DestroyAllAnimations(canvas.window(), 0xFFFFFFFF);
+    Pump();
+}
+
+// Past 65,535 blocks the 16-bit numbers repeat (block 65,541 carries 5 like
+// block 5): each block still gets its own window, found apart from the other's.
+TEST_F(Animations, BlocksWhoseNumbersRepeatPlayAnimationsOfTheirOwn) {
+    const Bytes data = Animation(40, 20, 0, ThreeFrames());
+    AnimBlock first(data, 5, SCRF_ENDWITHITEM), later(data, 5, SCRF_ENDWITHROUND, 1, 100, 0);
+    ASSERT_EQ(AddAnimBlock(canvas.window(), nullptr, first.get()), 1);
+    EXPECT_EQ(IsAnimationRunning(canvas.window(), later.get()), 0);
+    ASSERT_EQ(AddAnimBlock(canvas.window(), nullptr, later.get()), 1);
+    DestroyAllAnimations(canvas.window(), SCRF_ENDWITHITEM);
+    EXPECT_EQ(IsAnimationRunning(canvas.window(), first.get()), 0);
+    EXPECT_EQ(IsAnimationRunning(canvas.window(), later.get()), 1);
+    DestroyAllAnimations(canvas.window(), SCRF_ENDWITHROUND);
     Pump();
 }
 

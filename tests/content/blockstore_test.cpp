@@ -12,7 +12,13 @@ namespace {
 
 HGLOBAL Memory(size_t size) { return GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size); }
 
-bool IsFreed(HGLOBAL memory) { return GlobalFlags(memory) == GMEM_INVALID_HANDLE; }
+// A fixed block (GMEM_FIXED) is a block of the process heap while it lives.
+bool IsFixed(HGLOBAL memory) { return HeapValidate(GetProcessHeap(), 0, memory) != FALSE; }
+// Whether `memory`, of the kind `fixed` said while it lived, has been freed:
+// a movable handle then reads as invalid, a fixed block leaves the heap.
+bool IsFreed(HGLOBAL memory, bool fixed = false) {
+    return fixed ? !IsFixed(memory) : GlobalFlags(memory) == GMEM_INVALID_HANDLE;
+}
 
 BLOCK TextBlock(WORD sequence) {
     BLOCK block{};
@@ -90,6 +96,9 @@ TEST(BlockStore, FreeBlocksReleasesEverythingTheRecordsOwn) {
     picture.auxhandle = Memory(10);
     const HGLOBAL owned[] = {applet.data, applet.pictures, applet.sounds, picture.data, picture.auxhandle,
                              objectData[0], objectData[1], objectData[2]};
+    bool fixed[8];
+    for (int i = 0; i < 8; ++i) fixed[i] = IsFixed(owned[i]);
+    EXPECT_TRUE(fixed[1] && fixed[2]) << "object lists are fixed memory";
     AppendBlock(store.list(), store.set(), &applet);
     AppendBlock(store.list(), store.set(), &picture);
     store.set()->current = 5;
@@ -98,7 +107,7 @@ TEST(BlockStore, FreeBlocksReleasesEverythingTheRecordsOwn) {
     FreeBlocks(store.window(), store.set());
 
     EXPECT_EQ(store.Count(), 0);
-    for (HGLOBAL memory : owned) EXPECT_TRUE(IsFreed(memory));
+    for (int i = 0; i < 8; ++i) EXPECT_TRUE(IsFreed(owned[i], fixed[i])) << i;
     const BYTE *set = (const BYTE *)store.set();
     EXPECT_TRUE(std::all_of(set, set + sizeof(BLOCKSET), [](BYTE b) { return b == 0; }));
 }

@@ -270,3 +270,33 @@ TEST(PlayerMemory, VerifyWarnsWhenAShowIsTooLargeToPlay) {
     EXPECT_NE(out.str().find("more than the 1400.0 MB the 32-bit player can hold"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("1 problem:"), std::string::npos) << out.str();
 }
+
+// The player numbers its items with 16 bits: a show of 65,536 one-pixel
+// pictures has no problem, verify refuses one more with the reason, and a
+// build of one more item is refused before any file is imported.
+TEST(ShowItems, VerifyAndBuildRefuseMoreItemsThanThePlayerNumbers) {
+    const Bytes pixel = PackDib(Pattern(1, 1, {0x102030}));
+    SCRIMAGE picture{};
+    picture.speed = 40;
+    ShowWriter writer(SCRHEAD{});
+    for (size_t i = 0; i < MAX_SHOW_ITEMS; ++i) writer.AddPicture(picture, pixel, false);
+    EXPECT_TRUE(ShowProblems(ReadShowFile(writer.Build(testing_mlshow::FakePlayer()))).empty());
+    writer.AddPicture(picture, pixel, false);
+    TempDir dir;
+    dir.Write("many.scr", writer.Build(testing_mlshow::FakePlayer()));
+    std::ostringstream out;
+    EXPECT_EQ(RunVerify(dir.Path("many.scr"), true, out), 1);
+    EXPECT_NE(out.str().find("65537 items, more than the 65536 a show may hold"), std::string::npos) << out.str();
+
+    Manifest manifest;
+    manifest.name = "show.toml";
+    manifest.items.assign(MAX_SHOW_ITEMS + 1, Item(PictureItem{}));  // no files: none is read
+    try {
+        BuildShow(manifest, testing_mlshow::FakePlayer(), BuildSettings{});
+        ADD_FAILURE() << "built";
+    } catch (const InputErrors &errors) {
+        ASSERT_EQ(errors.messages().size(), 1u);
+        EXPECT_EQ(errors.messages()[0], "show.toml: 65537 items, more than the 65536 a show may hold: the player "
+                                        "numbers its items with 16 bits");
+    }
+}

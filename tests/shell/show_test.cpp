@@ -224,3 +224,47 @@ TEST(Show, AShowWithNothingToShowDoesNotSpin) {
     saver.Run(200);
     EXPECT_FALSE(IsWindow(saver.window()));
 }
+
+// Animations numbered 10 and 11, the control ids of the two stores, have ids
+// of their own: the store is still found at every advance and the show goes
+// on past them to the picture after them.
+TEST(Show, AnimationsNumberedLikeTheStoresLetTheShowGoOn) {
+    ShowWriter writer(TestHead("Ten and two", kBackground));
+    for (int i = 0; i < 10; ++i) writer.AddPicture(Picture(0, 0, 1, 0), TestDib(8, 8, 24), false);
+    SCRANIM anim{};
+    anim.placement = 1;  // top left, away from the pictures
+    writer.AddAnimation(anim, TestAnimation(16, 16), false);  // number 10
+    anim.x = 40;
+    writer.AddAnimation(anim, TestAnimation(16, 16), true);  // number 11
+    const Bytes last = TestDib(20, 20, 24);
+    writer.AddPicture(Picture(0, 3, 0), last, false);
+    Playing show(std::move(writer));
+    ASSERT_NE(show.window(), nullptr);
+    EXPECT_TRUE(WaitFor([&] { return AreaShows((kScreenWide - 20) / 2, (kScreenDeep - 20) / 2, last); }));
+    char store[16] = {};
+    GetClassNameA(GetDlgItem(show.window(), IDC_BLOCKSTORE), store, sizeof store);
+    EXPECT_STREQ(store, "ListBox");
+    EXPECT_EQ(GetDlgItem(show.window(), IDC_UNDOSTORE), nullptr) << "the player makes no undo store";
+}
+
+// A show of 40,000 one-pixel pictures loads without using up the process's
+// 65,536 movable memory handles, and plays to its last picture.
+TEST(Show, FortyThousandPicturesLoadAndPlayToTheEnd) {
+    const int kPictures = 40000;
+    const Bytes pixel = TestDib(1, 1, 24), last = TestDib(20, 20, 24);
+    ShowWriter writer(TestHead("Many", kBackground));
+    for (int i = 1; i < kPictures; ++i) writer.AddPicture(Picture(0, 0, 1, 0), pixel, false);
+    writer.AddPicture(Picture(0, 3, 0), last, false);
+    SaverInProcess saver(writer.Build(FakeProgram()));
+    ASSERT_TRUE(saver.loaded());
+    saver.Run(300);
+    BLOCKSET *set = LockBlockSet(saver.window());
+    ASSERT_NE(set, nullptr);
+    EXPECT_EQ(set->count, kPictures + 1);
+    set->current = set->count - 3;  // on to the last pictures at the next advance
+    UnlockBlockSet(saver.window());
+    EXPECT_TRUE(WaitFor([&] {
+        saver.Run(50);
+        return AreaShows((kScreenWide - 20) / 2, (kScreenDeep - 20) / 2, last);
+    }));
+}

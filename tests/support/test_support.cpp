@@ -80,6 +80,19 @@ Bytes TestDib(int width, int height, int bits) {
     return dib;
 }
 
+Bytes TestAnimation(int width, int height) {
+    Bytes data(ANIMHEADER_SIZE + OBJECTANIMFRAME_SIZE, 0);
+    const ANIMHEADER head = {width, height, 1, 0, {}};
+    OBJECTANIMFRAME frame = {};
+    frame.offset = uint32_t(data.size());
+    frame.delay = 50;
+    std::memcpy(data.data(), &head, sizeof head);
+    std::memcpy(data.data() + ANIMHEADER_SIZE, &frame, sizeof frame);
+    const Bytes dib = TestDib(width, height, 24);
+    data.insert(data.end(), dib.begin(), dib.end());
+    return data;
+}
+
 ShowWriter RichShow() {
     ShowWriter writer(TestHead());
     writer.SetPreview(TestDib(40, 30, 8));

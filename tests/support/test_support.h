@@ -37,6 +37,9 @@ SCRHEAD TestHead(const char *title = "Test show", COLORREF background = RGB(0, 0
 // A packed bitmap of the given depth with a recognisable pattern.
 Bytes TestDib(int width, int height, int bits);
 
+// Animation data of one TestDib frame of w x h that plays until stopped.
+Bytes TestAnimation(int width, int height);
+
 // A show with one block of every type, compressed where the format allows,
 // and a preview picture.
 ShowWriter RichShow();

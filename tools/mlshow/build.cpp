@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "animation.h"
+#include "checks.h"
 #include "content/jpeg.h"
 #include "dib.h"
 #include "errors.h"
@@ -313,6 +314,9 @@ std::string DefaultOutputName(const std::string &title) {
 }
 
 BuildResult BuildShowTo(const Manifest &manifest, const Bytes &program, const BuildSettings &settings, ByteSink &sink) {
+    // Refused before any file is imported: such a show is never written.
+    const std::string tooMany = ItemCountProblem(manifest.items.size());
+    if (!tooMany.empty()) throw InputErrors({manifest.name + ": " + tooMany});
     const uint32_t background = manifest.show.background;
     const std::vector<uint64_t> weights = ItemWeights(manifest);
     uint64_t total = 0;

@@ -32,7 +32,8 @@ struct BuildResult {
 
 // Writes the whole file to `sink`: `program` (the player without any show)
 // and the show. Throws InputErrors naming the manifest position of every
-// file that cannot be imported; the sink then holds part of a file.
+// file that cannot be imported; the sink then holds part of a file. A show
+// of more items than the player numbers is refused before anything is written.
 BuildResult BuildShowTo(const Manifest &manifest, const Bytes &program, const BuildSettings &settings, ByteSink &sink);
 // The same, the whole file in memory.
 Bytes BuildShow(const Manifest &manifest, const Bytes &program, const BuildSettings &settings);

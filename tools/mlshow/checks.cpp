@@ -190,10 +190,17 @@ std::vector<std::string> ShowProblems(const ShowFile &show) {
     if (!Terminated(head.title) || !Terminated(head.description) || !Terminated(head.author) || !Terminated(head.owner) ||
         !Terminated(head.organisation))
         out.push_back("a text field of the header has no terminating zero");
+    if (!ItemCountProblem(show.items).empty()) out.push_back(ItemCountProblem(show.items));
     if (!show.chainReachesTrailer)
         out.push_back("the chain ends at " + std::to_string(show.chainEnd) + ", not at the trailer (" +
                       std::to_string(show.size - SCREND_SIZE) + ")");
     return out;
+}
+
+std::string ItemCountProblem(size_t items) {
+    if (items <= MAX_SHOW_ITEMS) return std::string();
+    return std::to_string(items) + " items, more than the " + std::to_string(MAX_SHOW_ITEMS) +
+           " a show may hold: the player numbers its items with 16 bits";
 }
 
 std::string DescribeHead(const ShowFile &show) {

@@ -18,6 +18,9 @@ std::vector<std::string> BlockProblems(const ReadBlock &block);
 std::string JpegDecodeProblem(const Bytes &jpeg);
 // Problems of the header block and of the chain as a whole.
 std::vector<std::string> ShowProblems(const ShowFile &show);
+// Why a show of `items` items cannot be played whole: more than
+// MAX_SHOW_ITEMS. Empty when it can.
+std::string ItemCountProblem(size_t items);
 
 // One line about what a block holds: a picture's form (a JPEG file, or a
 // bitmap stored as it is or deflated), size and depth, compression ratio, a text's first words, an applet's lines and objects, a sound's

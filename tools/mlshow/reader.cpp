@@ -174,6 +174,7 @@ private:
             }
             if (HeaderSize(block.type)) {
                 block.sequence = sequence++;
+                show_.items = size_t(sequence);
                 if (!DataBlock(block)) {
                     Keep(block);
                     return false;

@@ -69,6 +69,7 @@ struct ShowFile {
     std::vector<ReadBlock> blocks;  // every block after HEAD, in file order, the trailer last
     bool chainReachesTrailer = false;
     size_t chainEnd = 0;  // where the chain ended
+    size_t items = 0;     // blocks the loader numbers (BLOCK.sequence), so far as read
 };
 
 // Where a show file's bytes come from.
