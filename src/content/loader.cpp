@@ -273,7 +273,11 @@ int LoadShow(HWND list, BLOCKSET *set, const char *path) {
 }  // namespace
 
 int LoadScrFile(HWND list, BLOCKSET *set, const char *path) {
+    // The store's list box is never shown: with its drawing held off it does
+    // not work out its scroll bar at each of thousands of appended blocks.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     const int loaded = LoadShow(list, set, path);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     // The program's cursor is fully transparent: the pointer stays hidden.
     SetCursor(LoadCursorA(hInst, MAKEINTRESOURCEA(IDC_INVISIBLE)));
     return loaded;
