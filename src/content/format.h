@@ -49,6 +49,10 @@ constexpr uint32_t SCRF_RANDOMORDER = 0x800000;
 
 // The trailer's three checks are stored XORed with these masks.
 constexpr uint32_t CONTENTLENGTH_MASK = 0x3E5A1C47;
+// The largest show file the tools write and read, player included: every
+// offset in it fits the container's 32-bit lengths. The player reads any
+// file whose content (HEAD block to the end) is no longer than this.
+constexpr uint64_t MAXSHOWFILE = 0xFFFFFFFFu;
 constexpr uint32_t HEADCRC_MASK = 0xD1462B93;
 constexpr uint32_t PROGRAMCHECK_MASK = 0x5A3C96E1;
 

@@ -41,21 +41,54 @@ JPEGCHECK CheckFrame(const uint8_t *segment, uint32_t length, uint8_t marker, JP
 }  // namespace
 
 JPEGCHECK CheckJpeg(const uint8_t *data, size_t size, JPEGINFO *info) {
+    JPEGWALK walk;
+    walk.size = size;
+    return StepJpegCheck(data, size, &walk, info);
+}
+
+// The walk compares offsets in the file (`at` + a place in the piece) with
+// the file's size, so it refuses exactly what a walk over the whole file
+// refuses; it asks for more only where the file holds more.
+JPEGCHECK StepJpegCheck(const uint8_t *data, size_t count, JPEGWALK *walk, JPEGINFO *info) {
     *info = JPEGINFO();
-    if (size < 4 || data[0] != kMarker || data[1] != kStartOfImage) return JPEG_NOTJPEG;
-    size_t at = 2;
+    const uint64_t size = walk->size, base = walk->at;
+    // More from `from` (a place in the piece): at least the bytes up to `upTo`.
+    auto more = [&](size_t from, uint64_t upTo) {
+        walk->at = base + from;
+        walk->need = size_t(upTo - from);
+        return JPEG_MORE;
+    };
+    size_t at = 0;
+    if (base == 0) {
+        if (size < 4) return JPEG_NOTJPEG;
+        if (count < 2) return more(0, 2);
+        if (data[0] != kMarker || data[1] != kStartOfImage) return JPEG_NOTJPEG;
+        at = 2;
+    }
     for (;;) {
         // A marker is 0xFF and a code, any number of 0xFF fill bytes before it.
-        if (at >= size || data[at] != kMarker) return JPEG_NOTJPEG;
-        while (at < size && data[at] == kMarker) ++at;
-        if (at >= size) return JPEG_NOTJPEG;
+        const size_t marker0 = at;
+        if (base + at >= size) return JPEG_NOTJPEG;
+        if (at >= count) return more(at, uint64_t(at) + 4);
+        if (data[at] != kMarker) return JPEG_NOTJPEG;
+        while (at < count && data[at] == kMarker) ++at;
+        if (base + at >= size) return JPEG_NOTJPEG;
+        // A long run of fill bytes: ask for twice as much from the marker on.
+        if (at >= count) return more(marker0, uint64_t(at) + (at - marker0) + 4);
         const uint8_t marker = data[at++];
         if (Standalone(marker)) continue;
         if (marker == kEndOfImage || marker == kStartOfScan || marker == 0) return JPEG_NOFRAME;
-        if (size - at < 2) return JPEG_NOTJPEG;
+        const uint64_t left = size - (base + at);  // in the file after the marker
+        if (left < 2) return JPEG_NOTJPEG;
+        if (count - at < 2) return more(marker0, uint64_t(at) + 2);
         const uint32_t length = Big16(data + at);
-        if (length < 2 || length > size - at) return JPEG_NOTJPEG;
-        if (StartOfFrame(marker)) return CheckFrame(data + at + 2, length - 2, marker, info);
+        if (length < 2 || length > left) return JPEG_NOTJPEG;
+        if (StartOfFrame(marker)) {
+            if (count - at < length) return more(marker0, uint64_t(at) + length);
+            return CheckFrame(data + at + 2, length - 2, marker, info);
+        }
+        // Stepped over by its length; when it ends past the piece, the next
+        // piece starts where it ends.
         at += length;
     }
 }
@@ -106,6 +139,7 @@ const char *JpegCheckText(JPEGCHECK check) {
         case JPEG_PRECISION: return "a JPEG of other than 8 bits per sample";
         case JPEG_COMPONENTS: return "a JPEG of other than grey or RGB colour (CMYK, for one)";
         case JPEG_SIZE: return "a JPEG of no size or too large a size";
+        case JPEG_MORE: return "a JPEG not yet read far enough to tell";
     }
     return "an unknown JPEG check";
 }

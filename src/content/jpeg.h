@@ -30,11 +30,29 @@ enum JPEGCHECK {
     JPEG_PRECISION,    // samples of other than 8 bits
     JPEG_COMPONENTS,   // other than grey or colour (CMYK among them)
     JPEG_SIZE,         // no size, or beyond MAXJPEGSIDE or MAXJPEGPIXELS
+    JPEG_MORE,         // StepJpegCheck only: more of the file is needed to tell
 };
 
 // Reads the markers up to the first scan: the frame's size, components and
 // coding into `info`, and whether the player can decode it.
 JPEGCHECK CheckJpeg(const uint8_t *data, size_t size, JPEGINFO *info);
+
+// Where CheckJpeg's walk stands in a JPEG file of `size` bytes read piece
+// by piece: `at` is the file offset the next piece starts at (0 first), and
+// `need` the fewest bytes that piece must hold to tell more.
+struct JPEGWALK {
+    uint64_t size = 0;
+    uint64_t at = 0;
+    size_t need = 0;
+};
+// CheckJpeg on a file read piece by piece: `data` holds `count` bytes of the
+// file from `walk->at`. Segments before the frame header are stepped over by
+// their lengths, never looked into, so a large EXIF segment costs no read.
+// The result is CheckJpeg's for the whole file, or JPEG_MORE: then read from
+// the new `walk->at` at least `walk->need` bytes (fewer only where the file
+// ends) and call again. A piece that reaches the end of the file always
+// gives the result.
+JPEGCHECK StepJpegCheck(const uint8_t *data, size_t count, JPEGWALK *walk, JPEGINFO *info);
 // Whether every Huffman table in the file holds at most 256 codes. The
 // decoder writes past its tables for one that holds more, so a file that
 // fails this is never handed to it.

@@ -8,6 +8,7 @@
 // make the loader read past a block nor ask for absurd amounts of memory.
 #include "content/loader.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -49,7 +50,9 @@ void *HeaderMember(BLOCK &block, DWORD type) {
     }
 }
 
-constexpr DWORD kJpegPrefix = 64 * 1024;  // bytes read to find a JPEG's frame header
+// Bytes of a JPEG read at a time while looking for its frame header: the
+// headers of most files, quantisation tables included, fit.
+constexpr DWORD kJpegPiece = 512;
 
 bool ReadHead(ScrFile &file, const Trailer &trailer, BLOCK *head) {
     return file.Seek(trailer.contentStart) && file.Read(&head->head, SCRHEAD_SIZE) &&
@@ -129,20 +132,25 @@ bool ReadAppletData(ScrFile &file, BLOCK &block, DWORD remaining) {
 }
 
 // Whether the JPEG of `size` bytes at the file's position is one the decoder
-// takes. Its frame header comes early: a prefix is read first, and the whole
-// only when the prefix cannot tell.
+// takes. Only its header up to the frame is read, a small piece at a time;
+// segments before the frame (a large EXIF segment, say) are stepped over
+// by their lengths, so a show of thousands of photos reads a few hundred
+// bytes of each at start-up.
 bool CheckStoredJpeg(ScrFile &file, DWORD size, ml::JPEGINFO *info) {
-    const DWORD start = file.Position();
-    std::vector<BYTE> prefix(size < kJpegPrefix ? size : kJpegPrefix);
-    if (!file.Read(prefix.data(), DWORD(prefix.size()))) return false;
-    if (ml::CheckJpeg(prefix.data(), prefix.size(), info) == ml::JPEG_OK) return true;
-    if (prefix.size() == size || !file.Seek(start)) return false;
-    HGLOBAL whole = file.ReadBlock(size);
-    const BYTE *bytes = whole ? (const BYTE *)GlobalLock(whole) : nullptr;
-    const bool ok = bytes && ml::CheckJpeg(bytes, size, info) == ml::JPEG_OK;
-    if (bytes) GlobalUnlock(whole);
-    if (whole) GlobalFree(whole);
-    return ok;
+    const ULONGLONG start = file.Position();
+    ml::JPEGWALK walk;
+    walk.size = size;
+    std::vector<BYTE> piece;
+    for (;;) {
+        const ULONGLONG left = size - walk.at;
+        const DWORD want = DWORD(std::min<ULONGLONG>(std::max<ULONGLONG>(walk.need, kJpegPiece), left));
+        piece.resize(want);
+        // The next piece follows the last unless a segment was stepped over.
+        if (file.Position() != start + walk.at && !file.Seek(start + walk.at)) return false;
+        if (!file.Read(piece.data(), want)) return false;
+        const ml::JPEGCHECK check = ml::StepJpegCheck(piece.data(), want, &walk, info);
+        if (check != ml::JPEG_MORE) return check == ml::JPEG_OK;
+    }
 }
 
 // A JPEG picture stays in the file until its item starts, so a show of a
@@ -192,7 +200,7 @@ bool ReadBlockData(ScrFile &file, BLOCK &block, DWORD size) {
 }
 
 // A block of a type the player knows, at `position`, into the store.
-bool LoadDataBlock(ScrFile &file, HWND list, BLOCKSET *set, DWORD type, DWORD position, DWORD length,
+bool LoadDataBlock(ScrFile &file, HWND list, BLOCKSET *set, DWORD type, ULONGLONG position, DWORD length,
                    WORD sequence) {
     BLOCK block;
     CreateBlock(nullptr, set, &block, type, 0, 0);
@@ -214,7 +222,7 @@ bool IsDataBlock(DWORD type) {
 // Follows the chain from `position` to the trailer (or a block of length 0).
 // A block must hold at least its type and length and end inside the file,
 // so the chain always moves forward and ends.
-bool ReadChain(ScrFile &file, HWND list, BLOCKSET *set, DWORD position) {
+bool ReadChain(ScrFile &file, HWND list, BLOCKSET *set, ULONGLONG position) {
     WORD sequence = 0;
     for (;;) {
         SCRBLOCKPREFIX prefix;
@@ -234,8 +242,8 @@ bool CheckProgram(ScrFile &file, const Trailer &trailer) {
     std::vector<BYTE> chunk(64 * 1024);
     unsigned long crc = 0;
     if (!file.Seek(0)) return false;
-    for (DWORD left = trailer.contentStart; left > 0;) {
-        const DWORD n = left < chunk.size() ? left : DWORD(chunk.size());
+    for (ULONGLONG left = trailer.contentStart; left > 0;) {
+        const DWORD n = left < chunk.size() ? DWORD(left) : DWORD(chunk.size());
         if (!file.Read(chunk.data(), n)) return false;
         crc = ml::crc32(crc, chunk.data(), n);
         left -= n;
@@ -265,7 +273,11 @@ int LoadShow(HWND list, BLOCKSET *set, const char *path) {
 }  // namespace
 
 int LoadScrFile(HWND list, BLOCKSET *set, const char *path) {
+    // The store's list box is never shown: with its drawing held off it does
+    // not work out its scroll bar at each of thousands of appended blocks.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     const int loaded = LoadShow(list, set, path);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     // The program's cursor is fully transparent: the pointer stays hidden.
     SetCursor(LoadCursorA(hInst, MAKEINTRESOURCEA(IDC_INVISIBLE)));
     return loaded;

@@ -13,8 +13,10 @@ int LoadHeaderBlock(HWND window, BLOCK *out, const char *path, BLOCKSET *owner);
 int CreateBlock(HWND window, BLOCKSET *owner, BLOCK *out, DWORD type, HGLOBAL data, int unused);
 // Where a JPEG picture's data lies in the show file, and its size in pixels.
 // The loader keeps this in the block's `auxhandle` instead of the data.
+// The offset is 64-bit: a show file may be larger than 2 GB. The record
+// lives only in memory.
 struct JPEGPLACE {
-    DWORD offset;
+    ULONGLONG offset;
     DWORD size;
     DWORD width;
     DWORD height;

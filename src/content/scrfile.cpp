@@ -1,21 +1,39 @@
 // Exact reads on the module file.
 #include "content/scrfile.h"
 
+namespace {
+
+ULONGLONG bytesRead = 0;  // one thread reads shows
+
+}  // namespace
+
+ULONGLONG ScrFile::BytesRead() { return bytesRead; }
+
 ScrFile::ScrFile(const char *path) : file_(_lopen(path, OF_READ)) {
     if (file_ == HFILE_ERROR) return;
-    LONG end = _llseek(file_, 0, FILE_END);
-    if (end == HFILE_ERROR || _llseek(file_, 0, FILE_BEGIN) != 0) {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(Kernel(), &size) || size.QuadPart < 0) {
         _lclose(file_);
         file_ = HFILE_ERROR;
         return;
     }
-    size_ = DWORD(end);
+    size_ = ULONGLONG(size.QuadPart);
 }
 
-bool ScrFile::Seek(DWORD offset) {
-    if (offset > size_ || _llseek(file_, LONG(offset), FILE_BEGIN) != LONG(offset)) return false;
+bool ScrFile::Seek(ULONGLONG offset) {
+    LARGE_INTEGER to, at;
+    to.QuadPart = LONGLONG(offset);
+    if (offset > size_ || !SetFilePointerEx(Kernel(), to, &at, FILE_BEGIN) || at.QuadPart != to.QuadPart) return false;
     position_ = offset;
     return true;
+}
+
+void ScrFile::Moved() {
+    LARGE_INTEGER zero, at;
+    zero.QuadPart = 0;
+    // A position that cannot be told makes every later read fail.
+    position_ = SetFilePointerEx(Kernel(), zero, &at, FILE_CURRENT) && at.QuadPart >= 0 ? ULONGLONG(at.QuadPart) : size_;
+    if (position_ > size_) position_ = size_;
 }
 
 bool ScrFile::Read(void *buffer, DWORD count) {
@@ -24,6 +42,7 @@ bool ScrFile::Read(void *buffer, DWORD count) {
     UINT got = _lread(file_, buffer, count);
     if (got == UINT(HFILE_ERROR)) return false;
     position_ += got;
+    bytesRead += got;
     return got == count;
 }
 

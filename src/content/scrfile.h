@@ -1,5 +1,10 @@
 // The module file opened for reading the show, with exact reads and seeks
 // that fail softly: any short read or bad seek is reported once as false.
+//
+// Positions and sizes are 64-bit, so a show file of 2 GB and more reads
+// like a small one: the content's own lengths are 32-bit (at most 4 GB less
+// one byte from the HEAD block to the end), but the file around it may be
+// longer by its program part.
 #pragma once
 
 #include <windows.h>
@@ -17,27 +22,34 @@ public:
 
     bool IsOpen() const { return file_ != HFILE_ERROR; }
     HFILE Handle() const { return file_; }
-    DWORD Size() const { return size_; }
-    DWORD Position() const { return position_; }
-    DWORD Remaining() const { return size_ - position_; }
+    ULONGLONG Size() const { return size_; }
+    ULONGLONG Position() const { return position_; }
+    ULONGLONG Remaining() const { return size_ - position_; }
 
-    bool Seek(DWORD offset);
+    bool Seek(ULONGLONG offset);
     bool Read(void *buffer, DWORD count);
     // Reads `count` bytes into a new zeroed fixed block of `count + extra`
     // bytes (movable when empty); 0 on a short read or when memory runs out.
     HGLOBAL ReadBlock(DWORD count, DWORD extra = 0);
     // The position after a read done by someone else through Handle().
-    void Moved() { position_ = _llseek(file_, 0, FILE_CURRENT); }
+    void Moved();
+    // Bytes read through Read by every ScrFile of the process so far (not
+    // those read through Handle()), for measuring what a load reads.
+    static ULONGLONG BytesRead();
 
 private:
+    // _llseek takes a signed 32-bit offset; seeks and the size go through
+    // the kernel handle behind the 16-bit-compatible one instead.
+    HANDLE Kernel() const { return LongToHandle(file_); }
+
     HFILE file_;
-    DWORD size_ = 0;
-    DWORD position_ = 0;
+    ULONGLONG size_ = 0;
+    ULONGLONG position_ = 0;
 };
 
 // The trailer as read and unmasked: where the content starts and its checks.
 struct Trailer {
-    DWORD contentStart = 0;  // S
+    ULONGLONG contentStart = 0;  // S
     DWORD headCrc = 0;
     DWORD programCheck = 0;
 };

@@ -168,7 +168,7 @@ void ShowStream::Write(const void *data, size_t size) {
 
 void ShowStream::PutBlock(const void *header, size_t headerSize, const uint8_t *data, size_t dataSize) {
     if (finished_) throw std::logic_error("a block added to a finished show");
-    if (written_ + headerSize + dataSize + SCREND_SIZE > UINT32_MAX)
+    if (written_ + headerSize + dataSize + SCREND_SIZE > MAXSHOWFILE)
         throw std::length_error("the show file would be larger than 4 GB");
     layout_.blockOffsets.push_back(size_t(written_));
     Write(header, headerSize);

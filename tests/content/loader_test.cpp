@@ -7,6 +7,7 @@
 #include "applet/objects.h"
 #include "content/compress.h"
 #include "content/loader.h"
+#include "content/scrfile.h"
 #include "support/test_jpeg.h"
 #include "support/test_support.h"
 
@@ -51,6 +52,17 @@ Bytes RawBlock(const char (&tag)[5], uint32_t length) {
     WriteU32(block, 0, MakeTag(tag));
     WriteU32(block, 4, length);
     return block;
+}
+
+// Writes `file` with a hole of `hole` bytes (reading as zeros, costing no
+// disk) before its byte `at`; false when it cannot.
+bool WriteWithHole(const char *path, const Bytes &file, DWORD at, LONGLONG hole) {
+    HANDLE out = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD first = 0, rest = 0;
+    const bool ok = WriteFile(out, file.data(), at, &first, nullptr) &&
+                    SetFilePointerEx(out, {{DWORD(hole), LONG(hole >> 32)}}, nullptr, FILE_CURRENT) &&
+                    WriteFile(out, &file[at], DWORD(file.size() - at), &rest, nullptr) && first + rest == file.size();
+    return CloseHandle(out) && ok;
 }
 
 }  // namespace
@@ -403,6 +415,49 @@ TEST(LoadScrFile, JpegPicturesAreKeptWhenTheDecoderTakesThem) {
         EXPECT_EQ(place.width, uint32_t(row.jpeg[frame + 5] << 8 | row.jpeg[frame + 6]));
         HGLOBAL read = ReadJpegPicture(&block, file.path());
         EXPECT_EQ(Contents(read), row.jpeg);
+        GlobalFree(read);
+    }
+}
+
+// The loader reads a JPEG only up to its frame header and steps over the
+// segments before it, as a camera's 60 KB EXIF segment.
+TEST(LoadScrFile, JpegsAreReadOnlyUpToTheirFrameHeader) {
+    ShowWriter writer(TestHead());
+    for (int i = 0; i < 100; ++i) writer.AddJpegPicture(SCRIMAGE{}, WithSegment(TestJpeg(40, 30), 0xE1, 60000));
+    const ULONGLONG before = ScrFile::BytesRead();
+    Loaded loaded(writer.Build(kProgram));
+    ASSERT_EQ(loaded.result, 1);
+    EXPECT_LT(ScrFile::BytesRead() - before, kProgram.size() + 100 * 2048);  // 64 KB a photo once
+    JPEGPLACE place;
+    const BLOCK last = loaded.store.Block(100);
+    ASSERT_EQ(GetJpegPlace(&last, &place), 1);
+    EXPECT_EQ(place.width * place.height, 40u * 30u);
+}
+
+// Shows past 2 GB and, by the program part before the content, past 4 GB:
+// an unknown block grown by a hole puts the blocks after it that far in.
+TEST(LoadScrFile, ShowsLargerThan2GBLoadEveryBlock) {
+    ShowLayout layout;
+    ShowWriter writer(TestHead());
+    writer.AddRawBlock(RawBlock("XTRA", 8));
+    writer.AddText(SCRTEXT{}, "after the hole");
+    writer.AddJpegPicture(SCRIMAGE{}, TestJpeg(40, 30));
+    const Bytes small = writer.Build(kProgram, &layout);
+    const size_t lengthAt = layout.trailerOffset + offsetof(SCREND, contentlength);
+    const uint32_t content = ReadU32(small, lengthAt) ^ CONTENTLENGTH_MASK;
+    for (const uint32_t hole : {0x86000000u, 0xFFFFFFFFu - content}) {
+        SCOPED_TRACE(hole);
+        Bytes file = small;
+        WriteU32(file, layout.blockOffsets[0] + 4, 8 + hole);
+        WriteU32(file, lengthAt, (content + hole) ^ CONTENTLENGTH_MASK);
+        TempFile temp;
+        ASSERT_TRUE(WriteWithHole(temp.path(), file, DWORD(layout.blockOffsets[0] + 8), hole));
+        TestStore store;
+        ASSERT_EQ(LoadScrFile(store.list(), store.set(), temp.path()), 1);
+        EXPECT_EQ(std::string((const char *)Contents(store.Block(1).data).data()), "after the hole");
+        const BLOCK picture = store.Block(2);
+        HGLOBAL read = ReadJpegPicture(&picture, temp.path());
+        EXPECT_EQ(Contents(read), TestJpeg(40, 30));
         GlobalFree(read);
     }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 
 #include "checks.h"
 #include "dib.h"
@@ -157,4 +158,26 @@ TEST(Reader, AChainThatStopsEarlyIsAProblem) {
     ASSERT_TRUE(show.loads);
     EXPECT_FALSE(show.chainReachesTrailer);
     EXPECT_FALSE(ShowProblems(show).empty());
+}
+
+// A show file past 2 GB is read to its end; one past 4 GB (only the player's
+// program part takes it there) is refused with the most a show file holds.
+TEST(Reader, ShowFilesUpTo4GBAreRead) {
+    ShowLayout layout;
+    ShowWriter writer(SCRHEAD{});
+    writer.AddRawBlock({'X', 'T', 'R', 'A', 8, 0, 0, 0});
+    const Bytes small = writer.Build(testing_mlshow::FakePlayer(), &layout);
+    const size_t at = layout.blockOffsets[0] + 8, lengthAt = layout.trailerOffset + offsetof(SCREND, contentlength);
+    testing_mlshow::TempDir dir;
+    for (const uint32_t hole : {0x86000000u, 0xFFFFFFFFu - uint32_t(small.size() - layout.contentStart)}) {
+        Bytes file = small;  // the XTRA block and the content grow by a hole, which costs no disk
+        WriteU32(file, at - 4, 8 + hole);
+        WriteU32(file, lengthAt, ((ReadU32(file, lengthAt) ^ CONTENTLENGTH_MASK) + hole) ^ CONTENTLENGTH_MASK);
+        std::ofstream(dir.Path("big.scr"), std::ios::binary).write((const char *)file.data(), std::streamsize(at))
+            .seekp(hole, std::ios::cur).write((const char *)&file[at], std::streamsize(file.size() - at));
+        const ShowFile show = ScanShowFile(dir.Path("big.scr"), nullptr);
+        EXPECT_EQ(show.loads, show.size <= MAXSHOWFILE) << show.failure;
+        EXPECT_EQ(show.size > MAXSHOWFILE, show.failure.find("holds at most 4294967295 bytes") != std::string::npos);
+        EXPECT_EQ(show.size, file.size() + hole);
+    }
 }

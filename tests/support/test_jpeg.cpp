@@ -1,6 +1,8 @@
 // JPEG files for the tests.
 #include "support/test_jpeg.h"
 
+#include <cstring>
+
 #include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
 
@@ -42,6 +44,15 @@ size_t JpegSegment(const Bytes &jpeg, uint8_t code) {
     for (size_t i = 2; i + 1 < jpeg.size(); ++i)
         if (jpeg[i] == 0xFF && jpeg[i + 1] == code) return i + 2;
     return 0;
+}
+
+Bytes WithSegment(const Bytes &jpeg, uint8_t marker, size_t payload) {
+    Bytes out(jpeg.size() + 4 + payload, 0x5A);
+    std::memcpy(out.data(), jpeg.data(), 2);
+    out[2] = 0xFF, out[3] = marker;
+    out[4] = uint8_t((payload + 2) >> 8), out[5] = uint8_t(payload + 2);
+    std::memcpy(out.data() + 6 + payload, jpeg.data() + 2, jpeg.size() - 2);
+    return out;
 }
 
 }  // namespace testing_support

@@ -16,5 +16,9 @@ Bytes TestJpeg(int width, int height, int quality = 90);
 std::vector<COLORREF> JpegColours(const Bytes &jpeg);
 // The offset of the first byte after the marker `code` (its length field).
 size_t JpegSegment(const Bytes &jpeg, uint8_t code);
+// `jpeg` with a segment `marker` of `payload` bytes (at most 65533) right
+// after its start-of-image marker, as a camera's EXIF segment with its
+// thumbnail comes before the frame header.
+Bytes WithSegment(const Bytes &jpeg, uint8_t marker, size_t payload);
 
 }  // namespace testing_support

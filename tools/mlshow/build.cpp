@@ -362,7 +362,8 @@ BuildResult BuildShowTo(const Manifest &manifest, const Bytes &program, const Bu
         try {
             item.emit(*stream);
         } catch (const std::length_error &) {
-            throw InputErrors({"the show is larger than 4 GB"});
+            throw InputErrors({"the show would be larger than 4 GB: a show file, player included, holds at most " +
+                               std::to_string(MAXSHOWFILE) + " bytes"});
         }
         result.memory += item.memory;
     };

@@ -394,9 +394,10 @@ bool InflateStream(const uint8_t *data, size_t size, Bytes *out, bool *cutShort,
 
 ShowFile ReadShow(ShowSource &source, const BlockVisitor &visit, bool keepData) {
     ShowFile show;
-    if (source.Size() > UINT32_MAX) {
+    if (source.Size() > MAXSHOWFILE) {
         show.size = source.Size();
-        show.failure = "the file is larger than 4 GB";
+        show.failure = "the file is larger than 4 GB (" + std::to_string(show.size) +
+                       " bytes): a show file holds at most " + std::to_string(MAXSHOWFILE) + " bytes";
         show.checks.push_back({"trailer", false, show.failure});
         return show;
     }

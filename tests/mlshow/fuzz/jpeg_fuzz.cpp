@@ -2,6 +2,7 @@
 // makes, the EXIF orientation, the end marker, and storing the picture as
 // a show does (as it is, turned or scaled and encoded again, or as a bitmap),
 // then the decoding verify does.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -12,8 +13,16 @@
 #include "image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    ml::JPEGINFO info;
-    ml::CheckJpeg(data, size, &info);
+    ml::JPEGINFO info, pieces;
+    const ml::JPEGCHECK whole = ml::CheckJpeg(data, size, &info);
+    // Read piece by piece as the player reads a stored picture: the same result.
+    ml::JPEGWALK walk;
+    walk.size = size;
+    const size_t piece = size ? data[size - 1] % 16 + 1 : 1;
+    ml::JPEGCHECK check;
+    do check = ml::StepJpegCheck(data + walk.at, std::min<size_t>(std::max(walk.need, piece), size - walk.at), &walk, &pieces);
+    while (check == ml::JPEG_MORE);
+    if (check != whole || pieces.width != info.width || pieces.height != info.height) __builtin_trap();
     const Bytes file(data, data + size);
     mlshow::ExifOrientation(data, size);
     mlshow::JpegHasEnd(file);
