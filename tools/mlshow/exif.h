@@ -1,4 +1,5 @@
-// The orientation tag of a JPEG's EXIF data, and turning a picture upright.
+// The orientation and the day taken of a JPEG's EXIF data, and turning a
+// picture upright.
 // Cameras and phones store pictures as the sensor saw them and say in the
 // tag how to turn them for viewing.
 #pragma once
@@ -17,6 +18,16 @@ constexpr uint32_t ORIENTATION_UPRIGHT = 1;
 // JPEG gives in its first directory (tag 0x0112), in either byte order;
 // 1 when there is none or it cannot be read. Reads only inside `size`.
 uint32_t ExifOrientation(const uint8_t *data, size_t size);
+
+// The day the photo was taken, yyyymmdd as a number (20240601), from the
+// DateTimeOriginal tag (0x9003) of the EXIF directory of the first EXIF
+// segment; 0 when there is none, it is blank ("0000:00:00") or no real
+// date. Reads only inside `size`.
+uint32_t ExifTakenDate(const uint8_t *data, size_t size);
+// "YYYY:MM:DD..." (EXIF's date form) as yyyymmdd; 0 when it is no real date.
+uint32_t ExifDateNumber(const char *text);
+// Whether yyyymmdd names a real day of the years 1..9999.
+bool ValidDateNumber(uint32_t yyyymmdd);
 
 // Whether an orientation swaps width and height (5..8: turned a quarter).
 bool OrientationSwapsSides(uint32_t orientation);
