@@ -103,17 +103,22 @@ disappear = "Plummet"
 speed = 70
 hold = 3
 
-# Every picture in the folder "photos", in name order, each a picture item
-# with these keys; the effects are taken in turn. JPEG photos are stored
-# as they are.
+# Every picture in the folder "photos", each a picture item with these
+# keys; the effects are taken in turn. JPEG photos are stored as they are.
+# Each photo is scaled to fit the monitor it plays on; the player draws a
+# fresh order each time it starts; the caption names the photo and, where
+# its EXIF data gives it, the day it was taken.
 [[item]]
 type = "pictures"
 folder = "photos"
+fit = "fit"
+order = "random"
+caption = "date and name"
 appear = ["Wipe in from Right", "Quadrants", "Vertical Split"]
 disappear = ["Sandstorm", "Tile"]
 speed = 60
 hold = 3
-max_size = [1024, 768]
+max_size = [1920, 1080]
 
 [[item]]
 type = "text"
