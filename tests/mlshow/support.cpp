@@ -96,25 +96,23 @@ char QuadrantColour(const uint8_t *p) {
     return '?';
 }
 
-namespace {
-
-// A TIFF structure in one byte order.
-struct TiffBytes {
-    bool big;
-    Bytes out;
-    void U16(uint32_t v) {
-        if (big) out.insert(out.end(), {uint8_t(v >> 8), uint8_t(v)});
+Bytes WithExif(const Bytes &jpeg, uint16_t orientation, bool bigEndian) {
+    auto u16 = [&](Bytes &out, uint32_t v) {
+        if (bigEndian) out.insert(out.end(), {uint8_t(v >> 8), uint8_t(v)});
         else out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8)});
-    }
-    void U32(uint32_t v) {
-        if (big) out.insert(out.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
+    };
+    auto u32 = [&](Bytes &out, uint32_t v) {
+        if (bigEndian) out.insert(out.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
         else out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
-    }
-    void Entry(uint32_t tag, uint32_t type, uint32_t count, uint32_t value) { U16(tag), U16(type), U32(count), U32(value); }
-};
-
-// `jpeg` with an APP1 "Exif" segment holding `tiff` right after its start-of-image marker.
-Bytes WithExifSegment(const Bytes &jpeg, const Bytes &tiff) {
+    };
+    // TIFF header, then IFD0 with an image description first and the orientation.
+    Bytes tiff = bigEndian ? Bytes{'M', 'M'} : Bytes{'I', 'I'};
+    u16(tiff, 42);
+    u32(tiff, 8);
+    u16(tiff, 2);
+    u16(tiff, 0x010E), u16(tiff, 2), u32(tiff, 4), tiff.insert(tiff.end(), {'a', 'b', 'c', 0});
+    u16(tiff, 0x0112), u16(tiff, 3), u32(tiff, 1), u16(tiff, orientation), u16(tiff, 0);
+    u32(tiff, 0);  // no next directory
     Bytes segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
     segment.insert(segment.end(), tiff.begin(), tiff.end());
     segment[2] = uint8_t((segment.size() - 2) >> 8);
@@ -123,34 +121,6 @@ Bytes WithExifSegment(const Bytes &jpeg, const Bytes &tiff) {
     out.insert(out.end(), segment.begin(), segment.end());
     out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
     return out;
-}
-
-}  // namespace
-
-Bytes WithExif(const Bytes &jpeg, uint16_t orientation, bool bigEndian) {
-    // TIFF header, then IFD0 with an image description first and the orientation.
-    TiffBytes tiff{bigEndian, bigEndian ? Bytes{'M', 'M'} : Bytes{'I', 'I'}};
-    tiff.U16(42);
-    tiff.U32(8);
-    tiff.U16(2);
-    tiff.U16(0x010E), tiff.U16(2), tiff.U32(4), tiff.out.insert(tiff.out.end(), {'a', 'b', 'c', 0});
-    tiff.U16(0x0112), tiff.U16(3), tiff.U32(1), tiff.U16(orientation), tiff.U16(0);
-    tiff.U32(0);  // no next directory
-    return WithExifSegment(jpeg, tiff.out);
-}
-
-Bytes WithExifTaken(const Bytes &jpeg, const std::string &dateTime, bool bigEndian) {
-    // TIFF header; IFD0 (at 8) points to the EXIF directory (at 26), whose
-    // one entry points to the 20-byte date text (at 44).
-    TiffBytes tiff{bigEndian, bigEndian ? Bytes{'M', 'M'} : Bytes{'I', 'I'}};
-    tiff.U16(42);
-    tiff.U32(8);
-    tiff.U16(1), tiff.Entry(0x8769, 4, 1, 26), tiff.U32(0);
-    tiff.U16(1), tiff.Entry(0x9003, 2, 20, 44), tiff.U32(0);
-    std::string text = dateTime;
-    text.resize(20, '\0');
-    tiff.out.insert(tiff.out.end(), text.begin(), text.end());
-    return WithExifSegment(jpeg, tiff.out);
 }
 
 Bytes DataFile(const std::string &name) { return mlshow::ReadWholeFile(SourcePath("tests/mlshow/data/" + name)); }

@@ -45,9 +45,6 @@ char QuadrantColour(const uint8_t *rgba);
 // `jpeg` with an EXIF segment giving `orientation`, in Motorola (big-endian)
 // or Intel byte order, right after its start-of-image marker.
 Bytes WithExif(const Bytes &jpeg, uint16_t orientation, bool bigEndian);
-// `jpeg` with an EXIF segment whose EXIF directory gives `dateTime`
-// ("2024:06:01 10:20:30") as DateTimeOriginal.
-Bytes WithExifTaken(const Bytes &jpeg, const std::string &dateTime, bool bigEndian);
 // A file of tests/mlshow/data.
 Bytes DataFile(const std::string &name);
 

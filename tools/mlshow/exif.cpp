@@ -140,6 +140,29 @@ bool ValidDateNumber(uint32_t yyyymmdd) {
     return day <= (month == 2 && !leap ? 28u : kDays[month - 1]);
 }
 
+Bytes WithExifTaken(const Bytes &jpeg, const std::string &dateTime, bool bigEndian) {
+    if (jpeg.size() < 2) return jpeg;
+    Bytes tiff;
+    auto u16 = [&](uint32_t v) { tiff.insert(tiff.end(), {uint8_t(bigEndian ? v >> 8 : v), uint8_t(bigEndian ? v : v >> 8)}); };
+    auto u32 = [&](uint32_t v) { bigEndian ? (u16(v >> 16), u16(v)) : (u16(v), u16(v >> 16)); };
+    // The TIFF header; IFD0 (at 8) points to the EXIF directory (at 26),
+    // whose one entry points to the 20-byte date text (at 44).
+    constexpr uint32_t kTextLength = 20;
+    u16(bigEndian ? 0x4D4D : 0x4949), u16(42), u32(8);
+    u16(1), u16(kExifDirectoryTag), u16(kLongType), u32(1), u32(26), u32(0);
+    u16(1), u16(kDateTimeOriginalTag), u16(kAsciiType), u32(kTextLength), u32(44), u32(0);
+    std::string text = dateTime;
+    text.resize(kTextLength - 1);
+    tiff.insert(tiff.end(), text.begin(), text.end());
+    tiff.push_back(0);
+    const size_t length = 2 + sizeof kExifName + tiff.size();
+    Bytes out = {jpeg[0], jpeg[1], kMarker, kApp1, uint8_t(length >> 8), uint8_t(length)};
+    out.insert(out.end(), kExifName, kExifName + sizeof kExifName);
+    out.insert(out.end(), tiff.begin(), tiff.end());
+    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    return out;
+}
+
 bool OrientationSwapsSides(uint32_t orientation) { return orientation >= 5 && orientation <= 8; }
 
 Image Orient(const Image &image, uint32_t orientation) {

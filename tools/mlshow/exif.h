@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "image.h"
 
@@ -28,6 +29,11 @@ uint32_t ExifTakenDate(const uint8_t *data, size_t size);
 uint32_t ExifDateNumber(const char *text);
 // Whether yyyymmdd names a real day of the years 1..9999.
 bool ValidDateNumber(uint32_t yyyymmdd);
+
+// `jpeg` with an EXIF segment right after its start-of-image marker whose
+// EXIF directory gives `dateTime` ("2024:06:01 10:20:30") as
+// DateTimeOriginal, in Motorola (big-endian) or Intel byte order.
+Bytes WithExifTaken(const Bytes &jpeg, const std::string &dateTime, bool bigEndian = true);
 
 // Whether an orientation swaps width and height (5..8: turned a quarter).
 bool OrientationSwapsSides(uint32_t orientation);
