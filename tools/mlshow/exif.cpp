@@ -155,11 +155,14 @@ Bytes WithExifTaken(const Bytes &jpeg, const std::string &dateTime, bool bigEndi
     text.resize(kTextLength - 1);
     tiff.insert(tiff.end(), text.begin(), text.end());
     tiff.push_back(0);
+    // Start of image, the APP1 segment, then the rest of the file.
     const size_t length = 2 + sizeof kExifName + tiff.size();
-    Bytes out = {jpeg[0], jpeg[1], kMarker, kApp1, uint8_t(length >> 8), uint8_t(length)};
-    out.insert(out.end(), kExifName, kExifName + sizeof kExifName);
-    out.insert(out.end(), tiff.begin(), tiff.end());
-    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    const uint8_t head[] = {jpeg[0], jpeg[1], kMarker, kApp1, uint8_t(length >> 8), uint8_t(length)};
+    Bytes out(sizeof head + sizeof kExifName + tiff.size() + jpeg.size() - 2);
+    std::memcpy(out.data(), head, sizeof head);
+    std::memcpy(out.data() + sizeof head, kExifName, sizeof kExifName);
+    std::memcpy(out.data() + sizeof head + sizeof kExifName, tiff.data(), tiff.size());
+    std::memcpy(out.data() + sizeof head + length - 2, jpeg.data() + 2, jpeg.size() - 2);
     return out;
 }
 
