@@ -69,19 +69,33 @@ void BlockWriter::Put(Header &header, uint32_t type, const uint8_t *data, size_t
     PutBlock(&header, sizeof header, data, dataSize);
 }
 
-void BlockWriter::AddPicture(SCRIMAGE header, const Bytes &dib, bool compress) {
-    AddStoredPicture(header, compress ? CompressStream(dib) : dib, compress);
+void BlockWriter::PutPicture(SCRIMAGE &header, std::string_view caption, const uint8_t *data, size_t dataSize) {
+    if (caption.size() > MAXCAPTIONLENGTH) throw std::invalid_argument("a caption longer than 1024 bytes");
+    if (dataSize > UINT32_MAX - SCRIMAGE_SIZE - caption.size()) throw std::length_error("a block larger than 4 GB");
+    header.type = TAG_IMAG;
+    header.captionlength = uint32_t(caption.size());
+    header.length = uint32_t(SCRIMAGE_SIZE + caption.size() + dataSize);
+    header.flags |= SCRF_VALID;
+    // The caption goes out as the header's tail, so the data is not copied.
+    Bytes head;
+    Append(head, header);
+    head.insert(head.end(), caption.begin(), caption.end());
+    PutBlock(head.data(), head.size(), data, dataSize);
 }
 
-void BlockWriter::AddJpegPicture(SCRIMAGE header, const Bytes &jpeg) {
+void BlockWriter::AddPicture(SCRIMAGE header, const Bytes &dib, bool compress, std::string_view caption) {
+    AddStoredPicture(header, compress ? CompressStream(dib) : dib, compress, caption);
+}
+
+void BlockWriter::AddJpegPicture(SCRIMAGE header, const Bytes &jpeg, std::string_view caption) {
     header.flags &= ~SCRF_COMPRESSED;
     header.flags |= SCRF_JPEG;
-    Put(header, TAG_IMAG, jpeg.data(), jpeg.size());
+    PutPicture(header, caption, jpeg.data(), jpeg.size());
 }
 
-void BlockWriter::AddStoredPicture(SCRIMAGE header, const Bytes &stored, bool compressed) {
+void BlockWriter::AddStoredPicture(SCRIMAGE header, const Bytes &stored, bool compressed, std::string_view caption) {
     header.flags = compressed ? header.flags | SCRF_COMPRESSED : header.flags & ~SCRF_COMPRESSED;
-    Put(header, TAG_IMAG, stored.data(), stored.size());
+    PutPicture(header, caption, stored.data(), stored.size());
 }
 
 void BlockWriter::AddText(SCRTEXT header, std::string_view text) {

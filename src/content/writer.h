@@ -53,10 +53,14 @@ public:
     virtual ~BlockWriter() = default;
 
     // With `compress` the data is stored as one zlib stream and
-    // SCRF_COMPRESSED is set, else the flag is cleared.
-    void AddPicture(SCRIMAGE header, const Bytes &dib, bool compress);
+    // SCRF_COMPRESSED is set, else the flag is cleared. Every picture may
+    // carry caption text (the photo's name, UTF-8, at most MAXCAPTIONLENGTH
+    // bytes; std::invalid_argument when longer): it is stored between the
+    // header and the data and `captionlength` is set to its size. The
+    // caption's flags and `takendate` are taken from `header` as given.
+    void AddPicture(SCRIMAGE header, const Bytes &dib, bool compress, std::string_view caption = {});
     // A JPEG file stored as it is: SCRF_JPEG set, SCRF_COMPRESSED cleared.
-    void AddJpegPicture(SCRIMAGE header, const Bytes &jpeg);
+    void AddJpegPicture(SCRIMAGE header, const Bytes &jpeg, std::string_view caption = {});
     void AddText(SCRTEXT header, std::string_view text);
     void AddApplet(SCRAPPLET header, const std::vector<ShowObject> &pictures,
                    const std::vector<ShowObject> &sounds, std::string_view script, bool compress);
@@ -65,7 +69,7 @@ public:
 
     // The same with the data already in its stored form (a zlib stream when
     // `compressed`), so callers can compress many items in parallel first.
-    void AddStoredPicture(SCRIMAGE header, const Bytes &stored, bool compressed);
+    void AddStoredPicture(SCRIMAGE header, const Bytes &stored, bool compressed, std::string_view caption = {});
     void AddStoredApplet(SCRAPPLET header, const std::vector<ShowObject> &storedPictures,
                          const std::vector<ShowObject> &sounds, std::string_view script, bool compressed);
     void AddStoredAnimation(SCRANIM header, const Bytes &stored, bool compressed);
@@ -79,6 +83,8 @@ protected:
 private:
     template <typename Header>
     void Put(Header &header, uint32_t type, const uint8_t *data, size_t dataSize);
+    // A picture block: header, caption text, data.
+    void PutPicture(SCRIMAGE &header, std::string_view caption, const uint8_t *data, size_t dataSize);
 };
 
 // A show gathered in memory and laid out as a whole by Build.

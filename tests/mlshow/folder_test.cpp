@@ -82,7 +82,7 @@ TEST(PictureFolder, TheManifestsKeys) {
     EXPECT_EQ(folder.folder.path, "/data/photos");
     EXPECT_EQ(folder.appear, (std::vector<uint32_t>{8, 7}));
     EXPECT_EQ(folder.disappear, (std::vector<uint32_t>{4}));
-    EXPECT_TRUE(folder.shuffle);
+    EXPECT_EQ(folder.order, PictureOrderKind::Shuffle);
     EXPECT_EQ(folder.seed, 99u);
     EXPECT_EQ(folder.picture.header.holdtime, 2u);
     EXPECT_EQ(folder.picture.maxWidth, 800u);

@@ -45,6 +45,11 @@ TEST(RoundTrip, ANewShowBuildsVerifiesAndComesBack) {
     ASSERT_EQ(RunNew(dir.Path("new"), true, out), 0);
     EXPECT_THROW(RunNew(dir.Path("new"), true, out), InputError);  // never overwrites
     const Bytes first = Build(dir.Path("new/show.toml"), testing_mlshow::FakePlayer());
+    // Its photos fit the monitor, play in a drawn order and are captioned with their EXIF dates.
+    const SCRIMAGE dusk = ReadShowFile(first).blocks.at(5).As<SCRIMAGE>();
+    EXPECT_EQ(dusk.flags & (SCRF_FIT | SCRF_RANDOMORDER | SCRF_CAPTIONDATE | SCRF_CAPTIONNAME),
+              SCRF_FIT | SCRF_RANDOMORDER | SCRF_CAPTIONDATE | SCRF_CAPTIONNAME);
+    EXPECT_EQ(dusk.takendate, 20240602u);
     dir.Write("new.scr", first);
     EXPECT_EQ(RunVerify(dir.Path("new.scr"), true, out), 0);
     ASSERT_EQ(RunExtract(dir.Path("new.scr"), dir.Path("back"), true, out), 0);

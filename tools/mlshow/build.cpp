@@ -18,6 +18,7 @@
 #include "fileio.h"
 #include "gif_import.h"
 #include "image.h"
+#include "json.h"
 #include "parallel.h"
 #include "progress.h"
 #include "sound_import.h"
@@ -53,6 +54,28 @@ Bytes Stored(const Bytes &data, bool compress) { return compress ? CompressStrea
 
 std::string TextOf(const Bytes &bytes) { return std::string(bytes.begin(), bytes.end()); }
 
+}  // namespace
+
+std::string CaptionText(const PictureItem &item) {
+    if (item.name) return *item.name;
+    if (!(item.header.flags & SCRF_CAPTIONNAME)) return std::string();
+    std::string name = fs::path(item.file.given).stem().u8string();
+    // A name in no encoding the caption can tell is taken as Latin-1.
+    if (!IsUtf8(name)) name = Latin1ToUtf8(name);
+    return CutUtf8(std::move(name), MAXCAPTIONLENGTH);
+}
+
+std::string CutUtf8(std::string text, size_t most) {
+    if (text.size() <= most) return text;
+    size_t end = most;
+    // Back to the start of the character that would be cut.
+    while (end > 0 && (uint8_t(text[end]) & 0xC0) == 0x80) --end;
+    text.resize(end);
+    return text;
+}
+
+namespace {
+
 Prepared PreparePicture(const PictureItem &item, uint32_t background) {
     PictureOptions options;
     options.background = background;
@@ -60,18 +83,24 @@ Prepared PreparePicture(const PictureItem &item, uint32_t background) {
     options.maxHeight = item.maxHeight;
     options.store = item.store;
     options.quality = item.quality;
-    StoredPicture picture = Imported<StoredPicture>(item.file, [&](Bytes file) { return StorePicture(std::move(file), options); });
+    SCRIMAGE header = item.header;
+    StoredPicture picture = Imported<StoredPicture>(item.file, [&](Bytes file) {
+        header.takendate = item.taken ? *item.taken : ExifTakenDate(file.data(), file.size());
+        return StorePicture(std::move(file), options);
+    });
+    const std::string caption = CaptionText(item);
     Prepared prepared;
+    prepared.memory.other = caption.size();
     if (picture.jpeg) {
         prepared.memory.jpegs = JpegOnScreen(picture.data);
         auto jpeg = std::make_shared<Bytes>(std::move(picture.data));
-        prepared.emit = [header = item.header, jpeg](BlockWriter &writer) { writer.AddJpegPicture(header, *jpeg); };
+        prepared.emit = [header, jpeg, caption](BlockWriter &writer) { writer.AddJpegPicture(header, *jpeg, caption); };
         return prepared;
     }
     prepared.memory.bitmaps = picture.data.size();
     auto stored = std::make_shared<Bytes>(Stored(picture.data, item.compress));
-    prepared.emit = [header = item.header, compress = item.compress, stored](BlockWriter &writer) {
-        writer.AddStoredPicture(header, *stored, compress);
+    prepared.emit = [header, compress = item.compress, stored, caption](BlockWriter &writer) {
+        writer.AddStoredPicture(header, *stored, compress, caption);
     };
     return prepared;
 }

@@ -47,6 +47,14 @@ std::string DefaultOutputName(const std::string &title);
 // Makes text line ends CR LF, as the player draws and runs them.
 std::string CrLfLines(std::string_view text);
 
+// The caption text a picture block stores: the manifest's `name` when it
+// gives one, else, when the caption includes the name, the file's name
+// without its extension (UTF-8, cut to MAXCAPTIONLENGTH bytes at a
+// character's start); else none.
+std::string CaptionText(const PictureItem &item);
+// `text` cut to at most `most` bytes without splitting a UTF-8 character.
+std::string CutUtf8(std::string text, size_t most);
+
 // One picture file as the packed bitmap the show stores: BMP files in the
 // player's own layout as they are, everything else decoded (JPEG turned
 // upright), flattened onto `background` and scaled down to fit

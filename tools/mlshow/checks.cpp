@@ -2,13 +2,17 @@
 #include "checks.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <set>
 
 #include "animation.h"
 #include "content/jpeg.h"
 #include "dib.h"
+#include "exif.h"
 #include "image.h"
+#include "json.h"
+#include "manifest.h"
 #include "names.h"
 #include "sound_import.h"
 
@@ -44,6 +48,12 @@ void PictureProblems(const ReadBlock &block, std::vector<std::string> &out) {
     InRange(out, "appear effect", h.appeareffect, 0, 11);
     InRange(out, "disappear effect", h.disappeareffect, 0, 11);
     InRange(out, "speed", h.speed, 1, 80);
+    if ((h.flags & SCRF_FITMASK) == SCRF_FITMASK) out.push_back("both FIT and FILL are set: the picture plays at its own size");
+    if (h.takendate && !ValidDateNumber(h.takendate))
+        out.push_back("the day taken " + std::to_string(h.takendate) + " is no date yyyymmdd: the caption shows no date");
+    if (!IsUtf8(block.caption)) out.push_back("the caption text is not UTF-8");
+    if ((h.flags & SCRF_RANDOMORDER) && h.group == 0) out.push_back("a picture of a random order without its group number");
+    if (!(h.flags & SCRF_RANDOMORDER) && h.group) out.push_back("group " + std::to_string(h.group) + " without RANDOMORDER");
     if (!(h.flags & SCRF_JPEG)) {
         DibProblem(out, "picture", block.data);
         return;
@@ -174,6 +184,26 @@ std::string JpegDecodeProblem(const Bytes &jpeg) {
     return failure.empty() ? "" : "the JPEG picture does not decode (" + failure + "): the player will pass it over";
 }
 
+std::string DateText(uint32_t yyyymmdd) {
+    if (!ValidDateNumber(yyyymmdd)) return std::to_string(yyyymmdd);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u", unsigned(yyyymmdd / 10000), unsigned(yyyymmdd / 100 % 100),
+                  unsigned(yyyymmdd % 100));
+    return text;
+}
+
+std::string OrderText(const SCRIMAGE &h) {
+    return h.flags & SCRF_RANDOMORDER ? "random (group " + std::to_string(h.group) + ")" : "as stored";
+}
+
+std::string Presentation(const ReadBlock &block) {
+    const SCRIMAGE h = block.As<SCRIMAGE>();
+    std::string text = ", fit " + FitName(h.flags) + ", order " + OrderText(h) + ", caption " + CaptionName(h.flags);
+    if (!block.caption.empty()) text += " " + FirstWords(block.caption);
+    if (h.takendate) text += ", taken " + DateText(h.takendate);
+    return text;
+}
+
 std::string PictureForm(const ReadBlock &block) {
     if (block.flags & SCRF_JPEG) return "jpeg";
     return block.flags & SCRF_COMPRESSED ? "deflated bitmap" : "bitmap";
@@ -191,6 +221,19 @@ std::vector<std::string> ShowProblems(const ShowFile &show) {
         !Terminated(head.organisation))
         out.push_back("a text field of the header has no terminating zero");
     if (!ItemCountProblem(show.items).empty()) out.push_back(ItemCountProblem(show.items));
+    // The pictures of one random order are one run, the runs numbered from 1.
+    uint32_t lastGroup = 0, previous = 0;
+    for (const ReadBlock &block : show.blocks) {
+        const SCRIMAGE h = block.As<SCRIMAGE>();
+        const uint32_t group = block.type == TAG_IMAG && (h.flags & SCRF_RANDOMORDER) ? h.group : 0;
+        if (group && group != previous) {
+            if (group != lastGroup + 1)
+                out.push_back("random-order group " + std::to_string(group) + " at " + std::to_string(block.offset) +
+                              (group <= lastGroup ? " comes again after another run" : " is not the next number, " + std::to_string(lastGroup + 1)));
+            lastGroup = std::max(lastGroup, group);
+        }
+        previous = group;
+    }
     if (!show.chainReachesTrailer)
         out.push_back("the chain ends at " + std::to_string(show.chainEnd) + ", not at the trailer (" +
                       std::to_string(show.size - SCREND_SIZE) + ")");
@@ -218,9 +261,9 @@ std::string DescribeBlock(const ReadBlock &block) {
         case TAG_IMAG: {
             const SCRIMAGE h = block.As<SCRIMAGE>();
             const std::string effects = ", " + NameOr(EffectNames(), h.appeareffect) + " / " + NameOr(EffectNames(), h.disappeareffect);
-            if (h.flags & SCRF_JPEG) return "picture, JPEG " + JpegText(block.data) + effects;
+            if (h.flags & SCRF_JPEG) return "picture, JPEG " + JpegText(block.data) + effects + Presentation(block);
             return "picture, " + PictureForm(block) + " " + DibText(block.data) +
-                   (compressed ? ", " + Ratio(block.storedSize, block.data.size()) : "") + effects;
+                   (compressed ? ", " + Ratio(block.storedSize, block.data.size()) : "") + effects + Presentation(block);
         }
         case TAG_TEXT: {
             const SCRTEXT h = block.As<SCRTEXT>();

@@ -27,6 +27,13 @@ std::string ItemCountProblem(size_t items);
 // format and duration, an animation's frames and delays.
 std::string DescribeBlock(const ReadBlock &block);
 std::string DescribeHead(const ShowFile &show);
+// ", fit fill, order random (group 1), caption date and name "Beach", taken
+// 2024-06-01": how a picture block is shown.
+std::string Presentation(const ReadBlock &block);
+// yyyymmdd as "2024-06-01"; a number that is no date as it is.
+std::string DateText(uint32_t yyyymmdd);
+// "random (group N)" or "as stored".
+std::string OrderText(const SCRIMAGE &header);
 // How a picture block stores its picture: "jpeg", "bitmap" or "deflated bitmap".
 std::string PictureForm(const ReadBlock &block);
 

@@ -7,9 +7,11 @@
 
 #include "animation.h"
 #include "build.h"
+#include "checks.h"
 #include "commands.h"
 #include "dib.h"
 #include "errors.h"
+#include "exif.h"
 #include "fileio.h"
 #include "names.h"
 #include "reader.h"
@@ -111,6 +113,17 @@ private:
         toml_.Integer("duration", h.duration);
         if (h.flags & SCRF_REMAP) toml_.Bool("remap", true);
         if (!jpeg && !(h.flags & SCRF_COMPRESSED)) toml_.Bool("compress", false);
+        if (h.flags & SCRF_FITMASK) toml_.String("fit", FitName(h.flags));
+        if (h.flags & (SCRF_CAPTIONDATE | SCRF_CAPTIONNAME)) toml_.String("caption", CaptionName(h.flags));
+        // The extracted file has a name of its own: the stored one goes with it.
+        if (!block.caption.empty() || (h.flags & SCRF_CAPTIONNAME)) toml_.String("name", block.caption);
+        // The day taken, where building again would not read it from the picture.
+        const uint32_t exif = jpeg ? ExifTakenDate(block.data.data(), block.data.size()) : 0;
+        if (h.takendate != exif) {
+            if (ValidDateNumber(h.takendate)) toml_.Raw("taken", DateText(h.takendate));
+            else toml_.Integer("taken", h.takendate);
+        }
+        if ((h.flags & SCRF_RANDOMORDER) && h.group) toml_.Integer("random_group", h.group);
     }
 
     void Text(const ReadBlock &block) {

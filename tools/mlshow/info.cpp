@@ -8,6 +8,7 @@
 #include "checks.h"
 #include "commands.h"
 #include "json.h"
+#include "manifest.h"
 #include "memory.h"
 #include "names.h"
 #include "reader.h"
@@ -65,7 +66,16 @@ std::string BlockJson(const ReadBlock &block) {
     b.Add("length", Json::Number(block.length));
     b.Add("flags", FlagList(block.type, block.flags).Text());
     b.Add("sequence", block.sequence < 0 ? "null" : Json::Number(size_t(block.sequence)));
-    if (block.type == TAG_IMAG && !block.header.empty()) b.Add("form", Json::String(PictureForm(block)));
+    if (block.type == TAG_IMAG && !block.header.empty()) {
+        const SCRIMAGE h = block.As<SCRIMAGE>();
+        b.Add("form", Json::String(PictureForm(block)));
+        b.Add("fit", Json::String(FitName(h.flags)));
+        b.Add("order", Json::String(h.flags & SCRF_RANDOMORDER ? "random" : "as stored"));
+        b.Add("group", h.flags & SCRF_RANDOMORDER ? Json::Number(h.group) : "null");
+        b.Add("caption", Json::String(CaptionName(h.flags)));
+        b.Add("captionText", Json::String(block.caption));
+        b.Add("taken", h.takendate ? Json::String(DateText(h.takendate)) : "null");
+    }
     b.Add("holds", Json::String(DescribeBlock(block)));
     JsonArray problems;
     for (const std::string &problem : BlockProblems(block)) problems.Add(Json::String(problem));

@@ -23,6 +23,7 @@
 #include <sstream>
 
 #include "errors.h"
+#include "exif.h"
 #include "fileio.h"
 #include "names.h"
 
@@ -298,15 +299,20 @@ uint32_t ReadDuration(Fields &f) {
     return 1;
 }
 
-// The keys of a picture but its file and effects, which a folder of
-// pictures shares.
-void ReadPictureKeys(Fields &f, PictureItem &item) {
+static_assert(SCRF_FILL == 2 * SCRF_FIT && SCRF_CAPTIONNAME == 2 * SCRF_CAPTIONDATE, "names index the flag bits");
+
+// The keys of a picture but its file, effects, name, date and group,
+// which a folder of pictures shares.
+void ReadPictureKeys(Fields &f, PictureItem &item, uint32_t defaultFit) {
     SCRIMAGE &h = item.header;
     ReadPlacement(f, h);
     h.speed = uint32_t(f.Integer("speed", 1, 80).value_or(40));
     h.holdtime = uint32_t(f.Integer("hold", 0, 86400).value_or(5));
     h.duration = ReadDuration(f);
     h.flags = Flag(f, "remap", SCRF_REMAP);
+    // The names' indices are the values of the flag bits, shifted down.
+    h.flags |= f.Name("fit", FitNames(), "fit").value_or(defaultFit) * SCRF_FIT;
+    h.flags |= f.Name("caption", CaptionNames(), "caption").value_or(0) * SCRF_CAPTIONDATE;
     item.compress = f.Bool("compress").value_or(true);
     if (auto size = f.Pair("max_size", 1, 16384)) {
         item.maxWidth = uint32_t(size->first);
@@ -317,13 +323,37 @@ void ReadPictureKeys(Fields &f, PictureItem &item) {
     item.quality = int(f.Integer("quality", 1, 100).value_or(DEFAULT_JPEG_QUALITY));
 }
 
+// taken = 2024-06-01 (a TOML date), or the stored number yyyymmdd (0: none).
+std::optional<uint32_t> TakenDate(Fields &f) {
+    const toml::node *node = f.Node("taken");
+    if (!node) return std::nullopt;
+    if (const auto *date = node->as_date()) {
+        const toml::date &d = date->get();
+        const uint32_t number = uint32_t(d.year) * 10000 + d.month * 100u + d.day;
+        if (d.year >= 1 && d.year <= 9999 && ValidDateNumber(number)) return number;
+    } else if (node->is_integer()) {
+        return uint32_t(f.IntegerValue(*node, "taken", 0, UINT32_MAX).value_or(0));
+    }
+    f.diagnostics().Error(node->source(), "\"taken\" must be a date written 2024-06-01, or 0 for none");
+    return std::nullopt;
+}
+
 PictureItem ReadPicture(Fields &f) {
     PictureItem item;
     if (auto file = f.File("file")) item.file = *file;
     else if (!f.Has("file")) f.Missing("file");
     item.header.appeareffect = f.Name("appear", EffectNames(), "effect").value_or(0);
     item.header.disappeareffect = f.Name("disappear", EffectNames(), "effect").value_or(0);
-    ReadPictureKeys(f, item);
+    ReadPictureKeys(f, item, 0);
+    if (const toml::node *node = f.Node("name")) {
+        const auto *s = node->as_string();
+        if (!s || s->get().size() > MAXCAPTIONLENGTH)
+            f.diagnostics().Error(node->source(), "\"name\" must be a string of at most " + std::to_string(MAXCAPTIONLENGTH) + " bytes");
+        else
+            item.name = s->get();
+    }
+    item.taken = TakenDate(f);
+    item.randomRun = uint64_t(f.Integer("random_group", 1, UINT32_MAX).value_or(0));
     return item;
 }
 
@@ -333,9 +363,16 @@ PictureFolderItem ReadPictureFolder(Fields &f) {
     else if (!f.Has("folder")) f.Missing("folder");
     item.appear = f.NameList("appear", EffectNames(), "effect").value_or(std::vector<uint32_t>{0});
     item.disappear = f.NameList("disappear", EffectNames(), "effect").value_or(std::vector<uint32_t>{0});
-    item.shuffle = f.Bool("shuffle").value_or(false);
+    static const std::vector<std::string_view> kOrders = {"name", "shuffle", "random"};
+    const std::optional<uint32_t> order = f.Name("order", kOrders, "order");
+    // `shuffle = true` is the older spelling of order = "shuffle".
+    const bool shuffle = f.Bool("shuffle").value_or(false);
+    if (shuffle && order && *order != 1)
+        f.diagnostics().Error(f.Source(), "\"shuffle\" = true and \"order\" = \"" + std::string(kOrders[*order]) +
+                                              "\" disagree; give only \"order\"");
+    item.order = PictureOrderKind(order.value_or(shuffle ? 1 : 0));
     item.seed = uint32_t(f.Integer("seed", 0, UINT32_MAX).value_or(0));
-    ReadPictureKeys(f, item.picture);
+    ReadPictureKeys(f, item.picture, 1);
     return item;
 }
 
@@ -586,7 +623,8 @@ uint32_t DrawBelow(std::mt19937 &random, uint32_t bound) {
 }
 
 // The picture files of one folder, as items; errors at the folder's place.
-void ListPictureFolder(const PictureFolderItem &folder, std::vector<Item> &items, std::vector<std::string> *errors) {
+void ListPictureFolder(const PictureFolderItem &folder, std::vector<Item> &items, std::vector<std::string> *errors,
+                       size_t &runs) {
     const AssetRef &where = folder.folder;
     std::error_code error;
     if (!fs::is_directory(where.path, error)) {
@@ -608,7 +646,10 @@ void ListPictureFolder(const PictureFolderItem &folder, std::vector<Item> &items
         errors->push_back(where.where.Message("the folder " + where.given + " holds no pictures (.jpg, .jpeg, .png, .bmp or .gif files)"));
         return;
     }
-    names = PictureOrder(std::move(names), folder.shuffle, folder.seed);
+    names = PictureOrder(std::move(names), folder.order == PictureOrderKind::Shuffle, folder.seed);
+    // Each folder drawn in the player is a run of its own, apart from the
+    // runs that picture items name.
+    const uint64_t run = folder.order == PictureOrderKind::Random ? (uint64_t(1) << 32) + uint64_t(runs++) : 0;
     for (size_t i = 0; i < names.size(); ++i) {
         PictureItem picture = folder.picture;
         picture.file.given = (fs::path(where.given) / names[i]).string();
@@ -616,6 +657,7 @@ void ListPictureFolder(const PictureFolderItem &folder, std::vector<Item> &items
         picture.file.where = where.where;
         picture.header.appeareffect = folder.appear[i % folder.appear.size()];
         picture.header.disappeareffect = folder.disappear[i % folder.disappear.size()];
+        picture.randomRun = run;
         items.push_back(std::move(picture));
     }
 }
@@ -632,11 +674,46 @@ std::vector<std::string> PictureOrder(std::vector<std::string> names, bool shuff
 
 void ExpandPictureFolders(Manifest &manifest, std::vector<std::string> *errors) {
     std::vector<Item> items;
+    size_t runs = 0;
     for (Item &item : manifest.items) {
-        if (const auto *folder = std::get_if<PictureFolderItem>(&item)) ListPictureFolder(*folder, items, errors);
+        if (const auto *folder = std::get_if<PictureFolderItem>(&item)) ListPictureFolder(*folder, items, errors, runs);
         else items.push_back(std::move(item));
     }
     manifest.items = std::move(items);
+    NumberRandomGroups(manifest.items);
+}
+
+void NumberRandomGroups(std::vector<Item> &items) {
+    uint32_t group = 0;
+    uint64_t previous = 0;
+    for (Item &item : items) {
+        auto *picture = std::get_if<PictureItem>(&item);
+        const uint64_t run = picture ? picture->randomRun : 0;
+        if (run && run != previous) ++group;
+        previous = run;
+        if (!run) continue;
+        picture->header.flags |= SCRF_RANDOMORDER;
+        picture->header.group = group;
+    }
+}
+
+const std::vector<std::string_view> &FitNames() {
+    static const std::vector<std::string_view> names = {"none", "fit", "fill"};
+    return names;
+}
+
+const std::vector<std::string_view> &CaptionNames() {
+    static const std::vector<std::string_view> names = {"none", "date", "name", "date and name"};
+    return names;
+}
+
+std::string FitName(uint32_t flags) {
+    const uint32_t fit = (flags & SCRF_FITMASK) / SCRF_FIT;
+    return std::string(FitNames()[fit == 3 ? 0 : fit]);
+}
+
+std::string CaptionName(uint32_t flags) {
+    return std::string(CaptionNames()[(flags & (SCRF_CAPTIONDATE | SCRF_CAPTIONNAME)) / SCRF_CAPTIONDATE]);
 }
 
 Manifest LoadManifest(const std::string &path) {

@@ -60,7 +60,20 @@ struct PictureItem {
     uint32_t maxHeight = 0;
     PictureStore store = PictureStore::Auto;
     int quality = DEFAULT_JPEG_QUALITY;  // of JPEG pictures re-encoded
+    // The header's flags carry the fit (SCRF_FIT, SCRF_FILL) and the caption
+    // (SCRF_CAPTIONDATE, SCRF_CAPTIONNAME).
+    std::optional<std::string> name;   // the name caption's text; default: the file's name without its extension
+    std::optional<uint32_t> taken;     // yyyymmdd (0 none); default: the photo's EXIF DateTimeOriginal
+    // Which run of pictures played in a drawn order the picture belongs to:
+    // 0 none; consecutive pictures of the same run become one group
+    // (NumberRandomGroups). A picture's `random_group` key gives 1..2^32-1,
+    // a folder with order = "random" a run of its own above that.
+    uint64_t randomRun = 0;
 };
+
+// The order of a folder's pictures: by name, shuffled at build time from
+// `seed`, or drawn by the player each time it runs.
+enum class PictureOrderKind { Name, Shuffle, Random };
 
 // A folder of pictures as the manifest gives it; LoadManifest turns it into
 // one PictureItem per picture file.
@@ -69,7 +82,7 @@ struct PictureFolderItem {
     AssetRef folder;
     std::vector<uint32_t> appear;  // effects the pictures take in turn
     std::vector<uint32_t> disappear;
-    bool shuffle = false;
+    PictureOrderKind order = PictureOrderKind::Name;
     uint32_t seed = 0;
 };
 
@@ -141,6 +154,18 @@ Manifest LoadManifest(const std::string &path);
 // it; a message at the folder's place for each folder that cannot be read
 // or holds no pictures.
 void ExpandPictureFolders(Manifest &manifest, std::vector<std::string> *errors);
+
+// Gives every run of consecutive pictures that share a `randomRun` a group
+// number, from 1 in file order, and SCRF_RANDOMORDER.
+void NumberRandomGroups(std::vector<Item> &items);
+
+// The names of the fits by the value of their flag bits (0 none, 1 fit,
+// 2 fill) and of the captions (0 none, 1 date, 2 name, 3 date and name).
+const std::vector<std::string_view> &FitNames();
+const std::vector<std::string_view> &CaptionNames();
+// The fit's name of a picture block's flags ("none" when both bits are set).
+std::string FitName(uint32_t flags);
+std::string CaptionName(uint32_t flags);
 
 // Whether a file name is a picture's that a folder contributes: .jpg,
 // .jpeg, .png, .bmp or .gif in any case, not hidden (no leading dot).

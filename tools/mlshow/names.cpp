@@ -87,6 +87,11 @@ const FlagName kFlags[] = {
     {SCRF_ENDWITHITEM, "ENDWITHITEM", {TAG_ANIM}},
     {SCRF_ENDWITHROUND, "ENDWITHROUND", {TAG_ANIM}},
     {SCRF_JPEG, "JPEG", {TAG_IMAG}},
+    {SCRF_FIT, "FIT", {TAG_IMAG}},
+    {SCRF_FILL, "FILL", {TAG_IMAG}},
+    {SCRF_CAPTIONDATE, "CAPTIONDATE", {TAG_IMAG}},
+    {SCRF_CAPTIONNAME, "CAPTIONNAME", {TAG_IMAG}},
+    {SCRF_RANDOMORDER, "RANDOMORDER", {TAG_IMAG}},
 };
 
 bool Applies(const FlagName &flag, uint32_t type) {

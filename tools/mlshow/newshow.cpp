@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "dib.h"
 #include "errors.h"
+#include "exif.h"
 #include "fileio.h"
 #include "image.h"
 
@@ -103,17 +104,22 @@ disappear = "Plummet"
 speed = 70
 hold = 3
 
-# Every picture in the folder "photos", in name order, each a picture item
-# with these keys; the effects are taken in turn. JPEG photos are stored
-# as they are.
+# Every picture in the folder "photos", each a picture item with these
+# keys; the effects are taken in turn. JPEG photos are stored as they are.
+# Each photo is scaled to fit the monitor it plays on; the player draws a
+# fresh order each time it starts; the caption gives the day the photo was
+# taken (from its EXIF data, where it has one) and its name.
 [[item]]
 type = "pictures"
 folder = "photos"
+fit = "fit"
+order = "random"
+caption = "date and name"
 appear = ["Wipe in from Right", "Quadrants", "Vertical Split"]
 disappear = ["Sandstorm", "Tile"]
 speed = 60
 hold = 3
-max_size = [1024, 768]
+max_size = [1920, 1080]
 
 [[item]]
 type = "text"
@@ -136,16 +142,18 @@ int RunNew(const std::string &folder, bool quiet, std::ostream &out) {
     if (error) throw InputError("cannot make " + folder + ": " + error.message());
     WriteFileAtomic((fs::path(folder) / "gradient.bmp").string(), BmpFromDib(PackDib(Gradient(640, 400))));
     WriteFileAtomic((fs::path(folder) / "rings.bmp").string(), BmpFromDib(PackDib(Rings(300))));
+    // Each photo says when it was "taken", as a camera's would.
     static const struct {
         const char *name;
         uint8_t sky[3], land[3];
-    } kPhotos[] = {{"1-dawn.jpg", {250, 170, 140}, {70, 110, 60}},
-                   {"2-noon.jpg", {110, 170, 250}, {60, 150, 50}},
-                   {"3-dusk.jpg", {120, 60, 130}, {40, 50, 60}}};
+        const char *taken;
+    } kPhotos[] = {{"1-dawn.jpg", {250, 170, 140}, {70, 110, 60}, "2024:06:01 05:40:00"},
+                   {"2-noon.jpg", {110, 170, 250}, {60, 150, 50}, "2024:06:01 12:00:00"},
+                   {"3-dusk.jpg", {120, 60, 130}, {40, 50, 60}, "2024:06:02 21:15:00"}};
     fs::create_directories(fs::path(folder) / "photos", error);
     if (error) throw InputError("cannot make " + (fs::path(folder) / "photos").string() + ": " + error.message());
     for (const auto &photo : kPhotos)
-        WriteFileAtomic((fs::path(folder) / "photos" / photo.name).string(), EncodeJpeg(Landscape(640, 400, photo.sky, photo.land), 90));
+        WriteFileAtomic((fs::path(folder) / "photos" / photo.name).string(), WithExifTaken(EncodeJpeg(Landscape(640, 400, photo.sky, photo.land), 90), photo.taken));
     WriteFileAtomic(manifest.string(), Bytes(kManifest, kManifest + sizeof kManifest - 1));
     if (!quiet) out << "made a new show in " << folder << ": build it with `mlshow build " << manifest.string() << "`\n";
     return 0;

@@ -209,7 +209,19 @@ private:
             Check("chain", false, TagName(block.type) + " block at " + std::to_string(at) + " lacks VALID");
             return Fail(at, "block without VALID flag");
         }
-        Bytes stored = ReadBytes(at + headerSize, block.length - headerSize);
+        // A picture's caption text lies between its header and its data.
+        const uint32_t caption = block.type == TAG_IMAG ? block.As<SCRIMAGE>().captionlength : 0;
+        if (caption > MAXCAPTIONLENGTH || caption > block.length - headerSize) {
+            Check("chain", false, "IMAG block at " + std::to_string(at) + ": caption length " + std::to_string(caption) +
+                                      (caption > MAXCAPTIONLENGTH ? " is more than " + std::to_string(MAXCAPTIONLENGTH)
+                                                                  : " runs past the block"));
+            return Fail(at, "caption longer than its block or than " + std::to_string(MAXCAPTIONLENGTH) + " bytes");
+        }
+        if (caption) {
+            const Bytes text = ReadBytes(at + headerSize, caption);
+            block.caption.assign(text.begin(), text.end());
+        }
+        Bytes stored = ReadBytes(at + headerSize + caption, block.length - headerSize - caption);
         block.storedSize = stored.size();
         if (block.type == TAG_APPL) return AppletData(block, stored);
         if (block.type == TAG_IMAG && (block.flags & SCRF_JPEG)) return JpegData(block, std::move(stored));

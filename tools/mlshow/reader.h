@@ -37,6 +37,7 @@ struct ReadBlock {
     int sequence = -1;  // the loader's number; -1 for blocks it skips
     Bytes header;       // the header as stored (only for block types it reads)
     Bytes data;         // as the player holds it: inflated where compressed; the script for APPL
+    std::string caption;  // IMAG: the caption text stored between the header and the data
     size_t storedSize = 0;
     bool cutShort = false;
     std::vector<ReadObject> pictures;

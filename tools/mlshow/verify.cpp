@@ -51,7 +51,7 @@ int RunVerify(const std::string &path, bool quiet, std::ostream &out) {
                         (block.sequence >= 0 ? " (item " + std::to_string(block.sequence + 1) + ")" : "") + ": ");
         blockProblems.push_back(BlockProblems(block));
         if (block.type == TAG_IMAG && (block.flags & SCRF_JPEG))
-            jpegs.push_back({blockProblems.size() - 1, block.offset + SCRIMAGE_SIZE, block.data.size()});
+            jpegs.push_back({blockProblems.size() - 1, block.offset + SCRIMAGE_SIZE + block.caption.size(), block.data.size()});
         memory.AddBlock(block);
     });
     for (const CheckResult &check : show.checks) {

@@ -1,5 +1,5 @@
 // Fuzz target: the JPEG path of a build: the check of the markers the player
-// makes, the EXIF orientation, the end marker, and storing the picture as
+// makes, the EXIF orientation and day taken, the end marker, and storing the picture as
 // a show does (as it is, turned or scaled and encoded again, or as a bitmap),
 // then the decoding verify does.
 #include <algorithm>
@@ -25,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (check != whole || pieces.width != info.width || pieces.height != info.height) __builtin_trap();
     const Bytes file(data, data + size);
     mlshow::ExifOrientation(data, size);
+    mlshow::ExifTakenDate(data, size);
     mlshow::JpegHasEnd(file);
     mlshow::PictureOptions options;
     for (uint32_t side : {0u, 24u}) {

@@ -1,0 +1,170 @@
+// Photo shows: the fit, order and caption keys, the day taken from EXIF,
+// caption text in picture blocks, and what info and extract make of them.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "build.h"
+#include "checks.h"
+#include "commands.h"
+#include "errors.h"
+#include "exif.h"
+#include "manifest.h"
+#include "reader.h"
+#include "support.h"
+
+using namespace mlshow;
+using testing_mlshow::TempDir;
+
+namespace {
+
+const char kShow[] = "[show]\ntitle = \"P\"\ncreated = 0\n[[item]]\n";
+const uint32_t kBits = SCRF_FITMASK | SCRF_CAPTIONDATE | SCRF_CAPTIONNAME | SCRF_RANDOMORDER;
+
+const Bytes &Photo() {
+    static const Bytes jpeg = testing_mlshow::Jpeg(testing_mlshow::Quadrants(48, 32));
+    return jpeg;
+}
+
+Bytes Build(const std::string &manifest) {
+    BuildSettings settings;
+    settings.quiet = true;
+    return BuildShow(LoadManifest(manifest), testing_mlshow::FakePlayer(), settings);
+}
+
+}  // namespace
+
+TEST(PhotoManifest, KeysGiveFlagsAndTheirMistakesArePlaced) {
+    const std::pair<const char *, uint32_t> keys[] = {
+        {"type = \"picture\"\nfile = \"a\"\n", 0},
+        {"type = \"picture\"\nfile = \"a\"\nfit = \"fill\"\ncaption = \"date\"\n", SCRF_FILL | SCRF_CAPTIONDATE},
+        {"type = \"pictures\"\nfolder = \"p\"\n", SCRF_FIT},
+        {"type = \"pictures\"\nfolder = \"p\"\nfit = \"none\"\ncaption = \"date and name\"\n", SCRF_CAPTIONDATE | SCRF_CAPTIONNAME},
+    };
+    for (const auto &[text, flags] : keys) {
+        const Item item = ParseManifest(std::string(kShow) + text, "show.toml", ".").items.at(0);
+        const auto *folder = std::get_if<PictureFolderItem>(&item);
+        EXPECT_EQ((folder ? folder->picture.header.flags : std::get<PictureItem>(item).header.flags) & kBits, flags) << text;
+    }
+    const std::pair<const char *, PictureOrderKind> orders[] = {
+        {"", PictureOrderKind::Name}, {"shuffle = true\n", PictureOrderKind::Shuffle},
+        {"order = \"shuffle\"\nshuffle = true\n", PictureOrderKind::Shuffle}, {"order = \"random\"\nshuffle = false\n", PictureOrderKind::Random}};
+    for (const auto &[text, order] : orders)
+        EXPECT_EQ(std::get<PictureFolderItem>(ParseManifest(std::string(kShow) + "type = \"pictures\"\nfolder = \"p\"\n" + text, "s", ".")
+                                                  .items[0]).order, order) << text;
+    const std::pair<const char *, const char *> mistakes[] = {
+        {"type = \"picture\"\nfile = \"a\"\nfit = \"zoom\"\n", "show.toml:7:7: unknown fit \"zoom\"; expected \"none\", \"fit\" or \"fill\""},
+        {"type = \"picture\"\nfile = \"a\"\ncaption = \"title\"\n", "show.toml:7:11: unknown caption \"title\""},
+        {"type = \"pictures\"\nfolder = \"p\"\norder = \"date\"\n", "show.toml:7:9: unknown order \"date\"; expected \"name\", \"shuffle\" or \"random\""},
+        {"type = \"pictures\"\nfolder = \"p\"\norder = \"random\"\nshuffle = true\n", "show.toml:4:1: \"shuffle\" = true and \"order\" = \"random\" disagree"},
+        {"type = \"picture\"\nfile = \"a\"\norder = \"random\"\n", "show.toml:7:1: unknown key \"order\" in item 1"},
+        {"type = \"pictures\"\nfolder = \"p\"\nname = \"x\"\n", "show.toml:7:1: unknown key \"name\" in item 1"},
+        {"type = \"picture\"\nfile = \"a\"\ntaken = 2023-02-28T10:00:00\n", "show.toml:7:9: \"taken\" must be a date written 2024-06-01"},
+        {"type = \"picture\"\nfile = \"a\"\nname = 5\n", "show.toml:7:8: \"name\" must be a string of at most 1024 bytes"},
+        {"type = \"picture\"\nfile = \"a\"\nrandom_group = 0\n", "\"random_group\" is 0, out of range 1..4294967295"},
+        {"type = \"text\"\nmessage = \"m\"\ncaption = \"date\"\n", "unknown key \"caption\" in item 1"},
+    };
+    for (const auto &[text, expected] : mistakes) {
+        try {
+            ParseManifest(std::string(kShow) + text, "show.toml", ".");
+            ADD_FAILURE() << text;
+        } catch (const InputErrors &errors) {
+            EXPECT_NE(errors.messages().front().find(expected), std::string::npos) << errors.messages().front();
+        }
+    }
+}
+
+TEST(PhotoExif, TheDayTakenComesFromDateTimeOriginal) {
+    const std::tuple<const char *, Bytes, uint32_t> cases[] = {
+        {"Intel order", WithExifTaken(Photo(), "2024:06:01 10:20:30", false), 20240601},
+        {"Motorola order, a leap day", WithExifTaken(Photo(), "2000:02:29 23:59:59", true), 20000229},
+        {"no EXIF", Photo(), 0},
+        {"EXIF without the date", testing_mlshow::WithExif(Photo(), 6, false), 0},
+        {"blank date", WithExifTaken(Photo(), "0000:00:00 00:00:00", false), 0},
+        {"no such day", WithExifTaken(Photo(), "2023:02:29 12:00:00", true), 0},
+        {"not EXIF's form", WithExifTaken(Photo(), "2024-06-01 10:20:30", false), 0},
+    };
+    for (const auto &[description, jpeg, taken] : cases) EXPECT_EQ(ExifTakenDate(jpeg.data(), jpeg.size()), taken) << description;
+    // The walk stays inside the bytes it is given: the date counts only
+    // once the whole EXIF segment is there.
+    const Bytes dated = WithExifTaken(Photo(), "2024:06:01 10:20:30", false);
+    const size_t segmentEnd = 2 + 10 + 64;  // start of image, segment header, TIFF data
+    for (size_t size = 0; size < segmentEnd; ++size) EXPECT_EQ(ExifTakenDate(dated.data(), size), 0u) << size;
+    EXPECT_EQ(ExifTakenDate(dated.data(), segmentEnd), 20240601u);
+}
+
+TEST(PhotoShow, BuildExtractBuildGivesTheSameBytesAndInfoTellsFitOrderCaption) {
+    testing_mlshow::TempDir dir;
+    dir.Write("photos/Beach day.jpg", WithExifTaken(Photo(), "2024:06:01 10:20:30", false));
+    dir.Write("photos/b.png", testing_mlshow::Png(testing_mlshow::Quadrants(20, 10)));
+    dir.Write("more/x.jpg", Photo());
+    dir.Write("one.jpg", WithExifTaken(Photo(), "2020:01:02 00:00:00", true));
+    dir.Write("show.toml", std::string(kShow) +
+                               "type = \"pictures\"\nfolder = \"photos\"\norder = \"random\"\ncaption = \"date and name\"\nfit = \"fill\"\n"
+                               "[[item]]\ntype = \"pictures\"\nfolder = \"more\"\norder = \"random\"\n"
+                               "[[item]]\ntype = \"picture\"\nfile = \"one.jpg\"\ncaption = \"name\"\ntaken = 2021-03-04\n"
+                               "[[item]]\ntype = \"pictures\"\nfolder = \"more\"\n");
+    const Bytes first = Build(dir.Path("show.toml"));
+    const ShowFile show = ReadShowFile(first);
+    ASSERT_TRUE(show.loads) << show.failure;
+    const uint32_t both = SCRF_CAPTIONDATE | SCRF_CAPTIONNAME;
+    const std::tuple<uint32_t, const char *, uint32_t, uint32_t> expected[] = {  // flags, caption, taken, group
+        {SCRF_FILL | both | SCRF_RANDOMORDER, "Beach day", 20240601, 1}, {SCRF_FILL | both | SCRF_RANDOMORDER, "b", 0, 1},
+        {SCRF_FIT | SCRF_RANDOMORDER, "", 0, 2}, {SCRF_CAPTIONNAME, "one", 20210304, 0}, {SCRF_FIT, "", 0, 0}};
+    ASSERT_EQ(show.blocks.size(), 6u);
+    for (size_t i = 0; i < 5; ++i) {
+        const SCRIMAGE h = show.blocks[i].As<SCRIMAGE>();
+        EXPECT_EQ(std::make_tuple(h.flags & kBits, show.blocks[i].caption, h.takendate, h.group),
+                  std::make_tuple(std::get<0>(expected[i]), std::string(std::get<1>(expected[i])), std::get<2>(expected[i]), std::get<3>(expected[i])))
+            << i;
+        EXPECT_EQ(h.captionlength, show.blocks[i].caption.size());
+        EXPECT_TRUE(BlockProblems(show.blocks[i]).empty());
+    }
+    EXPECT_TRUE(show.blocks[0].data == WithExifTaken(Photo(), "2024:06:01 10:20:30", false));  // stored as it is
+    EXPECT_TRUE(ShowProblems(show).empty());
+    dir.Write("photos.scr", first);
+    std::ostringstream out, text, json;
+    ASSERT_EQ(RunExtract(dir.Path("photos.scr"), dir.Path("back"), true, out), 0);
+    EXPECT_TRUE(Build(dir.Path("back/show.toml")) == first);
+
+    ASSERT_EQ(RunInfo(dir.Path("photos.scr"), false, text), 0);
+    EXPECT_NE(text.str().find("JPEG|FILL|CAPTIONDATE|CAPTIONNAME|RANDOMORDER"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find(", fit fill, order random (group 1), caption date and name \"Beach day\", taken 2024-06-01\n"), std::string::npos);
+    EXPECT_NE(text.str().find(", fit none, order as stored, caption name \"one\", taken 2021-03-04\n"), std::string::npos);
+    ASSERT_EQ(RunInfo(dir.Path("photos.scr"), true, json), 0);
+    EXPECT_NE(json.str().find("\"fit\": \"fit\", \"order\": \"random\", \"group\": 2, \"caption\": \"none\", \"captionText\": \"\", \"taken\": null"),
+              std::string::npos) << json.str();
+}
+
+TEST(PhotoShow, CaptionBytesLieBetweenHeaderAndPictureAndAreChecked) {
+    SCRIMAGE header{};
+    header.speed = 40;
+    header.flags = SCRF_CAPTIONNAME;
+    ShowWriter writer(SCRHEAD{});
+    writer.AddJpegPicture(header, Photo(), "Ünïcode");
+    EXPECT_THROW(writer.AddJpegPicture(header, Photo(), std::string(MAXCAPTIONLENGTH + 1, 'x')), std::invalid_argument);
+    ShowLayout layout;
+    const Bytes good = writer.Build(testing_mlshow::FakePlayer(), &layout);
+    const size_t at = layout.blockOffsets.at(0);
+    EXPECT_TRUE(Bytes(good.begin() + long(at + SCRIMAGE_SIZE + 9), good.begin() + long(at + SCRIMAGE_SIZE + 9 + Photo().size())) == Photo());
+    // Stored fields changed one at a time: the loader's verdict, then the problem found.
+    const std::tuple<size_t, uint32_t, const char *> cases[] = {
+        {offsetof(SCRIMAGE, captionlength), 9, ""},
+        {offsetof(SCRIMAGE, captionlength), uint32_t(9 + Photo().size() + 1), "caption longer than its block or than 1024 bytes"},
+        {offsetof(SCRIMAGE, captionlength), MAXCAPTIONLENGTH + 1, "caption longer than its block or than 1024 bytes"},
+        {offsetof(SCRIMAGE, flags), SCRF_VALID | SCRF_JPEG | SCRF_FITMASK, "both FIT and FILL are set"},
+        {offsetof(SCRIMAGE, takendate), 20230229, "the day taken 20230229 is no date"},
+        {offsetof(SCRIMAGE, flags), SCRF_VALID | SCRF_JPEG | SCRF_RANDOMORDER, "a picture of a random order without its group number"},
+        {offsetof(SCRIMAGE, group), 4, "group 4 without RANDOMORDER"},
+    };
+    for (const auto &[offset, value, expected] : cases) {
+        Bytes file = good;
+        WriteU32(file, at + offset, value);
+        const ShowFile show = ReadShowFile(file);
+        std::string found = show.failure;
+        for (const std::string &problem : show.loads ? BlockProblems(show.blocks[0]) : std::vector<std::string>()) found += problem;
+        EXPECT_EQ(show.loads, std::string(expected).find("caption longer") == std::string::npos) << expected;
+        EXPECT_NE(found.find(expected), std::string::npos) << found;
+        if (*expected == 0) EXPECT_EQ(show.blocks[0].caption, "Ünïcode");
+    }
+}
