@@ -27,6 +27,8 @@ JPEGCHECK CheckFrame(const uint8_t *segment, uint32_t length, uint8_t marker, JP
     info->height = Big16(segment + 1);
     info->width = Big16(segment + 3);
     info->components = segment[5];
+    for (uint32_t i = 0; i < info->components && i < 4 && 6 + 3 * i + 2 <= length; ++i)
+        info->sampling[i] = segment[6 + 3 * i + 1];
     // Baseline, extended sequential and progressive Huffman coding only.
     if (marker != 0xC0 && marker != 0xC1 && marker != 0xC2) return JPEG_CODING;
     if (info->precision != 8) return JPEG_PRECISION;
@@ -42,8 +44,11 @@ JPEGCHECK CheckFrame(const uint8_t *segment, uint32_t length, uint8_t marker, JP
 
 JPEGCHECK CheckJpeg(const uint8_t *data, size_t size, JPEGINFO *info) {
     *info = JPEGINFO();
-    if (size < 4 || data[0] != kMarker || data[1] != kStartOfImage) return JPEG_NOTJPEG;
-    size_t at = 2;
+    // Fill bytes may come before any marker, the start of the image too.
+    size_t at = 0;
+    while (at < size && data[at] == kMarker) ++at;
+    if (at == 0 || at >= size || data[at] != kStartOfImage || size - at < 3) return JPEG_NOTJPEG;
+    ++at;
     for (;;) {
         // A marker is 0xFF and a code, any number of 0xFF fill bytes before it.
         if (at >= size || data[at] != kMarker) return JPEG_NOTJPEG;

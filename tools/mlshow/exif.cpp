@@ -59,8 +59,10 @@ uint32_t TiffOrientation(const uint8_t *data, size_t size) {
 }  // namespace
 
 uint32_t ExifOrientation(const uint8_t *data, size_t size) {
-    if (size < 4 || data[0] != kMarker || data[1] != 0xD8) return ORIENTATION_UPRIGHT;
-    size_t at = 2;
+    size_t at = 0;
+    while (at < size && data[at] == kMarker) ++at;  // fill bytes before the start of the image
+    if (at == 0 || size - at < 3 || data[at] != 0xD8) return ORIENTATION_UPRIGHT;
+    ++at;
     // The marker segments up to the first scan; EXIF data sits among them.
     for (;;) {
         if (at >= size || data[at] != kMarker) return ORIENTATION_UPRIGHT;
