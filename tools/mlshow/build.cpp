@@ -197,7 +197,7 @@ Prepared PrepareItem(const Item &item, uint32_t background) {
     throw std::logic_error("a picture folder reached the build unlisted");
 }
 
-uint64_t FileSize(const std::string &path) {
+uint64_t FileSize(const fs::path &path) {
     std::error_code error;
     const uint64_t size = fs::file_size(path, error);
     return error ? 0 : size;

@@ -130,24 +130,24 @@ duration = 0
 
 int RunNew(const std::string &folder, bool quiet, std::ostream &out) {
     std::error_code error;
-    const fs::path manifest = fs::path(folder) / "show.toml";
-    if (fs::exists(manifest, error)) throw InputError(manifest.string() + " exists already; nothing was written");
-    fs::create_directories(folder, error);
+    const fs::path root = PathOf(folder), manifest = root / "show.toml";
+    if (fs::exists(manifest, error)) throw InputError(PathText(manifest) + " exists already; nothing was written");
+    fs::create_directories(root, error);
     if (error) throw InputError("cannot make " + folder + ": " + error.message());
-    WriteFileAtomic((fs::path(folder) / "gradient.bmp").string(), BmpFromDib(PackDib(Gradient(640, 400))));
-    WriteFileAtomic((fs::path(folder) / "rings.bmp").string(), BmpFromDib(PackDib(Rings(300))));
+    WriteFileAtomic(root / "gradient.bmp", BmpFromDib(PackDib(Gradient(640, 400))));
+    WriteFileAtomic(root / "rings.bmp", BmpFromDib(PackDib(Rings(300))));
     static const struct {
         const char *name;
         uint8_t sky[3], land[3];
     } kPhotos[] = {{"1-dawn.jpg", {250, 170, 140}, {70, 110, 60}},
                    {"2-noon.jpg", {110, 170, 250}, {60, 150, 50}},
                    {"3-dusk.jpg", {120, 60, 130}, {40, 50, 60}}};
-    fs::create_directories(fs::path(folder) / "photos", error);
-    if (error) throw InputError("cannot make " + (fs::path(folder) / "photos").string() + ": " + error.message());
+    fs::create_directories(root / "photos", error);
+    if (error) throw InputError("cannot make " + PathText(root / "photos") + ": " + error.message());
     for (const auto &photo : kPhotos)
-        WriteFileAtomic((fs::path(folder) / "photos" / photo.name).string(), EncodeJpeg(Landscape(640, 400, photo.sky, photo.land), 90));
-    WriteFileAtomic(manifest.string(), Bytes(kManifest, kManifest + sizeof kManifest - 1));
-    if (!quiet) out << "made a new show in " << folder << ": build it with `mlshow build " << manifest.string() << "`\n";
+        WriteFileAtomic(root / "photos" / photo.name, EncodeJpeg(Landscape(640, 400, photo.sky, photo.land), 90));
+    WriteFileAtomic(manifest, Bytes(kManifest, kManifest + sizeof kManifest - 1));
+    if (!quiet) out << "made a new show in " << folder << ": build it with `mlshow build " << PathText(manifest) << "`\n";
     return 0;
 }
 
