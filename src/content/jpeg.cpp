@@ -27,6 +27,8 @@ JPEGCHECK CheckFrame(const uint8_t *segment, uint32_t length, uint8_t marker, JP
     info->height = Big16(segment + 1);
     info->width = Big16(segment + 3);
     info->components = segment[5];
+    for (uint32_t i = 0; i < info->components && i < 4 && 6 + 3 * i + 2 <= length; ++i)
+        info->sampling[i] = segment[6 + 3 * i + 1];
     // Baseline, extended sequential and progressive Huffman coding only.
     if (marker != 0xC0 && marker != 0xC1 && marker != 0xC2) return JPEG_CODING;
     if (info->precision != 8) return JPEG_PRECISION;
@@ -60,10 +62,11 @@ JPEGCHECK StepJpegCheck(const uint8_t *data, size_t count, JPEGWALK *walk, JPEGI
     };
     size_t at = 0;
     if (base == 0) {
-        if (size < 4) return JPEG_NOTJPEG;
-        if (count < 2) return more(0, 2);
-        if (data[0] != kMarker || data[1] != kStartOfImage) return JPEG_NOTJPEG;
-        at = 2;
+        // Fill bytes may come before any marker, the start of the image too.
+        while (at < count && data[at] == kMarker) ++at;
+        if (at >= count) return at >= size ? JPEG_NOTJPEG : more(0, uint64_t(at) * 2 + 2);
+        if (at == 0 || data[at] != kStartOfImage || size - at < 3) return JPEG_NOTJPEG;
+        ++at;
     }
     for (;;) {
         // A marker is 0xFF and a code, any number of 0xFF fill bytes before it.

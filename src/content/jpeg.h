@@ -19,6 +19,7 @@ struct JPEGINFO {
     uint32_t components = 0;  // 1 grey, 3 colour, 4 CMYK
     uint32_t precision = 0;   // bits per sample
     uint8_t frame = 0;        // the start-of-frame marker: 0xC0 baseline, 0xC2 progressive, ...
+    uint8_t sampling[4] = {};  // the first components' sampling factors: horizontal << 4 | vertical
 };
 
 // Why a JPEG is refused; JPEG_OK when the player's decoder takes it.

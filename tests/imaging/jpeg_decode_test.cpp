@@ -54,6 +54,15 @@ TEST(DecodeJpegToDib, GivesWhatTheDecoderGives) {
     }
 }
 
+// Fill bytes (0xFF) may stand before any marker, the start of the image too.
+TEST(DecodeJpegToDib, FillBytesBeforeMarkersAreSkipped) {
+    const Bytes jpeg = TestJpeg(43, 33, 75);
+    Bytes filled = jpeg;
+    filled.insert(filled.begin() + long(JpegSegment(jpeg, 0xC0)) - 2, {0xFF, 0xFF, 0xFF});
+    filled.insert(filled.begin(), {0xFF, 0xFF});
+    EXPECT_EQ(Decoded(filled), JpegColours(jpeg));
+}
+
 // Cut short, scans corrupted, headers that lie: a bitmap of the header's
 // size or none, never a crash.
 TEST(DecodeJpegToDib, DamagedFilesDecodeToThePictureOrToNothing) {

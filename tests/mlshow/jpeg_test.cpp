@@ -38,6 +38,15 @@ Bytes Patched(Bytes file, size_t at, std::initializer_list<uint8_t> bytes) {
     return file;
 }
 
+Bytes Inserted(Bytes file, size_t at, std::initializer_list<uint8_t> bytes) {
+    file.insert(file.begin() + long(at), bytes);
+    return file;
+}
+
+// Bytes the decoder passes over: zeros after the first segment, which no
+// marker starts (the player's check refuses the file for them).
+Bytes Padded(const Bytes &jpeg) { return Inserted(jpeg, 4 + (size_t(jpeg[4]) << 8 | jpeg[5]), {0, 0, 0}); }
+
 Bytes Cut(const Bytes &file, size_t size) { return Bytes(file.begin(), file.begin() + long(size)); }
 
 // The colours at the centres of the four quadrants: top left, top right,
@@ -169,6 +178,14 @@ TEST(JpegStore, EachJpegGetsItsForm) {
         {"a PNG", testing_mlshow::Png(Quadrants(8, 8)), plain, BITMAP, 8, 8, "rgby"},
         {"16385 wide", Jpeg(Quadrants(16385, 8)), plain, REFUSED, 0, 0, "16385x8 pixels"},
         {"arithmetic", DataFile("arithmetic.jpg"), plain, REFUSED, 0, 0, "arithmetic"},
+        {"arithmetic, what to do", DataFile("arithmetic.jpg"), plain, REFUSED, 0, 0, "arithmetic-coded JPEG, which neither mlshow nor the player decodes: re-save it with ordinary Huffman coding"},
+        {"arithmetic as a bitmap", DataFile("arithmetic.jpg"), bitmap, REFUSED, 0, 0, "arithmetic-coded JPEG"},
+        {"lossless", Patched(Picture(), frame - 3, {0xC3}), plain, REFUSED, 0, 0, "a lossless or hierarchical JPEG"},
+        {"fill bytes before the start of the image", Inserted(Picture(), 0, {0xFF, 0xFF}), plain, AS_IT_IS, 64, 32, "rgby"},
+        {"fill bytes, larger than max_size", Inserted(Picture(), 0, {0xFF}), small, ENCODED, 32, 16, "rgby"},
+        {"padding the player's check refuses", Padded(Picture()), plain, BITMAP, 64, 32, "rgby"},
+        {"padding, larger than max_size", Padded(Picture()), small, ENCODED, 32, 16, "rgby"},
+        {"padding, larger than max_size, as a bitmap", Padded(Picture()), PictureOptions{0, 32, 32, PictureStore::Bitmap, 90}, BITMAP, 32, 16, "rgby"},
         {"12 bits", Patched(Picture(), frame, {12}), plain, REFUSED, 0, 0, "other than 8 bits per sample"},
         {"cut in the tables", Cut(Picture(), 100), plain, REFUSED, 0, 0, "not a sound JPEG file"},
         {"cut after the tables", Cut(Picture(), 200), plain, REFUSED, 0, 0, "a JPEG cut short"},
@@ -325,4 +342,30 @@ TEST(JpegBlocks, BuildStoresJpegsAsTheyAreAndExtractGivesThemBack) {
     ASSERT_EQ(RunExtract(dir.Path("j.scr"), dir.Path("back"), true, out), 0);
     EXPECT_TRUE(testing_mlshow::ReadBytes(dir.Path("back/01-picture.jpg")) == Picture());
     EXPECT_TRUE(BuildShow(LoadManifest(dir.Path("back/show.toml")), testing_mlshow::FakePlayer(), settings) == first);
+}
+
+// The player holds the JPEG on the screen: its file and, at the most, what
+// the decoder holds (samples padded to whole MCUs, for a progressive file a
+// two-byte coefficient for each as well, and the RGB output) or the
+// bitmap made of it with one converted copy.
+TEST(JpegBlocks, TheJpegOnTheScreenCountsWhatTheDecoderHolds) {
+    struct Case {
+        const char *description;
+        uint32_t width, height;
+        int quality;  // above 90 stb keeps full colour resolution, else halves it both ways
+        bool progressive;
+        uint64_t held;
+    };
+    const Case cases[] = {
+        {"baseline: the bitmap and its copy", 64, 32, 95, false, 2 * (40 + 192 * 32)},
+        {"progressive, full colour", 64, 32, 95, true, 3 * 64 * 32 * 3 + 64 * 32 * 3},
+        {"progressive, colour halved", 64, 32, 90, true, (64 * 32 + 2 * 32 * 16) * 3 + 64 * 32 * 3},
+        {"progressive, MCUs padded", 33, 17, 90, true, (48 * 32 + 2 * 24 * 16) * 3 + 33 * 17 * 3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.description);
+        Bytes jpeg = Jpeg(Quadrants(c.width, c.height), c.quality);
+        if (c.progressive) jpeg[SegmentAt(jpeg, 0xC0) - 3] = 0xC2;  // the header is all that is read
+        EXPECT_EQ(JpegOnScreen(jpeg), jpeg.size() + c.held);
+    }
 }

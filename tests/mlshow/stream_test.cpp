@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 
@@ -164,11 +166,31 @@ TEST(ShowStream, AFailedBuildLeavesNoFile) {
     {
         AtomicFile file(dir.Path("out.scr"));
         file.Write(reinterpret_cast<const uint8_t *>("abc"), 3);
-        EXPECT_TRUE(testing_mlshow::Exists(dir.Path("out.scr.mlshow-tmp")));
+        EXPECT_EQ(testing_mlshow::FilesEndingIn(dir.path(), ".mlshow-tmp").size(), 1u);
     }
     EXPECT_FALSE(testing_mlshow::Exists(dir.Path("out.scr")));
-    EXPECT_FALSE(testing_mlshow::Exists(dir.Path("out.scr.mlshow-tmp")));
+    EXPECT_EQ(testing_mlshow::FilesEndingIn(dir.path(), ".mlshow-tmp"), std::vector<std::string>());
     EXPECT_THROW(AtomicFile(dir.Path("no/such/folder/out.scr")), InputError);
+}
+
+// Two builds of one output write temporary files of their own, and one
+// interrupted or terminated removes its own.
+TEST(ShowStream, TemporaryFilesAreEachWritesOwn) {
+    TempDir dir;
+    const Bytes first(70000, 1), second(50, 2);
+    auto firstFile = std::make_unique<AtomicFile>(dir.Path("out.scr"));
+    AtomicFile secondFile(dir.Path("out.scr"));
+    firstFile->Write(first.data(), first.size());
+    secondFile.Write(second.data(), second.size());
+    secondFile.Commit();
+    firstFile->Commit();
+    EXPECT_TRUE(testing_mlshow::ReadBytes(dir.Path("out.scr")) == first);
+    GTEST_FLAG_SET(death_test_style, "fast");  // the child writes into this test's folder
+    for (int signal : {SIGINT, SIGTERM}) {
+        EXPECT_EXIT((AtomicFile(dir.Path("out.scr")).Write(first.data(), 3), std::raise(signal)),
+                    testing::KilledBySignal(signal), "");
+    }
+    EXPECT_EQ(testing_mlshow::FilesEndingIn(dir.path(), ""), std::vector<std::string>{"out.scr"});
 }
 
 TEST(ShowFileScan, ReadsTheFileAsTheInMemoryReaderDoes) {

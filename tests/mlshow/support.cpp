@@ -5,6 +5,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -43,6 +44,16 @@ void TempDir::Write(const std::string &name, const Bytes &bytes) const {
 void TempDir::Write(const std::string &name, const std::string &text) const { Write(name, Bytes(text.begin(), text.end())); }
 
 bool Exists(const std::string &path) { return fs::exists(path); }
+std::vector<std::string> FilesEndingIn(const std::string &folder, const std::string &suffix) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry &entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
 Bytes ReadBytes(const std::string &path) { return mlshow::ReadWholeFile(path); }
 std::string SourcePath(const std::string &relative) { return std::string(ML_SOURCE_DIR) + "/" + relative; }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "content/writer.h"
 #include "image.h"
@@ -27,6 +28,8 @@ private:
 };
 
 bool Exists(const std::string &path);
+// The names of the files in `folder` whose names end in `suffix`, sorted.
+std::vector<std::string> FilesEndingIn(const std::string &folder, const std::string &suffix);
 Bytes ReadBytes(const std::string &path);
 // A file of the source tree, e.g. "examples/demo/spinner.gif".
 std::string SourcePath(const std::string &relative);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "animation.h"
 #include "checks.h"
@@ -226,7 +227,7 @@ Prepared PrepareItem(const Item &item, uint32_t background) {
     throw std::logic_error("a picture folder reached the build unlisted");
 }
 
-uint64_t FileSize(const std::string &path) {
+uint64_t FileSize(const fs::path &path) {
     std::error_code error;
     const uint64_t size = fs::file_size(path, error);
     return error ? 0 : size;
@@ -297,7 +298,11 @@ StoredPicture StorePicture(Bytes file, const PictureOptions &options) {
     if (!JpegTablesFit(file)) throw InputError("damaged JPEG: a Huffman table holds more than 256 codes");
     const uint32_t orientation = ExifOrientation(file.data(), file.size());
     const bool swapped = OrientationSwapsSides(orientation);
-    const uint32_t width = swapped ? info.height : info.width, height = swapped ? info.width : info.height;
+    // max_size goes by the size the decoder sees, which a file the player's
+    // check refuses has too.
+    uint32_t width = info.width, height = info.height;
+    DecodedSize(file, &width, &height);
+    if (swapped) std::swap(width, height);
     const bool fits = !options.maxWidth || (width <= options.maxWidth && height <= options.maxHeight);
     const bool change = orientation != ORIENTATION_UPRIGHT || !fits;
     if (playable && !change) return {true, std::move(file)};
@@ -306,7 +311,7 @@ StoredPicture StorePicture(Bytes file, const PictureOptions &options) {
     try {
         image = DecodeImage(file);  // upright
     } catch (const InputError &error) {
-        if (playable) throw;
+        if (playable || check == ml::JPEG_CODING) throw;  // the decoder's message says it all
         throw InputError(std::string(check != ml::JPEG_OK ? ml::JpegCheckText(check) : "a JPEG cut short") +
                          "; mlshow cannot decode it either: " + error.what());
     }

@@ -46,7 +46,7 @@ int RunBuild(const BuildOptions &options, std::ostream &out) {
     const Manifest manifest = LoadManifest(options.manifest);
     Bytes player;
     try {
-        player = ReadWholeFile(options.player);
+        player = ReadWholeFile(PathOf(options.player));
     } catch (const InputError &error) {
         throw InputError(std::string("the player: ") + error.what());
     }
@@ -57,7 +57,7 @@ int RunBuild(const BuildOptions &options, std::ostream &out) {
     const std::string output = options.output.empty() ? DefaultOutputName(manifest.show.title) : options.output;
     BuildResult result;
     {
-        AtomicFile file(output);
+        AtomicFile file(PathOf(output));
         result = BuildShowTo(manifest, program, settings, file);
         file.Commit();
     }

@@ -76,8 +76,10 @@ uint32_t TiffTakenDate(const Tiff &tiff, const uint8_t *data) {
 // The TIFF structure of the first EXIF segment (APP1 "Exif") of a JPEG;
 // false when there is none before the first scan.
 bool FindExif(const uint8_t *data, size_t size, const uint8_t **tiff, size_t *tiffSize) {
-    if (size < 4 || data[0] != kMarker || data[1] != 0xD8) return false;
-    size_t at = 2;
+    size_t at = 0;
+    while (at < size && data[at] == kMarker) ++at;  // fill bytes before the start of the image
+    if (at == 0 || size - at < 3 || data[at] != 0xD8) return false;
+    ++at;
     // The marker segments up to the first scan; EXIF data sits among them.
     for (;;) {
         if (at >= size || data[at] != kMarker) return false;

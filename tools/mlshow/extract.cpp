@@ -68,13 +68,13 @@ public:
     }
 
     void Finish() {
-        WriteFileAtomic((folder_ / "show.toml").string(), Bytes(toml_.Text().begin(), toml_.Text().end()));
-        if (!quiet_) out_ << "extracted " << items_ << " items to " << (folder_ / "show.toml").string() << "\n";
+        WriteFileAtomic(folder_ / "show.toml", Bytes(toml_.Text().begin(), toml_.Text().end()));
+        if (!quiet_) out_ << "extracted " << items_ << " items to " << PathText(folder_ / "show.toml") << "\n";
     }
 
 private:
     std::string Save(const std::string &name, const Bytes &bytes) {
-        WriteFileAtomic((folder_ / name).string(), bytes);
+        WriteFileAtomic(folder_ / PathOf(name), bytes);
         return name;
     }
 
@@ -226,9 +226,9 @@ int RunExtract(const std::string &path, const std::string &folder, bool quiet, s
     const ShowFile show = ScanShowFile(path, nullptr);
     if (!show.loads) throw InputError(path + ": the player rejects this file " + show.failure);
     std::error_code error;
-    fs::create_directories(folder, error);
+    fs::create_directories(PathOf(folder), error);
     if (error) throw InputError("cannot make " + folder + ": " + error.message());
-    Extractor extractor(folder, out, quiet);
+    Extractor extractor(PathOf(folder), out, quiet);
     extractor.Show(show);
     const ShowFile again = ScanShowFile(path, [&](const ReadBlock &block) { extractor.Block(block); });
     if (!again.loads) throw InputError(path + ": the file changed while it was read");

@@ -1,8 +1,11 @@
 // Whole-file reads with a size limit, and writes that never leave a
-// half-written file behind.
+// half-written file behind. Paths stay std::filesystem paths from the
+// manifest or the folder listing to the file itself, so names outside
+// ASCII open on every system; text that names a path is UTF-8.
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -13,17 +16,24 @@ namespace mlshow {
 // Largest input file read: anything bigger is refused before reading.
 constexpr size_t MAX_INPUT_BYTES = size_t(1) << 30;
 
+// The path a UTF-8 name stands for (the manifest's names, the command line's).
+std::filesystem::path PathOf(const std::string &utf8);
+// A path as UTF-8 text, for messages and manifests.
+std::string PathText(const std::filesystem::path &path);
+
 // The whole file; InputError "cannot read PATH: why" when it cannot be read
 // or is bigger than `limit`.
-Bytes ReadWholeFile(const std::string &path, size_t limit = MAX_INPUT_BYTES);
+Bytes ReadWholeFile(const std::filesystem::path &path, size_t limit = MAX_INPUT_BYTES);
 
-// A file written piece by piece into a temporary file beside `path` and
-// renamed over `path` by Commit, so a failed write leaves nothing behind:
-// the temporary file is removed when the object goes uncommitted.
+// A file written piece by piece into a temporary file beside `path`, of a
+// name no other write shares, and renamed over `path` by Commit, so a failed
+// write leaves nothing behind: the temporary file is removed when the object
+// goes uncommitted, and when the program is interrupted or terminated
+// (SIGINT, SIGTERM) while it is open.
 // InputError "cannot write PATH: why" on any failure.
 class AtomicFile : public ByteSink {
 public:
-    explicit AtomicFile(const std::string &path);
+    explicit AtomicFile(const std::filesystem::path &path);
     ~AtomicFile() override;
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;
@@ -33,14 +43,16 @@ public:
 
 private:
     [[noreturn]] void Fail(const std::string &why);
+    void Remove();
 
-    std::string path_;
-    std::string temporary_;
+    std::filesystem::path path_;
+    std::filesystem::path temporary_;
+    int slot_ = -1;  // where the temporary file is listed for removal on a signal
     std::ofstream out_;
     bool done_ = false;  // committed, or failed and removed
 };
 
 // Writes `bytes` to `path` through an AtomicFile.
-void WriteFileAtomic(const std::string &path, const Bytes &bytes);
+void WriteFileAtomic(const std::filesystem::path &path, const Bytes &bytes);
 
 }  // namespace mlshow

@@ -32,6 +32,14 @@ void CheckDimensions(uint64_t width, uint64_t height) {
 
 uint32_t Be16(const Bytes &f, size_t at) { return uint32_t(f[at]) << 8 | f[at + 1]; }
 
+// Where the marker after a JPEG's start-of-image marker begins (fill bytes
+// may come before that marker too); 0 for anything but a JPEG.
+size_t AfterStartOfImage(const Bytes &f) {
+    size_t at = 0;
+    while (at < f.size() && f[at] == 0xFF) ++at;
+    return at == 0 || at >= f.size() || f[at] != 0xD8 ? 0 : at + 1;
+}
+
 }  // namespace
 
 bool JpegTablesFit(const Bytes &f) { return ml::JpegTablesFit(f.data(), f.size()); }
@@ -39,8 +47,8 @@ bool JpegTablesFit(const Bytes &f) { return ml::JpegTablesFit(f.data(), f.size()
 // Inside scan data a 0xFF byte is always followed by 0x00 or a restart
 // marker, so the first FF D9 after the first scan starts is the end.
 bool JpegHasEnd(const Bytes &f) {
-    if (f.size() < 4 || f[0] != 0xFF || f[1] != 0xD8) return false;
-    size_t at = 2;
+    size_t at = AfterStartOfImage(f);
+    if (at == 0) return false;
     for (;;) {  // the marker segments before the first scan
         if (at + 2 > f.size() || f[at] != 0xFF) return false;
         while (at + 2 < f.size() && f[at + 1] == 0xFF) ++at;  // fill bytes
@@ -60,12 +68,37 @@ bool JpegHasEnd(const Bytes &f) {
 }
 
 bool IsGif(const Bytes &file) { return file.size() >= 6 && std::memcmp(file.data(), "GIF8", 4) == 0; }
-bool IsJpeg(const Bytes &file) { return file.size() >= 3 && file[0] == 0xFF && file[1] == 0xD8 && file[2] == 0xFF; }
+bool IsJpeg(const Bytes &file) {
+    const size_t at = AfterStartOfImage(file);
+    return at != 0 && at < file.size() && file[at] == 0xFF;
+}
+
+std::string JpegCodingProblem(const Bytes &jpeg) {
+    ml::JPEGINFO info;
+    if (ml::CheckJpeg(jpeg.data(), jpeg.size(), &info) != ml::JPEG_CODING) return "";
+    // SOF9 to SOF15, less DAC (CC): the arithmetic-coded frames.
+    if (info.frame >= 0xC9 && info.frame != 0xCC)
+        return "an arithmetic-coded JPEG, which neither mlshow nor the player decodes: re-save it with ordinary "
+               "Huffman coding (any photo editor's plain JPEG)";
+    return "a lossless or hierarchical JPEG, which neither mlshow nor the player decodes: re-save it as an ordinary "
+           "baseline or progressive JPEG";
+}
+
+bool DecodedSize(const Bytes &file, uint32_t *width, uint32_t *height) {
+    int w = 0, h = 0, channels = 0;
+    if (!stbi_info_from_memory(file.data(), ClampLength(file.size()), &w, &h, &channels)) return false;
+    *width = uint32_t(w), *height = uint32_t(h);
+    return true;
+}
 
 Image DecodeImage(const Bytes &file) {
     int width = 0, height = 0, channels = 0;
     const int length = ClampLength(file.size());
     if (!JpegTablesFit(file)) throw InputError("damaged JPEG: a Huffman table holds more than 256 codes");
+    if (IsJpeg(file)) {
+        const std::string problem = JpegCodingProblem(file);
+        if (!problem.empty()) throw InputError(problem);
+    }
     if (!stbi_info_from_memory(file.data(), length, &width, &height, &channels))
         throw InputError(std::string("not a picture mlshow can read (PNG, JPEG, BMP or GIF): ") +
                          stbi_failure_reason());

@@ -24,9 +24,18 @@ struct Image {
 // checked before decoding; InputError says what is wrong.
 Image DecodeImage(const Bytes &file);
 
-// True when `file` starts like a GIF; like a JPEG.
+// True when `file` starts like a GIF; like a JPEG (fill bytes before its
+// start-of-image marker too).
 bool IsGif(const Bytes &file);
 bool IsJpeg(const Bytes &file);
+
+// The size a picture decodes to, as the decoder reads it from the file's
+// header; false when it does not know the file.
+bool DecodedSize(const Bytes &file, uint32_t *width, uint32_t *height);
+
+// Why a JPEG coded in a way no decoder here takes (arithmetic, lossless or
+// hierarchical) is refused, with what to do about it; empty for any other.
+std::string JpegCodingProblem(const Bytes &jpeg);
 
 // Whether every Huffman table of a JPEG holds at most 256 codes: stb's
 // decoder writes past its table for larger ones, so such files are refused

@@ -7,9 +7,12 @@
 #include <filesystem>
 #include <iostream>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "commands.h"
 #include "errors.h"
+#include "fileio.h"
 
 namespace {
 
@@ -20,8 +23,8 @@ std::string DefaultPlayer(const char *argv0) {
     if (const char *player = std::getenv("MLSHOW_PLAYER")) return player;
     std::error_code error;
     fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (error) self = fs::path(argv0);
-    return (self.parent_path() / "marrowlight.scr").string();
+    if (error) self = mlshow::PathOf(argv0);
+    return mlshow::PathText(self.parent_path() / "marrowlight.scr");
 }
 
 int Report(const std::exception &error) {
@@ -29,9 +32,8 @@ int Report(const std::exception &error) {
     return 1;
 }
 
-}  // namespace
-
-int main(int argc, char **argv) {
+// Every argument in UTF-8, as mlshow takes names everywhere.
+int Main(int argc, char **argv) {
     CLI::App app{"mlshow: build, inspect, verify and extract Marrowlight shows"};
     app.require_subcommand(1);
     bool quiet = false, verbose = false;
@@ -95,3 +97,20 @@ int main(int argc, char **argv) {
     }
     return 2;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Windows hands the arguments over in UTF-16 (with -municode): they become
+// UTF-8, so that a name in any script reaches the file system whole.
+int wmain(int argc, wchar_t **wide) {
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i) arguments.push_back(fs::path(wide[i]).u8string());
+    std::vector<char *> argv;
+    for (std::string &argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    return Main(argc, argv.data());
+}
+#else
+int main(int argc, char **argv) { return Main(argc, argv); }
+#endif

@@ -177,7 +177,7 @@ public:
         }
         AssetRef ref;
         ref.given = s->get();
-        ref.path = fs::path(ref.given).is_absolute() ? ref.given : (fs::path(d_.folder) / ref.given).string();
+        ref.path = PathOf(ref.given).is_absolute() ? PathOf(ref.given) : PathOf(d_.folder) / PathOf(ref.given);
         ref.where = d_.At(node->source());
         return ref;
     }
@@ -634,7 +634,7 @@ void ListPictureFolder(const PictureFolderItem &folder, std::vector<Item> &items
     std::vector<std::string> names;
     fs::directory_iterator entries(where.path, error), end;
     for (; !error && entries != end; entries.increment(error)) {
-        const std::string name = entries->path().filename().string();
+        const std::string name = PathText(entries->path().filename());
         std::error_code kind;
         if (IsPictureFileName(name) && entries->is_regular_file(kind)) names.push_back(name);
     }
@@ -652,8 +652,8 @@ void ListPictureFolder(const PictureFolderItem &folder, std::vector<Item> &items
     const uint64_t run = folder.order == PictureOrderKind::Random ? (uint64_t(1) << 32) + uint64_t(runs++) : 0;
     for (size_t i = 0; i < names.size(); ++i) {
         PictureItem picture = folder.picture;
-        picture.file.given = (fs::path(where.given) / names[i]).string();
-        picture.file.path = (fs::path(where.path) / names[i]).string();
+        picture.file.given = PathText(PathOf(where.given) / PathOf(names[i]));
+        picture.file.path = where.path / PathOf(names[i]);
         picture.file.where = where.where;
         picture.header.appeareffect = folder.appear[i % folder.appear.size()];
         picture.header.disappeareffect = folder.disappear[i % folder.disappear.size()];
@@ -719,11 +719,11 @@ std::string CaptionName(uint32_t flags) {
 Manifest LoadManifest(const std::string &path) {
     Bytes bytes;
     try {
-        bytes = ReadWholeFile(path, 16 << 20);
+        bytes = ReadWholeFile(PathOf(path), 16 << 20);
     } catch (const InputError &error) {
         throw InputErrors({error.what()});
     }
-    const std::string folder = fs::path(path).parent_path().string();
+    const std::string folder = PathText(PathOf(path).parent_path());
     Manifest manifest = ParseManifest(std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()),
                                       path, folder.empty() ? "." : folder);
     std::vector<std::string> missing;

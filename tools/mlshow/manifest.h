@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,8 +28,8 @@ struct Where {
 // A file named by the manifest: as written, resolved against the
 // manifest's folder, and where it was named.
 struct AssetRef {
-    std::string given;
-    std::string path;
+    std::string given;           // UTF-8, as the manifest has it
+    std::filesystem::path path;  // kept a path, so that any name opens
     Where where;
 };
 
@@ -145,7 +146,7 @@ struct Manifest {
 // are resolved against `folder`. Throws InputErrors with every mistake.
 Manifest ParseManifest(std::string_view text, const std::string &name, const std::string &folder);
 
-// Reads and parses the manifest at `path`, lists its picture folders into
+// Reads and parses the manifest at `path` (UTF-8), lists its picture folders into
 // picture items, then checks that every file it names can be read. Throws
 // InputErrors.
 Manifest LoadManifest(const std::string &path);

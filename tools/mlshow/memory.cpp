@@ -20,13 +20,35 @@ std::string Megabytes(uint64_t bytes) {
     return text;
 }
 
+// What the decoder holds at its height, just before it converts to RGB:
+// each component's samples, padded to whole MCUs, a byte each; for a
+// progressive JPEG each sample's coefficient as well, a short each; and
+// the RGB output, three bytes a pixel.
+uint64_t DecoderPeak(const ml::JPEGINFO &info) {
+    const uint32_t components = std::min<uint32_t>(info.components, 4);
+    uint32_t hmax = 1, vmax = 1;
+    for (uint32_t i = 0; i < components; ++i) {
+        hmax = std::max<uint32_t>(hmax, info.sampling[i] >> 4);
+        vmax = std::max<uint32_t>(vmax, info.sampling[i] & 15);
+    }
+    const uint64_t mcuColumns = (uint64_t(info.width) + 8 * hmax - 1) / (8 * hmax);
+    const uint64_t mcuRows = (uint64_t(info.height) + 8 * vmax - 1) / (8 * vmax);
+    uint64_t samples = 0;
+    for (uint32_t i = 0; i < components; ++i)
+        samples += mcuColumns * 8 * std::max(1, info.sampling[i] >> 4) * mcuRows * 8 * std::max(1, info.sampling[i] & 15);
+    const uint64_t perSample = info.frame == 0xC2 ? 1 + 2 : 1;
+    return samples * perSample + uint64_t(info.width) * info.height * 3;
+}
+
 }  // namespace
 
 uint64_t JpegOnScreen(const Bytes &jpeg) {
     ml::JPEGINFO info;
     ml::CheckJpeg(jpeg.data(), jpeg.size(), &info);
+    // Then the bitmap made of the decoder's output, beside it, and later a
+    // converted copy of that bitmap.
     const uint64_t decoded = DIBHEADER_SIZE + uint64_t(DibRowBytes(info.width, 24)) * info.height;
-    return jpeg.size() + 2 * decoded;
+    return jpeg.size() + std::max(DecoderPeak(info), 2 * decoded);
 }
 
 void PlayerMemory::AddBlock(const ReadBlock &block) {

@@ -1,8 +1,10 @@
 // What the player holds in memory for a show's content: it keeps every
 // block as it plays it (bitmaps and applet objects inflated), but leaves JPEG
 // pictures in the show file until their item starts, holding only the one
-// on the screen: its file and two decoded copies while it is converted. The 32-bit player's
-// address space bounds the total; builds and verify warn beyond it.
+// on the screen: its file and, at the most, what the decoder holds for it
+// (for a progressive JPEG about four decoded copies) or two decoded copies
+// while it is converted. The 32-bit player's address space bounds the total;
+// builds and verify warn beyond it.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +26,7 @@ uint64_t JpegOnScreen(const Bytes &jpeg);
 
 struct PlayerMemory {
     uint64_t bitmaps = 0;  // pictures stored as bitmaps, and the preview, inflated
-    uint64_t jpegs = 0;    // the largest JPEG picture on the screen: its file and two decoded copies
+    uint64_t jpegs = 0;    // the largest JPEG picture on the screen: its file and what decoding it takes
     uint64_t applets = 0;  // applet scripts and objects, inflated
     uint64_t other = 0;    // texts, sounds and animations, inflated
 

@@ -136,12 +136,12 @@ duration = 0
 
 int RunNew(const std::string &folder, bool quiet, std::ostream &out) {
     std::error_code error;
-    const fs::path manifest = fs::path(folder) / "show.toml";
-    if (fs::exists(manifest, error)) throw InputError(manifest.string() + " exists already; nothing was written");
-    fs::create_directories(folder, error);
+    const fs::path root = PathOf(folder), manifest = root / "show.toml";
+    if (fs::exists(manifest, error)) throw InputError(PathText(manifest) + " exists already; nothing was written");
+    fs::create_directories(root, error);
     if (error) throw InputError("cannot make " + folder + ": " + error.message());
-    WriteFileAtomic((fs::path(folder) / "gradient.bmp").string(), BmpFromDib(PackDib(Gradient(640, 400))));
-    WriteFileAtomic((fs::path(folder) / "rings.bmp").string(), BmpFromDib(PackDib(Rings(300))));
+    WriteFileAtomic(root / "gradient.bmp", BmpFromDib(PackDib(Gradient(640, 400))));
+    WriteFileAtomic(root / "rings.bmp", BmpFromDib(PackDib(Rings(300))));
     // Each photo says when it was "taken", as a camera's would.
     static const struct {
         const char *name;
@@ -150,12 +150,13 @@ int RunNew(const std::string &folder, bool quiet, std::ostream &out) {
     } kPhotos[] = {{"1-dawn.jpg", {250, 170, 140}, {70, 110, 60}, "2024:06:01 05:40:00"},
                    {"2-noon.jpg", {110, 170, 250}, {60, 150, 50}, "2024:06:01 12:00:00"},
                    {"3-dusk.jpg", {120, 60, 130}, {40, 50, 60}, "2024:06:02 21:15:00"}};
-    fs::create_directories(fs::path(folder) / "photos", error);
-    if (error) throw InputError("cannot make " + (fs::path(folder) / "photos").string() + ": " + error.message());
+    fs::create_directories(root / "photos", error);
+    if (error) throw InputError("cannot make " + PathText(root / "photos") + ": " + error.message());
     for (const auto &photo : kPhotos)
-        WriteFileAtomic((fs::path(folder) / "photos" / photo.name).string(), WithExifTaken(EncodeJpeg(Landscape(640, 400, photo.sky, photo.land), 90), photo.taken));
-    WriteFileAtomic(manifest.string(), Bytes(kManifest, kManifest + sizeof kManifest - 1));
-    if (!quiet) out << "made a new show in " << folder << ": build it with `mlshow build " << manifest.string() << "`\n";
+        WriteFileAtomic(root / "photos" / photo.name,
+                        WithExifTaken(EncodeJpeg(Landscape(640, 400, photo.sky, photo.land), 90), photo.taken));
+    WriteFileAtomic(manifest, Bytes(kManifest, kManifest + sizeof kManifest - 1));
+    if (!quiet) out << "made a new show in " << folder << ": build it with `mlshow build " << PathText(manifest) << "`\n";
     return 0;
 }
 

@@ -11,6 +11,7 @@
 #include "content/jpeg.h"
 #include "dib.h"
 #include "errors.h"
+#include "fileio.h"
 #include "names.h"
 
 namespace mlshow {
@@ -350,7 +351,7 @@ bool MemorySource::Read(uint64_t offset, void *out, size_t size) {
     return true;
 }
 
-FileSource::FileSource(const std::string &path) : in_(path, std::ios::binary) {
+FileSource::FileSource(const std::string &path) : in_(PathOf(path), std::ios::binary) {
     if (!in_) throw InputError("cannot read " + path + ": " + std::strerror(errno));
     in_.seekg(0, std::ios::end);
     const std::streamoff size = in_.tellg();

@@ -11,6 +11,7 @@
 #include "applet/lines.h"
 #include "commands.h"
 #include "errors.h"
+#include "fileio.h"
 
 namespace mlshow {
 
@@ -159,7 +160,7 @@ int ReportScriptProblems(const std::string &name, const std::string &text, std::
 }
 
 int RunCheck(const std::string &path, std::ostream &out) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathOf(path), std::ios::binary);
     if (!in) throw InputError(path + ": cannot be read");
     std::stringstream text;
     text << in.rdbuf();
