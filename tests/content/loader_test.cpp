@@ -521,3 +521,45 @@ TEST(LoadScrFile, FailuresLeaveNoMemoryBehind) {
     const size_t after = CommittedPrivateBytes();
     EXPECT_LT(after, before + 1024 * 1024) << "grew by " << (after - before) << " bytes";
 }
+
+// The photo's name between an IMAG header and its picture is kept with the
+// block, and the picture is found after it; a name longer than its block
+// or than the longest allowed is refused.
+TEST(LoadScrFile, PictureCaptionsAreKeptBeforeTheirData) {
+    const Bytes dib = TestDib(20, 10, 24), jpeg = TestJpeg(40, 30);
+    SCRIMAGE jpegHeader{};
+    jpegHeader.flags = SCRF_JPEG;
+    const std::string longest(MAXCAPTIONLENGTH, 'n');
+    Bytes tooLong = CaptionedPicture(SCRIMAGE{}, longest + "n", dib);
+    Bytes pastBlock = CaptionedPicture(SCRIMAGE{}, "Beach", dib);
+    WriteU32(pastBlock, 52, uint32_t(pastBlock.size()));  // captionlength
+    const struct {
+        const char *what;
+        Bytes block;
+        std::string name;
+        int loads;
+    } rows[] = {
+        {"plain picture", CaptionedPicture(SCRIMAGE{}, "Beach \xC3\xA9t\xC3\xA9", dib), "Beach \xC3\xA9t\xC3\xA9", 1},
+        {"JPEG", CaptionedPicture(jpegHeader, "Dunes", jpeg), "Dunes", 1},
+        {"longest name", CaptionedPicture(SCRIMAGE{}, longest, dib), longest, 1},
+        {"name too long", tooLong, "", 0},
+        {"name past its block", pastBlock, "", 0},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        ShowWriter writer(TestHead());
+        writer.AddRawBlock(row.block);
+        TempFile file;
+        file.Write(writer.Build(kProgram));
+        TestStore store;
+        ASSERT_EQ(LoadScrFile(store.list(), store.set(), file.path()), row.loads);
+        if (!row.loads) continue;
+        const BLOCK block = store.Block(1);
+        Bytes name(row.name.begin(), row.name.end());
+        name.push_back(0);
+        EXPECT_EQ(Contents(block.auxhandle2), name);
+        HGLOBAL read = (block.image.flags & SCRF_JPEG) ? ReadJpegPicture(&block, file.path()) : nullptr;
+        EXPECT_EQ(read ? Contents(read) : Contents(block.data), (block.image.flags & SCRF_JPEG) ? jpeg : dib);
+        if (read) GlobalFree(read);
+    }
+}

@@ -37,6 +37,13 @@ SCRHEAD TestHead(const char *title = "Test show", COLORREF background = RGB(0, 0
 // A packed bitmap of the given depth with a recognisable pattern.
 Bytes TestDib(int width, int height, int bits);
 
+// A 24-bit packed bitmap of one colour.
+Bytes SolidDib(int width, int height, COLORREF colour);
+
+// A whole IMAG block whose photo name `name` lies between the header and
+// the data, stored as given (SCRF_COMPRESSED cleared).
+Bytes CaptionedPicture(SCRIMAGE header, std::string_view name, const Bytes &data);
+
 // A show with one block of every type, compressed where the format allows,
 // and a preview picture.
 ShowWriter RichShow();
