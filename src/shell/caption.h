@@ -7,13 +7,16 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "content/blockstore.h"
 
+// Room for the longest caption: a long date, two spaces and a name of
+// MAXCAPTIONLENGTH bytes (UTF-16 never needs more units than UTF-8 bytes).
+constexpr int kCaptionRoom = 128 + 2 + int(MAXCAPTIONLENGTH) + 1;
+
 // What an IMAG block's caption says: the day it was taken in the user's long
-// date form and its name, as its flags ask; empty when it says nothing.
-std::wstring CaptionText(const BLOCK &block);
+// date form and its name, as its flags ask, into `text` of kCaptionRoom
+// units; its length, 0 when it says nothing.
+int CaptionText(const BLOCK &block, wchar_t *text);
 // Draws the caption over the picture shown at `picture` (window
 // coordinates), once until HideCaption, keeping the screen under it. The
 // letters are about 2.5 % of `monitorDeep` high.
