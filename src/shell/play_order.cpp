@@ -3,9 +3,9 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <vector>
 
 #include "content/blockstore.h"
 #include "content/crc32.h"
@@ -111,12 +111,27 @@ struct Folder {
     OrderState state;
 };
 
-std::vector<Folder> folders;
+// The show's folders, in store order. A plain array: the player keeps the
+// C++ run time's exception code out.
+Folder *folders;
+int folderCount;
+int folderRoom;
+
+bool AddFolder(const Folder &folder) {
+    if (folderCount == folderRoom) {
+        const int room = folderRoom ? 2 * folderRoom : 8;
+        Folder *grown = (Folder *)std::realloc(folders, sizeof(Folder) * size_t(room));
+        if (!grown) return false;
+        folders = grown, folderRoom = room;
+    }
+    folders[folderCount++] = folder;
+    return true;
+}
 char showKey[300];
 
 Folder *FolderAt(int slot) {
-    for (Folder &folder : folders)
-        if (slot >= folder.first && slot - folder.first < int(folder.count)) return &folder;
+    for (Folder *folder = folders; folder < folders + folderCount; ++folder)
+        if (slot >= folder->first && slot - folder->first < int(folder->count)) return folder;
     return nullptr;
 }
 
@@ -165,14 +180,15 @@ void FindFolders(HWND list) {
     for (int i = 0; i < count; ++i) {
         if (!GetBlock(list, i, &block) || !InFolder(block)) continue;
         const uint32_t group = block.image.group;
-        if (!folders.empty() && folders.back().group == group &&
-            folders.back().first + int(folders.back().count) == i) {
-            ++folders.back().count;
+        Folder *last = folderCount ? &folders[folderCount - 1] : nullptr;
+        if (last && last->group == group && last->first + int(last->count) == i) {
+            ++last->count;
             continue;
         }
         bool known = false;
-        for (const Folder &folder : folders) known = known || folder.group == group;
-        if (!known) folders.push_back(Folder{i, 1, group, OrderState{}});
+        for (int f = 0; f < folderCount; ++f) known = known || folders[f].group == group;
+        // Without memory for it a folder plays in stored order.
+        if (!known) AddFolder(Folder{i, 1, group, OrderState{}});
     }
 }
 
@@ -189,14 +205,20 @@ void PlayOrderKey(const SCRHEAD &head, char *key, size_t size) {
 }
 
 void LoadPlayOrder(HWND list, const SCRHEAD &head) {
-    folders.clear();
+    folderCount = 0;
     FindFolders(list);
     PlayOrderKey(head, showKey, sizeof showKey);
-    if (folders.empty()) return;
+    if (folderCount == 0) return;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, showKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) key = nullptr;
-    for (Folder &folder : folders) folder.state = ReadState(key, folder);
+    for (int f = 0; f < folderCount; ++f) folders[f].state = ReadState(key, folders[f]);
     if (key) RegCloseKey(key);
+}
+
+void ForgetPlayOrder() {
+    std::free(folders);
+    folders = nullptr;
+    folderCount = folderRoom = 0;
 }
 
 int PlayedBlockIndex(int slot) {

@@ -22,6 +22,8 @@
 // Finds the folders of the show in the store `list` and reads their saved
 // orders; `head` names the show in the registry.
 void LoadPlayOrder(HWND list, const SCRHEAD &head);
+// Forgets the folders: the show ends.
+void ForgetPlayOrder();
 // The store index of the block that plays when the show reaches store index
 // `slot`, without moving on: `slot` itself outside the folders.
 int PlayedBlockIndex(int slot);

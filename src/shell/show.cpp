@@ -415,4 +415,5 @@ void OnAppletStep(HWND window) {
 void ReleaseCurrentItem(HWND window) {
     LockedShow set(window);
     if (set) ReleaseItem(window, set.get());
+    ForgetPlayOrder();
 }
