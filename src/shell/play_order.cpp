@@ -127,7 +127,8 @@ bool AddFolder(const Folder &folder) {
     folders[folderCount++] = folder;
     return true;
 }
-char showKey[300];
+
+char showKey[300];  // the show's key under HKEY_CURRENT_USER
 
 Folder *FolderAt(int slot) {
     for (Folder *folder = folders; folder < folders + folderCount; ++folder)
@@ -153,7 +154,8 @@ OrderState ReadState(HKEY key, const Folder &folder) {
     if (key && RegQueryValueExA(key, name, nullptr, &type, (BYTE *)&record, &size) == ERROR_SUCCESS &&
         type == REG_BINARY && playorder::Decode(&record, size, folder.count, &state))
         return state;
-    return playorder::NewOrder(FreshSeed());
+    // Folders of one show draw orders of their own.
+    return playorder::NewOrder(FreshSeed() + folder.group * 0x9E3779B9u);
 }
 
 // The whole state in one write: another player of the same show, running at

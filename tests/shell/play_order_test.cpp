@@ -22,14 +22,12 @@ TEST(PlayOrder, EveryPhotoOncePerOrderAndNoRepeatAtTheBoundary) {
                 state = Advanced(count, state);
                 ASSERT_EQ(state.last, played.back());
             }
-            for (int half = 0; half < 2; ++half) {
-                const std::set<uint32_t> order(played.begin() + half * count, played.begin() + (half + 1) * count);
+            for (uint32_t half : {0u, count}) {
+                const std::set<uint32_t> order(played.begin() + half, played.begin() + half + count);
                 EXPECT_EQ(order.size(), count);
                 EXPECT_LT(*order.rbegin(), count);
             }
-            if (count > 1) {
-                EXPECT_NE(played[count], played[count - 1]);
-            }
+            EXPECT_TRUE(count == 1 || played[count] != played[count - 1]);
         }
     }
 }
@@ -44,36 +42,20 @@ TEST(PlayOrder, SeedsDrawDifferentOrders) {
     EXPECT_GE(orders.size(), 19u);
 }
 
-// The stored state reads back; anything else is refused, so a new order starts.
+// The stored state reads back; a changed byte, a cut record, another
+// folder's size or a position past the folder is refused.
 TEST(PlayOrder, StoredStateReadsBackAndDamageIsRefused) {
-    const OrderState state = {0x1234, 3, 2, 7};
-    const ORDERRECORD good = Encode(8, state);
+    const ORDERRECORD good = Encode(8, OrderState{0x1234, 3, 2, 7});
     OrderState read = {};
     ASSERT_TRUE(Decode(&good, sizeof good, 8, &read));
-    EXPECT_EQ(read.seed, 0x1234u);
-    EXPECT_EQ(read.position, 3u);
-    EXPECT_EQ(read.avoid, 2u);
-    EXPECT_EQ(read.last, 7u);
-    struct Case {
-        const char *what;
-        size_t offset;  // byte changed, or the size cut
-        uint32_t count;
-        bool cut;
-    } cases[] = {
-        {"magic", 0, 8, false},         {"seed without its check", 13, 8, false}, {"check", 29, 8, false},
-        {"another folder size", 0, 9, false}, {"short", 31, 8, true},             {"empty", 0, 8, true},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+    EXPECT_TRUE(read.seed == 0x1234 && read.position == 3 && read.avoid == 2 && read.last == 7);
+    for (size_t offset : {0, 13, 29}) {
         ORDERRECORD bad = good;
-        DWORD size = sizeof bad;
-        if (c.cut)
-            size = DWORD(c.offset);
-        else if (c.count == 8)
-            ((uint8_t *)&bad)[c.offset] ^= 0x40;
-        EXPECT_FALSE(Decode(&bad, size, c.count, &read));
+        ((uint8_t *)&bad)[offset] ^= 0x40;
+        EXPECT_FALSE(Decode(&bad, sizeof bad, 8, &read)) << offset;
     }
-    // A well-made record whose position lies past the folder is foreign too.
+    EXPECT_FALSE(Decode(&good, sizeof good - 1, 8, &read));
+    EXPECT_FALSE(Decode(&good, sizeof good, 9, &read));
     const ORDERRECORD past = Encode(8, OrderState{1, 8, kNone, kNone});
     EXPECT_FALSE(Decode(&past, sizeof past, 8, &read));
 }
