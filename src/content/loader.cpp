@@ -199,6 +199,18 @@ bool ReadBlockData(ScrFile &file, BLOCK &block, DWORD size) {
     return block.data != 0;
 }
 
+// The photo's name stored between an IMAG header and its picture, kept in
+// `auxhandle2` and followed by a zero byte; the picture's `size` shrinks by
+// it, and its data starts after it.
+bool ReadCaption(ScrFile &file, BLOCK &block, DWORD *size) {
+    const DWORD length = block.image.captionlength;
+    if (length == 0) return true;
+    if (length > MAXCAPTIONLENGTH || length > *size) return false;
+    *size -= length;
+    block.auxhandle2 = file.ReadBlock(length, 1);
+    return block.auxhandle2 != 0;
+}
+
 // A block of a type the player knows, at `position`, into the store.
 bool LoadDataBlock(ScrFile &file, HWND list, BLOCKSET *set, DWORD type, ULONGLONG position, DWORD length,
                    WORD sequence) {
@@ -210,7 +222,10 @@ bool LoadDataBlock(ScrFile &file, HWND list, BLOCKSET *set, DWORD type, ULONGLON
     if (length < headerSize || !file.Seek(position) || !file.Read(HeaderMember(block, type), headerSize) ||
         !(prefix->flags & SCRF_VALID))
         return false;
-    if (ReadBlockData(file, block, length - headerSize) && AppendBlock(list, set, &block)) return true;
+    DWORD size = length - headerSize;
+    if ((type != TAG_IMAG || ReadCaption(file, block, &size)) && ReadBlockData(file, block, size) &&
+        AppendBlock(list, set, &block))
+        return true;
     DestroyBlock(&block);
     return false;
 }

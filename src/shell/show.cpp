@@ -22,7 +22,9 @@
 #include "imaging/palette.h"
 #include "imaging/placement.h"
 #include "imaging/window_dc.h"
+#include "shell/caption.h"
 #include "shell/messages.h"
+#include "shell/play_order.h"
 #include "shell/saver_window.h"
 
 namespace {
@@ -95,6 +97,7 @@ void ReleaseItem(HWND window, BLOCKSET *set) {
     }
     if (set->savedscreen) DeleteObject(set->savedscreen);
     set->savedscreen = nullptr;
+    DropCaption();
 }
 
 // GDI draws 16- and 32-bit pictures, but the colour reduction and the crop
@@ -267,10 +270,15 @@ void StartBlock(HWND window, BLOCKSET *set) {
 void Advance(HWND window) {
     LockedShow set(window);
     if (!set) return;
+    HideCaption(window);
     ClearItemArea(window, set.get());
     ReleaseItem(window, set.get());
     set->current = set->current + 1 >= set->count ? 0 : set->current + 1;
-    if (!GetBlock(Store(window), set->current, &set->block)) return;
+    // `current` is the show's place; a random-order folder plays the next
+    // photo of its order there.
+    const int played = PlayedBlockIndex(set->current);
+    CommitPlayedBlock(set->current);
+    if (!GetBlock(Store(window), played, &set->block)) return;
     StartBlock(window, set.get());
 }
 
@@ -285,6 +293,15 @@ void StepPicture(HWND window, BLOCKSET *set) {
     set->status.y = y;
     WindowDC dc(window);
     HandleOnceCell(window, dc, &set->status);
+    // The caption lies over the whole picture while it holds.
+    if (status.phase == PHASE_HOLD) {
+        RECT picture = {x, y, x + status.width, y + status.height};
+        const RECT screen = {0, 0, set->screenwide, set->screendeep};
+        IntersectRect(&picture, &picture, &screen);
+        ShowCaption(window, set->block, picture, set->screendeep);
+    } else {
+        HideCaption(window);
+    }
 }
 
 void StepText(HWND window, BLOCKSET *set) {
@@ -352,6 +369,7 @@ void OnContentLoaded(HWND window) {
             set->screenwide = GetSystemMetrics(SM_CXSCREEN);
             set->screendeep = GetSystemMetrics(SM_CYSCREEN);
             set->count = (int)SendMessageA(Store(window), LB_GETCOUNT, 0, 0);
+            LoadPlayOrder(Store(window), header.head);
             set->savedscreen = nullptr;
             set->current = -1;
             std::memset(&set->block, 0, sizeof set->block);
@@ -397,4 +415,5 @@ void OnAppletStep(HWND window) {
 void ReleaseCurrentItem(HWND window) {
     LockedShow set(window);
     if (set) ReleaseItem(window, set.get());
+    ForgetPlayOrder();
 }

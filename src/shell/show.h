@@ -10,5 +10,6 @@ void OnContentLoaded(HWND window);
 bool OnShowTimer(HWND window, UINT_PTR id);
 // WM_APPLETSTEP: runs the next line of the current applet.
 void OnAppletStep(HWND window);
-// Releases the item on screen, as at every advance and when the window goes.
+// Releases the item on screen, as at every advance, and the show's folder
+// orders: the window goes.
 void ReleaseCurrentItem(HWND window);

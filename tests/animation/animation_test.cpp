@@ -29,19 +29,6 @@ struct Frame {
     DWORD delay;
 };
 
-// A 24-bit w x h bitmap of one colour.
-Bytes SolidDib(int w, int h, COLORREF colour) {
-    Bytes dib(DIBHEADER_SIZE + DibRowBytes(w, 24) * h, 0);
-    DIBHEADER *head = (DIBHEADER *)dib.data();
-    head->biSize = DIBHEADER_SIZE, head->biWidth = w, head->biHeight = h, head->biPlanes = 1, head->biBitCount = 24;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            BYTE *p = dib.data() + DIBHEADER_SIZE + y * DibRowBytes(w, 24) + 3 * x;
-            p[0] = GetBValue(colour), p[1] = GetGValue(colour), p[2] = GetRValue(colour);
-        }
-    return dib;
-}
-
 // An 8-bit w x h bitmap: index 0 (green) in the left half, 1 (red) in the right.
 Bytes HalfTransparentDib(int w, int h) {
     Bytes dib(DIBHEADER_SIZE + 1024 + DibRowBytes(w, 8) * h, 0);

@@ -576,3 +576,37 @@ TEST(LoadScrFile, FailuresLeaveNoMemoryBehind) {
     const size_t after = CommittedPrivateBytes();
     EXPECT_LT(after, before + 1024 * 1024) << "grew by " << (after - before) << " bytes";
 }
+
+// The photo's name between an IMAG header and its picture is kept with the
+// block, and the picture is found after it; a name longer than its block
+// or than the longest allowed is refused.
+TEST(LoadScrFile, PictureCaptionsAreKeptBeforeTheirData) {
+    const Bytes dib = TestDib(20, 10, 24), jpeg = TestJpeg(40, 30);
+    SCRIMAGE jpegHeader{};
+    jpegHeader.flags = SCRF_JPEG;
+    Bytes pastBlock = CaptionedPicture(SCRIMAGE{}, "Beach", dib);
+    WriteU32(pastBlock, 52, uint32_t(pastBlock.size()));  // captionlength
+    const struct {
+        Bytes block;
+        std::string name;  // empty: the show is refused
+    } rows[] = {{CaptionedPicture(SCRIMAGE{}, "Beach \xC3\xA9t\xC3\xA9", dib), "Beach \xC3\xA9t\xC3\xA9"},
+                {CaptionedPicture(jpegHeader, "Dunes", jpeg), "Dunes"},
+                {CaptionedPicture(SCRIMAGE{}, std::string(MAXCAPTIONLENGTH + 1, 'n'), dib), ""},
+                {pastBlock, ""}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name.substr(0, 10));
+        ShowWriter writer(TestHead());
+        writer.AddRawBlock(row.block);
+        TempFile file;
+        file.Write(writer.Build(kProgram));
+        TestStore store;
+        ASSERT_EQ(LoadScrFile(store.list(), store.set(), file.path()), row.name.empty() ? 0 : 1);
+        if (row.name.empty()) continue;
+        const BLOCK block = store.Block(1);
+        EXPECT_EQ(Contents(block.auxhandle2), Bytes(row.name.c_str(), row.name.c_str() + row.name.size() + 1));
+        const bool isJpeg = block.image.flags & SCRF_JPEG;
+        HGLOBAL read = isJpeg ? ReadJpegPicture(&block, file.path()) : nullptr;
+        EXPECT_EQ(Contents(isJpeg ? read : block.data), isJpeg ? jpeg : dib);
+        if (read) GlobalFree(read);
+    }
+}

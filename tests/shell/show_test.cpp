@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "shell/play_order.h"
 #include "support/player_process.h"
 #include "support/saver_in_process.h"
 #include "support/test_jpeg.h"
@@ -267,4 +268,108 @@ TEST(Show, FortyThousandPicturesLoadAndPlayToTheEnd) {
         saver.Run(50);
         return AreaShows((kScreenWide - 20) / 2, (kScreenDeep - 20) / 2, last);
     }));
+}
+
+namespace {
+
+// A fixed picture, then a random-order folder of three solid colours.
+struct RandomFolderShow {
+    const COLORREF fixed = RGB(255, 255, 255);
+    const std::vector<COLORREF> photos = {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200)};
+    SCRHEAD head = TestHead("Random folder", kBackground);
+    char key[300];
+    RandomFolderShow() {
+        SCRHEAD stored = head;  // as the writer stores it, without a preview
+        stored.type = TAG_HEAD, stored.length = SCRHEAD_SIZE;
+        PlayOrderKey(stored, key, sizeof key);
+    }
+    // Plays until `count` photos of the folder have appeared; every picture
+    // that appeared at the screen's centre, the fixed one included.
+    std::vector<COLORREF> Play(size_t count) const {
+        ShowWriter writer(head);
+        writer.AddPicture(Picture(0, 0, 1, 1), SolidDib(64, 64, fixed), false);
+        for (COLORREF colour : photos) {
+            SCRIMAGE image = Picture(0, 0, 1, 1);
+            image.flags = SCRF_RANDOMORDER, image.group = 1;
+            writer.AddPicture(image, SolidDib(64, 64, colour), false);
+        }
+        Playing show(std::move(writer));
+        std::vector<COLORREF> seen;
+        COLORREF before = CLR_INVALID;
+        WaitFor([&] {
+            const COLORREF now = ScreenPixel(kScreenWide / 2, kScreenDeep / 2);
+            if (now != before && (now == fixed || std::count(photos.begin(), photos.end(), now))) seen.push_back(now);
+            before = now;
+            return seen.size() - size_t(std::count(seen.begin(), seen.end(), fixed)) >= count;
+        }, 30000);
+        return seen;
+    }
+    bool State(playorder::OrderState *state) const {
+        BYTE bytes[64];
+        DWORD size = sizeof bytes;
+        return RegGetValueA(HKEY_CURRENT_USER, key, "Order 1", RRF_RT_REG_BINARY, nullptr, bytes, &size) ==
+                   ERROR_SUCCESS && playorder::Decode(bytes, size, 3, state);
+    }
+};
+
+}  // namespace
+
+// Starts of a random-order folder: the first without a saved state, the
+// next going on where it stopped, across the end of an order; every order
+// holds each photo once and does not start with the photo just shown; the
+// fixed picture keeps its place. A damaged state starts a new order.
+TEST(Show, ARandomFolderGoesOnAcrossStartsInFreshOrders) {
+    const RandomFolderShow folder;
+    RegDeleteKeyA(HKEY_CURRENT_USER, folder.key);
+    const std::vector<COLORREF> first = folder.Play(2), second = folder.Play(5);
+    ASSERT_EQ(first.size(), 3u);   // fixed, two photos
+    ASSERT_EQ(second.size(), 7u);  // fixed, three photos, fixed, two
+    for (COLORREF c : {first[0], second[0], second[4]}) EXPECT_EQ(c, folder.fixed);
+    const std::vector<COLORREF> played = {first[1], first[2], second[1], second[2], second[3], second[5], second[6]};
+    for (long order : {0, 3})
+        EXPECT_TRUE(std::is_permutation(played.begin() + order, played.begin() + order + 3, folder.photos.begin()));
+    EXPECT_NE(played[2], played[3]);
+    EXPECT_NE(played[5], played[6]);
+    playorder::OrderState state;
+    ASSERT_TRUE(folder.State(&state));
+    EXPECT_EQ(state.position, 1u);  // seven photos; a second start from scratch would leave 2
+    EXPECT_EQ(folder.photos[state.last], played[6]);
+    playorder::ORDERRECORD changed = playorder::Encode(3, state);
+    changed.seed ^= 1;
+    for (DWORD size : {DWORD(5), DWORD(sizeof changed)}) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, folder.key, "Order 1", REG_BINARY, &changed, size);
+        EXPECT_EQ(folder.Play(1).size(), 2u);
+        ASSERT_TRUE(folder.State(&state));
+        EXPECT_EQ(state.position, 1u) << size;
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, folder.key);
+}
+
+// A caption is drawn over the bottom-left corner of the photo once it has
+// appeared, in light letters with dark edges, and is gone when the photo
+// ends, also when the photo itself stays on the screen (No Clear).
+TEST(Show, ACaptionIsDrawnOverThePhotoAndGoesWithIt) {
+    const COLORREF grey = RGB(128, 128, 128);
+    const Bytes photo = SolidDib(400, 300, grey), next = SolidDib(20, 20, RGB(0, 0, 255));
+    SCRIMAGE image = Picture(0, 3, 1, 2);  // No Clear: the photo stays under the next item
+    image.flags = SCRF_CAPTIONDATE | SCRF_CAPTIONNAME;
+    image.takendate = 20240612;
+    SCRIMAGE last = Picture(0, 3, 0);
+    last.placement = 1;  // top left, away from the photo
+    ShowWriter writer(TestHead("Caption", kBackground));
+    writer.AddRawBlock(CaptionedPicture(image, "Beach", photo));
+    writer.AddPicture(last, next, false);
+    Playing show(std::move(writer));
+    ASSERT_NE(show.window(), nullptr);
+    auto count = [](const std::vector<COLORREF> &area, COLORREF colour) {
+        return std::count(area.begin(), area.end(), colour);
+    };
+    const int x = (kScreenWide - 400) / 2, y = (kScreenDeep - 300) / 2;
+    EXPECT_TRUE(WaitFor([&] {
+        const std::vector<COLORREF> corner = ScreenArea(x, y + 200, 300, 100);
+        return count(corner, RGB(255, 255, 255)) > 30 && count(corner, RGB(0, 0, 0)) > 30;
+    }));
+    EXPECT_EQ(count(ScreenArea(x, y, 400, 150), grey), 400 * 150);  // clear of the photo's top
+    ASSERT_TRUE(WaitFor([&] { return AreaShows(0, 0, next); }));
+    EXPECT_EQ(count(ScreenArea(x, y, 400, 300), grey), 400 * 300);
 }

@@ -1,6 +1,7 @@
 // Helpers shared by the player's tests.
 #include "support/test_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -91,6 +92,29 @@ Bytes TestAnimation(int width, int height) {
     const Bytes dib = TestDib(width, height, 24);
     data.insert(data.end(), dib.begin(), dib.end());
     return data;
+}
+
+Bytes SolidDib(int width, int height, COLORREF colour) {
+    Bytes dib = TestDib(width, height, 24);
+    const uint32_t row = DibRowBytes(width, 24);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t *pixel = &dib[DIBHEADER_SIZE + size_t(row) * y + 3 * size_t(x)];
+            pixel[0] = GetBValue(colour), pixel[1] = GetGValue(colour), pixel[2] = GetRValue(colour);
+        }
+    return dib;
+}
+
+Bytes CaptionedPicture(SCRIMAGE header, std::string_view name, const Bytes &data) {
+    header.type = TAG_IMAG;
+    header.flags = (header.flags | SCRF_VALID) & ~SCRF_COMPRESSED;
+    header.captionlength = uint32_t(name.size());
+    header.length = uint32_t(SCRIMAGE_SIZE + name.size() + data.size());
+    Bytes block(header.length);
+    std::memcpy(block.data(), &header, SCRIMAGE_SIZE);
+    std::copy(name.begin(), name.end(), block.begin() + SCRIMAGE_SIZE);
+    std::copy(data.begin(), data.end(), block.begin() + long(SCRIMAGE_SIZE + name.size()));
+    return block;
 }
 
 ShowWriter RichShow() {

@@ -40,6 +40,13 @@ Bytes TestDib(int width, int height, int bits);
 // Animation data of one TestDib frame of w x h that plays until stopped.
 Bytes TestAnimation(int width, int height);
 
+// A 24-bit packed bitmap of one colour.
+Bytes SolidDib(int width, int height, COLORREF colour);
+
+// A whole IMAG block whose photo name `name` lies between the header and
+// the data, stored as given (SCRF_COMPRESSED cleared).
+Bytes CaptionedPicture(SCRIMAGE header, std::string_view name, const Bytes &data);
+
 // A show with one block of every type, compressed where the format allows,
 // and a preview picture.
 ShowWriter RichShow();

@@ -1,0 +1,77 @@
+// The order in which the pictures of a random-order folder play.
+//
+// The blocks of one folder (IMAG blocks flagged SCRF_RANDOMORDER with the
+// same `group`, next to each other in the store) keep their places in the
+// show: when the show reaches any of them it plays the next photo of an
+// order drawn at run time. Each order holds every photo of the folder once;
+// when it is used up a new one is drawn, which does not start with the photo
+// just shown. The order's state (a seed and a position) is kept per show and
+// folder in the user's registry, so each start goes on where the last one
+// stopped; a state that is missing, foreign or damaged starts a new order.
+//
+// The show's state lives here, one show at a time, like the rest of the
+// show engine's; it is used on the saver window's thread only.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "content/format.h"
+
+// Finds the folders of the show in the store `list` and reads their saved
+// orders; `head` names the show in the registry.
+void LoadPlayOrder(HWND list, const SCRHEAD &head);
+// Forgets the folders: the show ends.
+void ForgetPlayOrder();
+// The store index of the block that plays when the show reaches store index
+// `slot`, without moving on: `slot` itself outside the folders.
+int PlayedBlockIndex(int slot);
+// The block PlayedBlockIndex(slot) names has started: its folder moves on to
+// the next photo and saves its state.
+void CommitPlayedBlock(int slot);
+
+// The registry key of a show, under HKEY_CURRENT_USER: its title and the
+// CRC-32 of its header, so two shows of one title stay apart.
+void PlayOrderKey(const SCRHEAD &head, char *key, size_t size);
+
+// The pure part, for its tests.
+namespace playorder {
+
+constexpr uint32_t kNone = 0xFFFFFFFF;
+
+// Where a folder's order stands.
+struct OrderState {
+    uint32_t seed;      // draws the order
+    uint32_t position;  // photos of this order already started, below the count
+    uint32_t avoid;     // the photo the order must not start with, or kNone
+    uint32_t last;      // the photo started last, or kNone
+};
+
+#pragma pack(push, 1)
+// The state as the registry keeps it, one REG_BINARY value per folder.
+struct ORDERRECORD {
+    uint32_t magic;    // kOrderMagic
+    uint32_t version;  // kOrderVersion
+    uint32_t count;    // photos in the folder
+    uint32_t seed;
+    uint32_t position;
+    uint32_t avoid;
+    uint32_t last;
+    uint32_t check;  // CRC-32 of the fields before it
+};
+#pragma pack(pop)
+static_assert(sizeof(ORDERRECORD) == 32, "the stored order state has a fixed size");
+
+// The photo (0 .. count - 1) at `position` of the order drawn from `seed`.
+uint32_t OrderMember(uint32_t count, const OrderState &state, uint32_t position);
+// The state after the photo at the state's position has started.
+OrderState Advanced(uint32_t count, const OrderState &state);
+// A new order from a seed.
+OrderState NewOrder(uint32_t seed);
+
+ORDERRECORD Encode(uint32_t count, const OrderState &state);
+// False when the bytes are no state of a folder of `count` photos.
+bool Decode(const void *bytes, DWORD size, uint32_t count, OrderState *state);
+
+}  // namespace playorder
