@@ -202,7 +202,11 @@ bool LoadDataBlock(ScrFile &file, HWND list, BLOCKSET *set, DWORD type, DWORD po
     if (length < headerSize || !file.Seek(position) || !file.Read(HeaderMember(block, type), headerSize) ||
         !(prefix->flags & SCRF_VALID))
         return false;
-    if (ReadBlockData(file, block, length - headerSize) && AppendBlock(list, set, &block)) return true;
+    // A picture's caption text lies between its header and its data.
+    const DWORD caption = type == TAG_IMAG ? block.image.captionlength : 0;
+    if (caption > MAXCAPTIONLENGTH || caption > length - headerSize || !file.Seek(position + headerSize + caption))
+        return false;
+    if (ReadBlockData(file, block, length - headerSize - caption) && AppendBlock(list, set, &block)) return true;
     DestroyBlock(&block);
     return false;
 }

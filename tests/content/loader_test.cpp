@@ -521,3 +521,44 @@ TEST(LoadScrFile, FailuresLeaveNoMemoryBehind) {
     const size_t after = CommittedPrivateBytes();
     EXPECT_LT(after, before + 1024 * 1024) << "grew by " << (after - before) << " bytes";
 }
+
+// A picture's caption text lies between its header and its data: the data
+// is found after it in every stored form; a caption longer than the longest
+// allowed or than its block is refused.
+TEST(LoadScrFile, PictureDataIsFoundAfterTheCaptionText) {
+    const Bytes dib = TestDib(30, 20, 24), jpeg = TestJpeg(40, 30);
+    const Bytes name = {'B', 'e', 'a', 'c', 'h'}, longest(MAXCAPTIONLENGTH, 'x');
+    auto after = [](const Bytes &caption, const Bytes &data) {
+        Bytes stored = caption;
+        stored.insert(stored.end(), data.begin(), data.end());
+        return stored;
+    };
+    const struct {
+        const char *what;
+        int form;  // 0 plain, 1 compressed, 2 JPEG
+        Bytes caption;
+        uint32_t captionlength;
+        int loads;
+    } rows[] = {
+        {"plain", 0, name, 5, 1},          {"compressed", 1, name, 5, 1}, {"JPEG", 2, name, 5, 1},
+        {"longest", 2, longest, MAXCAPTIONLENGTH, 1}, {"too long", 0, Bytes(MAXCAPTIONLENGTH + 1, 'x'), MAXCAPTIONLENGTH + 1, 0},
+        {"longer than its block", 0, Bytes(), uint32_t(dib.size() + 1), 0},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        SCRIMAGE header{};
+        header.captionlength = row.captionlength;
+        ShowWriter writer(TestHead());
+        if (row.form == 2) writer.AddJpegPicture(header, after(row.caption, jpeg));
+        else writer.AddStoredPicture(header, after(row.caption, row.form ? CompressStream(dib) : dib), row.form == 1);
+        TempFile file;
+        file.Write(writer.Build(kProgram));
+        TestStore store;
+        ASSERT_EQ(LoadScrFile(store.list(), store.set(), file.path()), row.loads);
+        if (!row.loads) continue;
+        const BLOCK block = store.Block(1);
+        HGLOBAL read = row.form == 2 ? ReadJpegPicture(&block, file.path()) : nullptr;
+        EXPECT_EQ(Contents(read ? read : block.data), row.form == 2 ? jpeg : dib);
+        if (read) GlobalFree(read);
+    }
+}
