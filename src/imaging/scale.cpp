@@ -8,8 +8,7 @@
 #include "imaging/scale.h"
 
 #include <cstdint>
-#include <new>
-#include <vector>
+#include <cstdlib>
 
 #include "imaging/dib.h"
 
@@ -19,20 +18,37 @@ constexpr int kWeightBits = 12;
 constexpr int kOne = 1 << kWeightBits;
 constexpr int kRowShift = 4;  // a row sum is kept at 8 + 12 - 4 = 16 bits
 
+// A zeroed heap array freed when it goes; null when memory runs out. (No
+// std::vector: its length checks would bring the run-time's string and
+// exception classes into the player.)
+template <typename T>
+class Buffer {
+public:
+    explicit Buffer(size_t n) : data_(static_cast<T *>(std::calloc(n ? n : 1, sizeof(T)))) {}
+    ~Buffer() { std::free(data_); }
+    Buffer(const Buffer &) = delete;
+    Buffer &operator=(const Buffer &) = delete;
+    T *get() const { return data_; }
+    T &operator[](size_t i) const { return data_[i]; }
+
+private:
+    T *data_;
+};
+
 // Along one axis: for target pixel i the source pixels first[i] ..
 // first[i] + count[i] - 1 with weights weight[i * span ..].
 struct Taps {
-    std::vector<int> first, count;
-    std::vector<uint16_t> weight;
-    int span = 0;
+    Taps(int sl, int dl);
+    bool made() const { return first.get() && count.get() && weight.get(); }
+    int span;
+    Buffer<int> first, count;
+    Buffer<uint16_t> weight;
 };
 
 // Shrinking: target pixel i covers source [i * sl / dl, (i + 1) * sl / dl),
 // and each source pixel counts by how much of it lies inside. Measured in
 // units of 1 / dl of a source pixel, so the overlaps are exact integers.
 void AreaTaps(int sl, int dl, Taps *taps) {
-    taps->span = int((sl + dl - 1) / dl) + 1;
-    taps->weight.assign(size_t(dl) * size_t(taps->span), 0);
     for (int i = 0; i < dl; ++i) {
         const long long lo = (long long)i * sl, hi = lo + sl;
         const int first = int(lo / dl), last = int((hi - 1) / dl);
@@ -54,8 +70,6 @@ void AreaTaps(int sl, int dl, Taps *taps) {
 // source position (i + 0.5) * sl / dl - 0.5, between two source pixels;
 // outside the outermost centres the edge pixel is repeated.
 void LinearTaps(int sl, int dl, Taps *taps) {
-    taps->span = 2;
-    taps->weight.assign(size_t(dl) * 2, 0);
     for (int i = 0; i < dl; ++i) {
         // The position times 2 * dl, so the fraction is exact.
         const long long at = (2LL * i + 1) * sl - dl, whole = 2LL * dl;
@@ -77,11 +91,12 @@ void LinearTaps(int sl, int dl, Taps *taps) {
     }
 }
 
-void MakeTaps(int sl, int dl, Taps *taps) {
-    taps->first.resize(size_t(dl));
-    taps->count.resize(size_t(dl));
-    if (sl > dl) AreaTaps(sl, dl, taps);
-    else LinearTaps(sl, dl, taps);
+Taps::Taps(int sl, int dl)
+    : span(sl > dl ? (sl + dl - 1) / dl + 1 : 2), first(size_t(dl)), count(size_t(dl)),
+      weight(size_t(dl) * size_t(span)) {
+    if (!made()) return;
+    if (sl > dl) AreaTaps(sl, dl, this);
+    else LinearTaps(sl, dl, this);
 }
 
 // sum[k] (+)= row[k] * w over one row of bytes: the vectorised inner loop.
@@ -115,12 +130,9 @@ void ScaleRow(const uint16_t *mid, const Taps &taps, BYTE *out, int dw) {
 }
 
 // The part of a bitmap of another depth as 24-bit rows, top row first.
-bool WidenPart(const void *dib, const DIBLAYOUT &layout, const RECT &part, std::vector<BYTE> *rows) {
+bool WidenPart(const void *dib, const DIBLAYOUT &layout, const RECT &part, BYTE *out) {
     BYTE palette[768];
     GetDibPalette(dib, palette);
-    const int w = part.right - part.left, h = part.bottom - part.top;
-    rows->resize(size_t(w) * size_t(h) * 3);
-    BYTE *out = rows->data();
     for (int y = part.top; y < part.bottom; ++y)
         for (int x = part.left; x < part.right; ++x, out += 3) {
             long value = GetDibPixel(dib, x, y);
@@ -138,17 +150,12 @@ HGLOBAL ScaleLocked(const void *dib, SIZE_T available, const RECT *whole, int wi
     if (part.left < 0 || part.top < 0 || part.right > layout.width || part.bottom > layout.height ||
         part.right <= part.left || part.bottom <= part.top)
         return 0;
-    std::vector<BYTE> widened;
-    const BYTE *top = nullptr;
-    ptrdiff_t stride = 0;
-    if (layout.bits == 24) {
-        top = DibRow(dib, layout, part.top) + size_t(part.left) * 3;
-        stride = -ptrdiff_t(layout.rowbytes);
-    } else {
-        if (!WidenPart(dib, layout, part, &widened)) return 0;
-        top = widened.data();
-        stride = ptrdiff_t(part.right - part.left) * 3;
-    }
+    const bool wide = layout.bits == 24;
+    const size_t partwide = size_t(part.right - part.left);
+    Buffer<BYTE> widened(wide ? 0 : partwide * size_t(part.bottom - part.top) * 3);
+    const BYTE *top = wide ? DibRow(dib, layout, part.top) + size_t(part.left) * 3 : widened.get();
+    const ptrdiff_t stride = wide ? -ptrdiff_t(layout.rowbytes) : ptrdiff_t(partwide * 3);
+    if (!widened.get() || (!wide && !WidenPart(dib, layout, part, widened.get()))) return 0;
     HGLOBAL result = CreateDib(width, height, nullptr, 24);
     void *target = result ? GlobalLock(result) : nullptr;
     DIBLAYOUT out;
@@ -170,23 +177,18 @@ long long RoundedRatio(long long a, long long b, long long c) { return (a * b + 
 int ScalePixels(const BYTE *source, ptrdiff_t sourcestride, int sw, int sh, BYTE *target, ptrdiff_t targetstride,
                 int dw, int dh) {
     if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0 || !source || !target) return 0;
-    try {
-        Taps across, down;
-        MakeTaps(sw, dw, &across);
-        MakeTaps(sh, dh, &down);
-        const size_t n = size_t(sw) * 3;
-        std::vector<uint32_t> sum(n);
-        std::vector<uint16_t> mid(n);
-        for (int y = 0; y < dh; ++y) {
-            const uint16_t *w = &down.weight[size_t(y) * size_t(down.span)];
-            const int first = down.first[size_t(y)];
-            for (int t = 0; t < down.count[size_t(y)]; ++t)
-                AddRow(sum.data(), source + ptrdiff_t(first + t) * sourcestride, n, w[t], t == 0);
-            NarrowRow(mid.data(), sum.data(), n);
-            ScaleRow(mid.data(), across, target + ptrdiff_t(y) * targetstride, dw);
-        }
-    } catch (const std::bad_alloc &) {
-        return 0;
+    const Taps across(sw, dw), down(sh, dh);
+    const size_t n = size_t(sw) * 3;
+    Buffer<uint32_t> sum(n);
+    Buffer<uint16_t> mid(n);
+    if (!across.made() || !down.made() || !sum.get() || !mid.get()) return 0;
+    for (int y = 0; y < dh; ++y) {
+        const uint16_t *w = &down.weight[size_t(y) * size_t(down.span)];
+        const int first = down.first[size_t(y)];
+        for (int t = 0; t < down.count[size_t(y)]; ++t)
+            AddRow(sum.get(), source + ptrdiff_t(first + t) * sourcestride, n, w[t], t == 0);
+        NarrowRow(mid.get(), sum.get(), n);
+        ScaleRow(mid.get(), across, target + ptrdiff_t(y) * targetstride, dw);
     }
     return 1;
 }
@@ -195,12 +197,7 @@ HGLOBAL ScaleDib(HGLOBAL dib, const RECT *part, int width, int height) {
     if (width <= 0 || height <= 0) return 0;
     const void *source = dib ? GlobalLock(dib) : nullptr;
     if (!source) return 0;
-    HGLOBAL result = 0;
-    try {
-        result = ScaleLocked(source, GlobalSize(dib), part, width, height);
-    } catch (const std::bad_alloc &) {
-        result = 0;
-    }
+    HGLOBAL result = ScaleLocked(source, GlobalSize(dib), part, width, height);
     GlobalUnlock(dib);
     return result;
 }

@@ -26,10 +26,10 @@ HGLOBAL WidenedPicture(HGLOBAL stored) {
     return CropImage(stored, &whole);
 }
 
-// The picture of a JPEG block, read from the show file and decoded.
-HGLOBAL DecodedJpeg(const BLOCK &block, const char *path) {
-    HGLOBAL jpeg = ReadJpegPicture(&block, path);
-    HGLOBAL dib = jpeg ? DecodeJpegToDib(jpeg) : 0;
+// The picture of a JPEG block, read from the show file, decoded and fitted.
+HGLOBAL DecodedJpeg(const PICTUREJOB &job, DWORD fit) {
+    HGLOBAL jpeg = ReadJpegPicture(&job.block, job.path);
+    HGLOBAL dib = jpeg ? DecodeJpegToFittedDib(jpeg, fit, job.screenwide, job.screendeep) : 0;
     if (jpeg) GlobalFree(jpeg);
     return dib;
 }
@@ -54,13 +54,15 @@ bool Stopped(volatile LONG *stop) { return stop && *stop; }
 HGLOBAL Prepare(const PICTUREJOB &job, volatile LONG *stop) {
     const BLOCK &block = job.block;
     const bool jpeg = (block.image.flags & SCRF_JPEG) != 0;
-    // `made` is a copy of our own; the store's data is never freed here.
-    HGLOBAL made = jpeg ? DecodedJpeg(block, job.path) : WidenedPicture(block.data);
+    const DWORD fit = PictureFit(block.image.flags);
+    // `made` is a copy of our own; the store's data is never freed here. A
+    // JPEG comes from its decoder fitted already.
+    HGLOBAL made = jpeg ? DecodedJpeg(job, fit) : WidenedPicture(block.data);
     if ((jpeg && !made) || Stopped(stop)) {
         if (made) GlobalFree(made);
         return 0;
     }
-    if (const DWORD fit = PictureFit(block.image.flags)) {
+    if (fit && !jpeg) {
         HGLOBAL fitted = FittedPicture(made ? made : block.data, fit, job.screenwide, job.screendeep);
         // The full-size copy goes as soon as the fitted one exists.
         if (made && fitted != made) GlobalFree(made);

@@ -251,8 +251,6 @@ COLORREF GradientAt(int w, int h, const RECT &part, const RECT &shown, int x, in
     return RGB(level(u, w), level(v, h), 100);
 }
 
-bool Near(COLORREF a, COLORREF b, int tolerance) { return ColoursNear({a}, {b}, tolerance); }
-
 }  // namespace
 
 // Fit shows the whole picture as large as the screen holds, in its place
@@ -276,10 +274,9 @@ TEST(Show, FitAndFillScalePicturesToTheScreen) {
                                                  : std::max(double(sw) / row.w, double(sh) / row.h);
         const int fw = std::min(sw, int(row.w * scale + 0.5)), fh = std::min(sh, int(row.h * scale + 0.5));
         const RECT shown = {sw / 2 - fw / 2, sh / 2 - fh / 2, sw / 2 - fw / 2 + fw, sh / 2 - fh / 2 + fh};
-        const double pw = sw / scale, ph = sh / scale;  // the part a fill shows
-        const RECT part = row.fit == SCRF_FIT ? RECT{0, 0, row.w, row.h}
-                                              : RECT{int((row.w - std::min<double>(pw, row.w)) / 2), int((row.h - std::min<double>(ph, row.h)) / 2),
-                                                     int((row.w + std::min<double>(pw, row.w)) / 2), int((row.h + std::min<double>(ph, row.h)) / 2)};
+        // The part shown: all of it for fit, the centre for fill.
+        const double pw = std::min(sw / scale, double(row.w)), ph = std::min(sh / scale, double(row.h));
+        const RECT part = {int((row.w - pw) / 2), int((row.h - ph) / 2), int((row.w + pw) / 2), int((row.h + ph) / 2)};
         SCRIMAGE image = Picture(0, 3, 0);
         image.flags = row.fit;
         ShowWriter writer(TestHead("Fit", kBackground));
@@ -287,7 +284,7 @@ TEST(Show, FitAndFillScalePicturesToTheScreen) {
         Playing show(std::move(writer));
         ASSERT_NE(show.window(), nullptr);
         auto inside = [&](int x, int y) {
-            return Near(ScreenPixel(x, y), GradientAt(row.w, row.h, part, shown, x, y), 6);
+            return ColoursNear({ScreenPixel(x, y)}, {GradientAt(row.w, row.h, part, shown, x, y)}, 6);
         };
         const int x0 = shown.left + 1, x1 = shown.right - 2, y0 = shown.top + 1, y1 = shown.bottom - 2;
         ASSERT_TRUE(WaitFor([&] { return inside(x0, y0) && inside(x1, y1); }));
@@ -321,9 +318,10 @@ TEST(Show, APictureIsFittedBeforeItIsReducedToThePalette) {
     writer.AddPicture(image, Gradient(w / 2, h / 2), true);
     SaverInProcess saver(writer.Build(FakeProgram()));
     ASSERT_TRUE(saver.loaded());
-    saver.Run(1500);
-    devicebits = saved;
     const RECT shown = {kScreenWide / 2 - w / 2, 0, kScreenWide / 2 - w / 2 + w, h};
+    auto drawn = [&] { return ScreenPixel(shown.left - 3, h / 2) == kBackground && ScreenPixel(kScreenWide / 2, h / 2) != kBackground; };
+    for (int wait = 0; wait < 100 && !drawn(); ++wait) saver.Run(100);
+    devicebits = saved;
     const std::vector<COLORREF> patch = ScreenArea(kScreenWide / 2 - 8, h / 2 - 8, 16, 16);
     double red = 0, green = 0;
     for (COLORREF c : patch) {
@@ -352,7 +350,7 @@ TEST(Show, ClosingWhileAPhotoIsMadeLeavesNothingBehind) {
         ASSERT_TRUE(saver.loaded());
         saver.Run(round * 15);  // the worker is reading, decoding or done
         PostMessageA(saver.window(), WM_KEYDOWN, VK_SPACE, 0);
-        saver.Run(100);
+        for (int wait = 0; wait < 50 && IsWindow(saver.window()); ++wait) saver.Run(100);
         EXPECT_FALSE(IsWindow(saver.window())) << round;
     }
     EXPECT_LT(CommittedPrivateBytes(), before + (8 << 20));
