@@ -5,6 +5,7 @@
 
 #include "content/jpeg.h"
 #include "imaging/dib.h"
+#include "imaging/scale.h"
 
 namespace {
 
@@ -19,19 +20,45 @@ void CopyRows(const unsigned char *rgb, int width, int height, void *dib) {
     }
 }
 
-HGLOBAL Decode(const BYTE *bytes, SIZE_T size) {
+// Scales stb's top-down RGB rows of the part `part` straight into the
+// bitmap's bottom-up BGR rows; false when memory runs out.
+bool ScaleRows(const unsigned char *rgb, int width, const RECT &part, void *dib) {
+    DIBLAYOUT layout;
+    if (!GetDibLayout(dib, LockedDibBytes(dib), &layout)) return false;
+    const unsigned char *first = rgb + (size_t(part.top) * size_t(width) + size_t(part.left)) * 3;
+    if (!ScalePixels(first, ptrdiff_t(width) * 3, part.right - part.left, part.bottom - part.top,
+                     DibRow(dib, layout, 0), -ptrdiff_t(layout.rowbytes), layout.width, layout.height))
+        return false;
+    for (int y = 0; y < layout.height; ++y) {
+        BYTE *row = DibRow(dib, layout, y);
+        for (int x = 0; x < layout.width; ++x, row += 3) {
+            const BYTE red = row[0];
+            row[0] = row[2], row[2] = red;
+        }
+    }
+    return true;
+}
+
+// The decoded picture, at its own size when `fit` is 0, else fitted to the
+// screen with no full-size bitmap made on the way.
+HGLOBAL Decode(const BYTE *bytes, SIZE_T size, DWORD fit, int screenwide, int screendeep) {
     ml::JPEGINFO info;
     if (size > 0x7FFFFFFF || ml::CheckJpeg(bytes, size, &info) != ml::JPEG_OK || !ml::JpegTablesFit(bytes, size))
         return 0;
     int width = 0, height = 0, channels = 0;
     unsigned char *rgb = stbi_load_from_memory(bytes, int(size), &width, &height, &channels, 3);
     if (!rgb) return 0;
-    HGLOBAL dib = CreateDib(width, height, nullptr, 24);
+    RECT part = {0, 0, width, height};
+    SIZE fitted = {width, height};
+    HGLOBAL dib = !fit || FitPicture(width, height, screenwide, screendeep, fit, &part, &fitted)
+                      ? CreateDib(int(fitted.cx), int(fitted.cy), nullptr, 24)
+                      : 0;
     void *pixels = dib ? GlobalLock(dib) : nullptr;
-    if (pixels) {
-        CopyRows(rgb, width, height, pixels);
-        GlobalUnlock(dib);
-    } else if (dib) {
+    bool made = pixels != nullptr;
+    if (pixels && fit) made = ScaleRows(rgb, width, part, pixels);
+    else if (pixels) CopyRows(rgb, width, height, pixels);
+    if (pixels) GlobalUnlock(dib);
+    if (!made && dib) {
         GlobalFree(dib);
         dib = 0;
     }
@@ -41,10 +68,12 @@ HGLOBAL Decode(const BYTE *bytes, SIZE_T size) {
 
 }  // namespace
 
-HGLOBAL DecodeJpegToDib(HGLOBAL jpeg) {
+HGLOBAL DecodeJpegToDib(HGLOBAL jpeg) { return DecodeJpegToFittedDib(jpeg, 0, 0, 0); }
+
+HGLOBAL DecodeJpegToFittedDib(HGLOBAL jpeg, DWORD fit, int screenwide, int screendeep) {
     const BYTE *bytes = jpeg ? (const BYTE *)GlobalLock(jpeg) : nullptr;
     if (!bytes) return 0;
-    HGLOBAL dib = Decode(bytes, GlobalSize(jpeg));
+    HGLOBAL dib = Decode(bytes, GlobalSize(jpeg), fit, screenwide, screendeep);
     GlobalUnlock(jpeg);
     return dib;
 }

@@ -35,6 +35,12 @@ int GetImageOrigin(int *x, int *y, const BLOCK *block) {
     SetOrigin(x, y, 0, 0);
     int w = 0, h = 0;
     if (!GetStoredPictureSize(block, &w, &h)) return 0;
+    return GetImageOriginForSize(x, y, block, w, h);
+}
+
+int GetImageOriginForSize(int *x, int *y, const BLOCK *block, int w, int h) {
+    SetOrigin(x, y, 0, 0);
+    if (block->type != TAG_IMAG) return 0;
     const long long cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
     const SCRIMAGE &image = block->image;
     long long left, top;

@@ -13,6 +13,9 @@ int GetStoredPictureSize(const BLOCK *block, int *width, int *height);
 // The screen position of an IMAG block's picture; 1, or 0 with (0, 0) when
 // the block is no IMAG block or its picture's size cannot be read.
 int GetImageOrigin(int *x, int *y, const BLOCK *block);
+// The same for the block's picture shown at w x h, such as a picture fitted
+// to the screen.
+int GetImageOriginForSize(int *x, int *y, const BLOCK *block, int w, int h);
 // The screen position of a TEXT block's text, whose size `status` holds in
 // `textrect`; 1, or 0 with (0, 0) when the block is no TEXT block.
 int GetTextOrigin(int *x, int *y, const BLOCK *block, const STATUS *status);

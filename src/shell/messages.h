@@ -4,10 +4,12 @@
 
 #include <windows.h>
 
-// Private messages, all posted with wParam and lParam 0.
+// Private messages, posted with wParam and lParam 0 unless said.
 constexpr UINT WM_CONTENTLOADED = 0x0439;  // the show is loaded: set it up
 constexpr UINT WM_APPLETSTEP = 0x04BC;     // run the next applet line
 constexpr UINT WM_REQUESTCLOSE = 0x04C8;   // input was seen: check and close
+// Posted by the worker with wParam the store index of the picture it made ready.
+constexpr UINT WM_PICTUREREADY = 0x04C9;
 
 // Timers of the saver window, each with its interval.
 constexpr UINT_PTR IDT_STEP = 1;         // 81 - speed ms: one display step

@@ -3,6 +3,7 @@
 
 #include "applet/builtins/sound.h"
 #include "content/blockstore.h"
+#include "shell/messages.h"
 #include "shell/monitor_covers.h"
 #include "shell/show.h"
 
@@ -83,6 +84,9 @@ LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARA
             break;
         case WM_APPLETSTEP:
             OnAppletStep(window);
+            return 0;
+        case WM_PICTUREREADY:
+            OnPictureReady(window, int(wParam));
             return 0;
         case WM_CONTENTLOADED:
             OnContentLoaded(window);

@@ -4,7 +4,9 @@
 // before the next runs. The BLOCKSET is locked for the length of one handler.
 // An item that cannot be started stops the show where it is: nothing more
 // is posted, and input still ends the saver. A JPEG picture that does not
-// decode is the exception: it is passed over.
+// decode is the exception: it is passed over. Pictures are made ready on a
+// worker thread, the next one while the current one holds; an item whose
+// picture is not ready yet starts when the worker says it is.
 #include "shell/show.h"
 
 #include <cstring>
@@ -15,16 +17,15 @@
 #include "applet/objects.h"
 #include "content/blockstore.h"
 #include "content/loader.h"
-#include "imaging/colour_reduction.h"
 #include "imaging/dib.h"
 #include "imaging/drawing.h"
-#include "imaging/jpeg_decode.h"
-#include "imaging/palette.h"
 #include "imaging/placement.h"
+#include "imaging/scale.h"
 #include "imaging/window_dc.h"
 #include "shell/caption.h"
 #include "shell/messages.h"
 #include "shell/play_order.h"
+#include "shell/prepare.h"
 #include "shell/saver_window.h"
 
 namespace {
@@ -100,51 +101,72 @@ void ReleaseItem(HWND window, BLOCKSET *set) {
     DropCaption();
 }
 
-// GDI draws 16- and 32-bit pictures, but the colour reduction and the crop
-// work on the depths a packed bitmap has: such a picture becomes a 24-bit
-// copy first. 0 for the other depths, which need no copy.
-HGLOBAL WidenedPicture(HGLOBAL stored) {
-    int w = 0, h = 0, bits = 0;
-    if (!GetBitmapDimensions(stored, &w, &h, &bits, nullptr) || (bits != 16 && bits != 32)) return 0;
-    const RECT whole = {0, 0, w, h};
-    return CropImage(stored, &whole);
+// The store index of the block that plays as the current item: a
+// random-order folder plays another photo than the one at `current`.
+int playedIndex = -1;
+// A picture that is being made for the current item, which starts when it
+// is ready (its block's store index; -1: none).
+int waitingForPicture = -1;
+// Whether the next picture is being made for the picture on screen.
+bool lookingAhead = false;
+
+// What the worker needs to make the picture of `block`: copies only.
+PICTUREJOB JobFor(const BLOCKSET *set, const BLOCK &block) {
+    PICTUREJOB job;
+    std::memset(&job, 0, sizeof job);
+    job.block = block;
+    lstrcpynA(job.path, set->path, sizeof job.path);
+    job.screenwide = set->screenwide;
+    job.screendeep = set->screendeep;
+    job.devicebits = devicebits;
+    return job;
 }
 
-// The picture of a JPEG block, read from the show file and decoded.
-HGLOBAL DecodedJpeg(const BLOCK &block, const char *path) {
-    HGLOBAL jpeg = ReadJpegPicture(&block, path);
-    HGLOBAL dib = jpeg ? DecodeJpegToDib(jpeg) : 0;
-    if (jpeg) GlobalFree(jpeg);
-    return dib;
-}
-
-// The picture as the display shows it: reduced to the display palette on
-// palette displays, else an unchanged copy; cropped to the screen's centre
-// when larger than the screen.
-HGLOBAL PictureForDisplay(const BLOCK &block, const char *path) {
-    BYTE palette[768];
-    int bits = 0;
-    GetDefaultPalette(palette, &bits, PALETTE_DISPLAY);
-    // A JPEG is read and decoded here; its decoded copy lives as long as the item.
-    HGLOBAL made = (block.image.flags & SCRF_JPEG) ? DecodedJpeg(block, path) : WidenedPicture(block.data);
-    if ((block.image.flags & SCRF_JPEG) && !made) return 0;
-    HGLOBAL stored = made ? made : block.data;
-    HGLOBAL picture = devicebits > 8 ? (made ? made : DuplicateObject(stored))
-                      : (block.image.flags & SCRF_REMAP) ? RemapDib(stored, palette, bits, 0)
-                                                          : DitherDib(stored, palette, bits, 0);
-    if (made && picture != made) GlobalFree(made);
-    int w = 0, h = 0;
-    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    if (picture && GetBitmapDimensions(picture, &w, &h, nullptr, nullptr) && (w > sw || h > sh)) {
-        RECT crop = {0, 0, w, h};
-        if (w > sw) crop.left = (w - sw) / 2, crop.right = crop.left + sw;
-        if (h > sh) crop.top = (h - sh) / 2, crop.bottom = crop.top + sh;
-        if (HGLOBAL cropped = CropImage(picture, &crop)) {
-            GlobalFree(picture);
-            picture = cropped;
-        }
+// The store index of the picture block that plays next after the current
+// item, or -1 when the show has none. The folder orders are only peeked at:
+// they move on when the picture really starts.
+int NextPictureIndex(HWND window, const BLOCKSET *set) {
+    BLOCK block;
+    for (int step = 1; step <= set->count; ++step) {
+        const int index = PlayedBlockIndex((set->current + step) % set->count);
+        if (GetBlock(Store(window), index, &block) && block.type == TAG_IMAG) return index;
     }
-    return picture;
+    return -1;
+}
+
+// While a picture holds, the next one is made ready on the worker.
+void PrepareNextPicture(HWND window, const BLOCKSET *set) {
+    lookingAhead = true;
+    const int index = NextPictureIndex(window, set);
+    BLOCK block;
+    if (index >= 0 && GetBlock(Store(window), index, &block))
+        BeginPreparing(window, WM_PICTUREREADY, index, JobFor(set, block));
+}
+
+// The picture of the current block, made ready ahead or now on the worker.
+// False while it is still being made: its ready message starts the item.
+bool TakePicture(HWND window, BLOCKSET *set, HGLOBAL *picture) {
+    PREPARED state = TakePrepared(playedIndex, picture);
+    if (state == PREPARED_NONE) {
+        BeginPreparing(window, WM_PICTUREREADY, playedIndex, JobFor(set, set->block));
+        state = TakePrepared(playedIndex, picture);
+    }
+    if (state == PREPARED_READY) return true;
+    waitingForPicture = playedIndex;
+    return false;
+}
+
+// The size the picture's place on the screen comes from: a fitted
+// picture's own, else the stored picture's (also when cropped to the screen).
+bool PlacedSize(const BLOCKSET *set, int *w, int *h) {
+    if (PictureFit(set->block.image.flags)) return GetBitmapDimensions(set->status.picture, w, h, nullptr, nullptr);
+    return GetStoredPictureSize(&set->block, w, h);
+}
+
+void PictureOrigin(const BLOCKSET *set, int *x, int *y) {
+    int w = 0, h = 0;
+    *x = *y = 0;
+    if (PlacedSize(set, &w, &h)) GetImageOriginForSize(x, y, &set->block, w, h);
 }
 
 void StartItemTimers(HWND window, BLOCK &block, DWORD speed, bool timed, DWORD seconds) {
@@ -165,7 +187,9 @@ void SaveScreenArea(HWND window, BLOCKSET *set, const RECT &rect) {
 
 bool StartPicture(HWND window, BLOCKSET *set) {
     BLOCK &block = set->block;
-    HGLOBAL picture = PictureForDisplay(block, set->path);
+    HGLOBAL picture = 0;
+    if (!TakePicture(window, set, &picture)) return false;
+    lookingAhead = false;
     if (!picture) {
         // One photo that does not decode must not stop a show of many.
         if (block.image.flags & SCRF_JPEG) PostAdvance(window);
@@ -176,9 +200,10 @@ bool StartPicture(HWND window, BLOCKSET *set) {
                          int(image.speed), int(image.holdtime), set->backgroundbrush))
         return false;  // the status holds the picture; the next release frees it
     int w = 0, h = 0, x = 0, y = 0;
-    // The area saved is that of the stored picture, before any crop.
-    if (GetStoredPictureSize(&block, &w, &h)) {
-        GetImageOrigin(&x, &y, &block);
+    // The area saved is that of the stored picture, before any crop, or
+    // that of the fitted one.
+    if (PlacedSize(set, &w, &h)) {
+        PictureOrigin(set, &x, &y);
         SaveScreenArea(window, set, RECT{x - 1, y - 1, x + w + 1, y + h + 1});
     }
     StartItemTimers(window, block, image.speed, image.duration > 1, image.duration);
@@ -271,24 +296,26 @@ void Advance(HWND window) {
     LockedShow set(window);
     if (!set) return;
     HideCaption(window);
+    waitingForPicture = -1;
     ClearItemArea(window, set.get());
     ReleaseItem(window, set.get());
     set->current = set->current + 1 >= set->count ? 0 : set->current + 1;
     // `current` is the show's place; a random-order folder plays the next
     // photo of its order there.
-    const int played = PlayedBlockIndex(set->current);
+    playedIndex = PlayedBlockIndex(set->current);
     CommitPlayedBlock(set->current);
-    if (!GetBlock(Store(window), played, &set->block)) return;
+    if (!GetBlock(Store(window), playedIndex, &set->block)) return;
     StartBlock(window, set.get());
 }
 
 void StepPicture(HWND window, BLOCKSET *set) {
+    const STATUS &status = set->status;
+    if (!lookingAhead && status.phase >= PHASE_HOLD) PrepareNextPicture(window, set);
     // While hold time remains every effect's Wait only answers "not yet":
     // the tick has nothing to draw, so it skips the device context.
-    const STATUS &status = set->status;
     if (status.phase == PHASE_HOLD && status.activeeffect != NOACTIVEEFFECT && status.holdcount > 0) return;
     int x = 0, y = 0;
-    GetImageOrigin(&x, &y, &set->block);
+    PictureOrigin(set, &x, &y);
     set->status.x = x;
     set->status.y = y;
     WindowDC dc(window);
@@ -372,6 +399,9 @@ void OnContentLoaded(HWND window) {
             LoadPlayOrder(Store(window), header.head);
             set->savedscreen = nullptr;
             set->current = -1;
+            StopPreparing();
+            waitingForPicture = playedIndex = -1;
+            lookingAhead = false;
             std::memset(&set->block, 0, sizeof set->block);
             std::memset(&set->status, 0, sizeof set->status);
             itemsThisLap = -1;
@@ -412,7 +442,18 @@ void OnAppletStep(HWND window) {
         PostAdvance(window);
 }
 
+void OnPictureReady(HWND window, int index) {
+    LockedShow set(window);
+    if (!set || index != waitingForPicture || index != playedIndex || set->block.type != TAG_IMAG) return;
+    waitingForPicture = -1;
+    if (StartPicture(window, set.get())) ++itemsThisLap;
+}
+
 void ReleaseCurrentItem(HWND window) {
+    // The worker may be reading the store's data: it ends before the store goes.
+    StopPreparing();
+    waitingForPicture = -1;
+    lookingAhead = false;
     LockedShow set(window);
     if (set) ReleaseItem(window, set.get());
     ForgetPlayOrder();

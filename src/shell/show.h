@@ -10,6 +10,8 @@ void OnContentLoaded(HWND window);
 bool OnShowTimer(HWND window, UINT_PTR id);
 // WM_APPLETSTEP: runs the next line of the current applet.
 void OnAppletStep(HWND window);
-// Releases the item on screen, as at every advance, and the show's folder
-// orders: the window goes.
+// WM_PICTUREREADY: starts the picture item that waited for its picture.
+void OnPictureReady(HWND window, int index);
+// When the window goes: releases the item on screen, as at every advance,
+// stops making the next picture and forgets the show's folder orders.
 void ReleaseCurrentItem(HWND window);

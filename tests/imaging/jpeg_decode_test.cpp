@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <random>
 
 #include "imaging/dib.h"
 #include "imaging/jpeg_decode.h"
+#include "imaging/scale.h"
 #include "support/test_jpeg.h"
 #include "support/window_canvas.h"
 
@@ -95,4 +97,27 @@ TEST(DecodeJpegToDib, DamagedFilesDecodeToThePictureOrToNothing) {
     const size_t counts = JpegSegment(good, 0xC4) + 3;
     bigTable[counts + 14] = bigTable[counts + 15] = 200;
     EXPECT_TRUE(Decoded(bigTable).empty());
+}
+
+// Fitted straight from the decoder's rows, a photo is the full-size picture
+// scaled to the same size, byte for byte.
+TEST(DecodeJpegToFittedDib, GivesTheFullSizePictureScaled) {
+    HGLOBAL stored = GlobalCopy(TestJpeg(300, 200));
+    HGLOBAL full = DecodeJpegToDib(stored);
+    for (DWORD fit : {SCRF_FIT, SCRF_FILL}) {
+        for (int screen : {120, 640}) {  // shrinking and growing
+            RECT part;
+            SIZE size;
+            ASSERT_TRUE(FitPicture(300, 200, screen, screen * 9 / 16, fit, &part, &size));
+            HGLOBAL fitted = DecodeJpegToFittedDib(stored, fit, screen, screen * 9 / 16);
+            HGLOBAL scaled = ScaleDib(full, &part, int(size.cx), int(size.cy));
+            const SIZE_T bytes = scaled ? GlobalSize(scaled) : 0;
+            ASSERT_TRUE(fitted && bytes && GlobalSize(fitted) == bytes) << fit << " " << screen;
+            EXPECT_EQ(std::memcmp(GlobalLock(fitted), GlobalLock(scaled), bytes), 0) << fit << " " << screen;
+            GlobalUnlock(fitted), GlobalUnlock(scaled), GlobalFree(fitted), GlobalFree(scaled);
+        }
+    }
+    EXPECT_FALSE(DecodeJpegToFittedDib(stored, SCRF_FIT, 0, 100));
+    GlobalFree(full);
+    GlobalFree(stored);
 }

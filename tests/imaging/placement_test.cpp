@@ -75,6 +75,12 @@ TEST(GetImageOrigin, EveryPlacement) {
         EXPECT_EQ(GetImageOrigin(&x, &y, &block), 1);
         EXPECT_EQ(x, row.ex);
         EXPECT_EQ(y, row.ey);
+        // The same place for a picture of that size shown from another one.
+        Dib other(CreateDib(3, 3, nullptr, 24));
+        const BLOCK fitted = ImageBlock(other.get(), row.placement, row.x, row.y);
+        EXPECT_EQ(GetImageOriginForSize(&x, &y, &fitted, row.w, row.h), 1);
+        EXPECT_EQ(x, row.ex);
+        EXPECT_EQ(y, row.ey);
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "imaging/dib.h"
+#include "imaging/palette.h"
 #include "shell/play_order.h"
 #include "support/player_process.h"
 #include "support/saver_in_process.h"
@@ -372,4 +374,133 @@ TEST(Show, ACaptionIsDrawnOverThePhotoAndGoesWithIt) {
     EXPECT_EQ(count(ScreenArea(x, y, 400, 150), grey), 400 * 150);  // clear of the photo's top
     ASSERT_TRUE(WaitFor([&] { return AreaShows(0, 0, next); }));
     EXPECT_EQ(count(ScreenArea(x, y, 400, 300), grey), 400 * 300);
+}
+
+namespace {
+
+// A 24-bit picture whose red rises from left to right and green from top to
+// bottom: whatever the scale, the colour at any point of it is known.
+Bytes Gradient(int w, int h) {
+    Bytes dib = TestDib(w, h, 24);
+    const uint32_t row = DibRowBytes(w, 24);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t *pixel = &dib[DIBHEADER_SIZE + size_t(h - 1 - y) * row + size_t(x) * 3];
+            pixel[0] = 100, pixel[1] = uint8_t(255 * y / (h - 1)), pixel[2] = uint8_t(255 * x / (w - 1));
+        }
+    return dib;
+}
+
+// The colour of a Gradient(w, h) shown stretched over `shown`, of which
+// `part` of the picture is seen, at screen pixel (x, y).
+COLORREF GradientAt(int w, int h, const RECT &part, const RECT &shown, int x, int y) {
+    const double u = part.left + (x - shown.left + 0.5) * (part.right - part.left) / (shown.right - shown.left) - 0.5;
+    const double v = part.top + (y - shown.top + 0.5) * (part.bottom - part.top) / (shown.bottom - shown.top) - 0.5;
+    auto level = [](double t, int n) { return int(255 * std::min(std::max(t, 0.0), n - 1.0) / (n - 1) + 0.5); };
+    return RGB(level(u, w), level(v, h), 100);
+}
+
+}  // namespace
+
+// Fit shows the whole picture as large as the screen holds, in its place
+// with the background around it; fill covers the screen and cuts the
+// overflow evenly. Landscape and portrait, smaller and larger than the screen.
+TEST(Show, FitAndFillScalePicturesToTheScreen) {
+    const int sw = kScreenWide, sh = kScreenDeep;
+    const struct {
+        const char *what;
+        int w, h;
+        DWORD fit;
+    } rows[] = {
+        {"large landscape, fit", sw * 2, sh, SCRF_FIT},    {"small portrait, fit", sh / 4, sh / 3, SCRF_FIT},
+        {"small landscape, fit", sw / 5, sh / 8, SCRF_FIT}, {"large portrait, fit", sw / 2, sh * 2, SCRF_FIT},
+        {"large landscape, fill", sw * 2, sh, SCRF_FILL},  {"small portrait, fill", sh / 4, sh / 3, SCRF_FILL},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        // Worked out here from the sizes alone, as a person would.
+        const double scale = row.fit == SCRF_FIT ? std::min(double(sw) / row.w, double(sh) / row.h)
+                                                 : std::max(double(sw) / row.w, double(sh) / row.h);
+        const int fw = std::min(sw, int(row.w * scale + 0.5)), fh = std::min(sh, int(row.h * scale + 0.5));
+        const RECT shown = {sw / 2 - fw / 2, sh / 2 - fh / 2, sw / 2 - fw / 2 + fw, sh / 2 - fh / 2 + fh};
+        // The part shown: all of it for fit, the centre for fill.
+        const double pw = std::min(sw / scale, double(row.w)), ph = std::min(sh / scale, double(row.h));
+        const RECT part = {int((row.w - pw) / 2), int((row.h - ph) / 2), int((row.w + pw) / 2), int((row.h + ph) / 2)};
+        SCRIMAGE image = Picture(0, 3, 0);
+        image.flags = row.fit;
+        ShowWriter writer(TestHead("Fit", kBackground));
+        writer.AddPicture(image, Gradient(row.w, row.h), true);
+        Playing show(std::move(writer));
+        ASSERT_NE(show.window(), nullptr);
+        auto inside = [&](int x, int y) {
+            return ColoursNear({ScreenPixel(x, y)}, {GradientAt(row.w, row.h, part, shown, x, y)}, 6);
+        };
+        const int x0 = shown.left + 1, x1 = shown.right - 2, y0 = shown.top + 1, y1 = shown.bottom - 2;
+        ASSERT_TRUE(WaitFor([&] { return inside(x0, y0) && inside(x1, y1); }));
+        for (int i = 0; i <= 4; ++i)
+            for (int j = 0; j <= 4; ++j) {
+                const int x = x0 + (x1 - x0) * i / 4, y = y0 + (y1 - y0) * j / 4;
+                EXPECT_TRUE(inside(x, y)) << x << "," << y << ": " << std::hex << ScreenPixel(x, y);
+            }
+        // Outside the picture, where the screen has room: the background.
+        EXPECT_TRUE(shown.left < 2 || ScreenPixel(shown.left - 2, sh / 2) == kBackground);
+        EXPECT_TRUE(shown.right + 2 > sw || ScreenPixel(shown.right + 1, sh / 2) == kBackground);
+        EXPECT_TRUE(shown.top < 2 || ScreenPixel(sw / 2, shown.top - 2) == kBackground);
+        EXPECT_TRUE(shown.bottom + 2 > sh || ScreenPixel(sw / 2, shown.bottom + 1) == kBackground);
+    }
+}
+
+// On a palette display the picture is scaled first and then reduced: every
+// pixel of it is a colour of the display palette, and a patch of them still
+// averages to the scaled picture's colour there.
+TEST(Show, APictureIsFittedBeforeItIsReducedToThePalette) {
+    const int saved = devicebits;
+    devicebits = 8;
+    std::vector<BYTE> palette(768);
+    GetDefaultPalette(palette.data(), nullptr, PALETTE_DISPLAY);
+    std::vector<COLORREF> colours;
+    for (int i = 0; i < 256; ++i) colours.push_back(RGB(palette[3 * i], palette[3 * i + 1], palette[3 * i + 2]));
+    const int w = kScreenWide / 3, h = kScreenDeep;  // a portrait fitted to the screen's height
+    SCRIMAGE image = Picture(0, 3, 0);
+    image.flags = SCRF_FIT;
+    ShowWriter writer(TestHead("Palette", kBackground));
+    writer.AddPicture(image, Gradient(w / 2, h / 2), true);
+    SaverInProcess saver(writer.Build(FakeProgram()));
+    ASSERT_TRUE(saver.loaded());
+    const RECT shown = {kScreenWide / 2 - w / 2, 0, kScreenWide / 2 - w / 2 + w, h};
+    auto drawn = [&] { return ScreenPixel(shown.left - 3, h / 2) == kBackground && ScreenPixel(kScreenWide / 2, h / 2) != kBackground; };
+    for (int wait = 0; wait < 100 && !drawn(); ++wait) saver.Run(100);
+    devicebits = saved;
+    const std::vector<COLORREF> patch = ScreenArea(kScreenWide / 2 - 8, h / 2 - 8, 16, 16);
+    double red = 0, green = 0;
+    for (COLORREF c : patch) {
+        EXPECT_NE(std::find(colours.begin(), colours.end(), c), colours.end()) << std::hex << c;
+        red += GetRValue(c), green += GetGValue(c);
+    }
+    const COLORREF want = GradientAt(w / 2, h / 2, RECT{0, 0, w / 2, h / 2}, shown, kScreenWide / 2, h / 2);
+    EXPECT_NEAR(red / patch.size(), GetRValue(want), 16);
+    EXPECT_NEAR(green / patch.size(), GetGValue(want), 16);
+    EXPECT_EQ(ScreenPixel(shown.left - 3, h / 2), kBackground);
+}
+
+// Input ends the saver while the next photo is being made, and closing
+// waits for the worker and frees all it made, round after round.
+TEST(Show, ClosingWhileAPhotoIsMadeLeavesNothingBehind) {
+    const Bytes jpeg = TestJpeg(3000, 2000, 90);
+    SCRIMAGE image = Picture(0, 3, 0);
+    image.flags = SCRF_FILL;
+    ShowWriter writer(TestHead("Closing", kBackground));
+    writer.AddJpegPicture(image, jpeg);
+    const Bytes show = writer.Build(FakeProgram());
+    size_t before = 0;
+    for (int round = 0; round < 6; ++round) {
+        if (round == 1) before = CommittedPrivateBytes();
+        SaverInProcess saver(show);
+        ASSERT_TRUE(saver.loaded());
+        saver.Run(round * 15);  // the worker is reading, decoding or done
+        PostMessageA(saver.window(), WM_KEYDOWN, VK_SPACE, 0);
+        for (int wait = 0; wait < 50 && IsWindow(saver.window()); ++wait) saver.Run(100);
+        EXPECT_FALSE(IsWindow(saver.window())) << round;
+    }
+    EXPECT_LT(CommittedPrivateBytes(), before + (8 << 20));
 }

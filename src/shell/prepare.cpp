@@ -1,0 +1,161 @@
+// Pictures made ready for the display, on the calling thread or on a worker.
+#include "shell/prepare.h"
+
+#include <process.h>
+
+#include <new>
+
+#include "applet/objects.h"
+#include "content/loader.h"
+#include "imaging/colour_reduction.h"
+#include "imaging/dib.h"
+#include "imaging/drawing.h"
+#include "imaging/jpeg_decode.h"
+#include "imaging/palette.h"
+#include "imaging/scale.h"
+
+namespace {
+
+// GDI draws 16- and 32-bit pictures, but the colour reduction and the crop
+// work on the depths a packed bitmap has: such a picture becomes a 24-bit
+// copy first. 0 for the other depths, which need no copy.
+HGLOBAL WidenedPicture(HGLOBAL stored) {
+    int w = 0, h = 0, bits = 0;
+    if (!GetBitmapDimensions(stored, &w, &h, &bits, nullptr) || (bits != 16 && bits != 32)) return 0;
+    const RECT whole = {0, 0, w, h};
+    return CropImage(stored, &whole);
+}
+
+// The picture of a JPEG block, read from the show file, decoded and fitted.
+HGLOBAL DecodedJpeg(const PICTUREJOB &job, DWORD fit) {
+    HGLOBAL jpeg = ReadJpegPicture(&job.block, job.path);
+    HGLOBAL dib = jpeg ? DecodeJpegToFittedDib(jpeg, fit, job.screenwide, job.screendeep) : 0;
+    if (jpeg) GlobalFree(jpeg);
+    return dib;
+}
+
+// A fitted or filled picture scaled from `stored` (a copy made here that
+// the caller may free, or the store's data). 0 when it cannot be made;
+// `stored` itself when it already has the size asked for.
+HGLOBAL FittedPicture(HGLOBAL stored, DWORD fit, int screenwide, int screendeep) {
+    int w = 0, h = 0;
+    RECT part;
+    SIZE size;
+    if (!GetBitmapDimensions(stored, &w, &h, nullptr, nullptr) ||
+        !FitPicture(w, h, screenwide, screendeep, fit, &part, &size))
+        return 0;
+    if (size.cx == w && size.cy == h && part.right - part.left == w && part.bottom - part.top == h) return stored;
+    return ScaleDib(stored, &part, int(size.cx), int(size.cy));
+}
+
+bool Stopped(volatile LONG *stop) { return stop && *stop; }
+
+// As PreparePicture; gives up between its stages once *stop is set.
+HGLOBAL Prepare(const PICTUREJOB &job, volatile LONG *stop) {
+    const BLOCK &block = job.block;
+    const bool jpeg = (block.image.flags & SCRF_JPEG) != 0;
+    const DWORD fit = PictureFit(block.image.flags);
+    // `made` is a copy of our own; the store's data is never freed here. A
+    // JPEG comes from its decoder fitted already.
+    HGLOBAL made = jpeg ? DecodedJpeg(job, fit) : WidenedPicture(block.data);
+    if ((jpeg && !made) || Stopped(stop)) {
+        if (made) GlobalFree(made);
+        return 0;
+    }
+    if (fit && !jpeg) {
+        HGLOBAL fitted = FittedPicture(made ? made : block.data, fit, job.screenwide, job.screendeep);
+        // The full-size copy goes as soon as the fitted one exists.
+        if (made && fitted != made) GlobalFree(made);
+        made = fitted != block.data ? fitted : 0;
+        if (!fitted || Stopped(stop)) {
+            if (made) GlobalFree(made);
+            return 0;
+        }
+    }
+    HGLOBAL stored = made ? made : block.data;
+    BYTE palette[768];
+    int bits = 0;
+    GetDefaultPalette(palette, &bits, PALETTE_DISPLAY);
+    HGLOBAL picture = job.devicebits > 8 ? (made ? made : DuplicateObject(stored))
+                      : (block.image.flags & SCRF_REMAP) ? RemapDib(stored, palette, bits, 0)
+                                                          : DitherDib(stored, palette, bits, 0);
+    if (made && picture != made) GlobalFree(made);
+    // A picture at its own size shows the screen's worth of its centre.
+    int w = 0, h = 0;
+    const int sw = job.screenwide, sh = job.screendeep;
+    if (picture && GetBitmapDimensions(picture, &w, &h, nullptr, nullptr) && (w > sw || h > sh)) {
+        RECT crop = {0, 0, w, h};
+        if (w > sw) crop.left = (w - sw) / 2, crop.right = crop.left + sw;
+        if (h > sh) crop.top = (h - sh) / 2, crop.bottom = crop.top + sh;
+        if (HGLOBAL cropped = CropImage(picture, &crop)) {
+            GlobalFree(picture);
+            picture = cropped;
+        }
+    }
+    return picture;
+}
+
+// The one picture in hand: being made by the worker, or ready.
+struct WORK {
+    PICTUREJOB job;
+    HWND window;
+    UINT message;
+    int index;
+    volatile LONG stop;
+    HGLOBAL picture;     // written by the worker before it sets `done`
+    volatile LONG done;  // set before the worker posts its message
+};
+
+WORK *work = nullptr;
+HANDLE worker = nullptr;  // the thread making `work`, until it is joined
+
+unsigned __stdcall RunWork(void *argument) {
+    WORK *w = static_cast<WORK *>(argument);
+    w->picture = Prepare(w->job, &w->stop);
+    InterlockedExchange(&w->done, 1);
+    if (!w->stop) PostMessageA(w->window, w->message, WPARAM(w->index), 0);
+    return 0;
+}
+
+// Waits for the worker to end; it has then written the picture. Once it
+// has said it is done, this waits only for its last instructions.
+void JoinWorker() {
+    if (!worker) return;
+    WaitForSingleObject(worker, INFINITE);
+    CloseHandle(worker);
+    worker = nullptr;
+}
+
+}  // namespace
+
+HGLOBAL PreparePicture(const PICTUREJOB &job) { return Prepare(job, nullptr); }
+
+void BeginPreparing(HWND window, UINT message, int index, const PICTUREJOB &job) {
+    if (work && work->index == index) return;
+    StopPreparing();
+    work = new (std::nothrow) WORK{job, window, message, index, 0, 0, 0};
+    if (!work) return;
+    worker = (HANDLE)_beginthreadex(nullptr, 0, RunWork, work, 0, nullptr);
+    // Without a thread the picture is made here, and is ready at once.
+    if (!worker) RunWork(work);
+}
+
+PREPARED TakePrepared(int index, HGLOBAL *picture) {
+    if (!work || work->index != index) return PREPARED_NONE;
+    // Its message can arrive before the thread has ended: `done` decides.
+    if (!InterlockedCompareExchange(&work->done, 0, 0)) return PREPARED_BUSY;
+    JoinWorker();
+    *picture = work->picture;
+    delete work;
+    work = nullptr;
+    return PREPARED_READY;
+}
+
+void StopPreparing() {
+    if (!work) return;
+    InterlockedExchange(&work->stop, 1);
+    JoinWorker();
+    if (work->picture) GlobalFree(work->picture);
+    delete work;
+    work = nullptr;
+}

@@ -1,0 +1,42 @@
+// Pictures made ready for the display: read from the show file, decoded,
+// fitted to the screen and reduced to the display palette. The picture of
+// the item coming next is made on a worker thread while the show goes on,
+// so neither input nor the picture on screen waits for a decode.
+//
+// The worker works on copies: the block record, the show file's path and the
+// screen size. It never touches the window's BLOCKSET. It reads the block's
+// stored data, which the store owns, so StopPreparing must run before the
+// store is freed. One picture at most is in hand beside the one on screen.
+#pragma once
+
+#include <windows.h>
+
+#include "content/blockstore.h"
+
+// What the worker needs to make one picture.
+struct PICTUREJOB {
+    BLOCK block;  // a copy of the store's record; its handles stay the store's
+    char path[269];
+    int screenwide;
+    int screendeep;
+    int devicebits;  // the display's colour bits: 8 or fewer reduce to its palette
+};
+
+// The picture of an IMAG block as the display shows it, made on the calling
+// thread: 0 when it cannot be made.
+HGLOBAL PreparePicture(const PICTUREJOB &job);
+
+// Starts making the picture of store index `index` on the worker, unless it
+// is already being made or ready; a picture in hand for another index is
+// dropped. When done the worker posts `message` with wParam `index` to
+// `window`.
+void BeginPreparing(HWND window, UINT message, int index, const PICTUREJOB &job);
+
+enum PREPARED { PREPARED_NONE, PREPARED_BUSY, PREPARED_READY };
+// The state of the picture of store index `index`. PREPARED_READY hands the
+// picture over in *picture (0 when it could not be made); PREPARED_NONE
+// when no picture of that index is in hand or being made.
+PREPARED TakePrepared(int index, HGLOBAL *picture);
+
+// Asks the worker to stop, waits for it and frees what it made.
+void StopPreparing();

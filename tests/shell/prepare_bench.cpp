@@ -1,0 +1,133 @@
+// Milliseconds to make a 12-megapixel photo ready for the screen (read,
+// decode, fit, reduce), and the gap a show of such photos leaves between
+// one photo's last step and the next one's first, with the next photo made
+// on the worker while the current one holds.
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "content/loader.h"
+#include "imaging/jpeg_decode.h"
+#include "imaging/scale.h"
+#include "shell/messages.h"
+#include "shell/prepare.h"
+#include "support/saver_in_process.h"
+#include "support/test_jpeg.h"
+#include "support/test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+double Now() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return double(counter.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+SCRIMAGE Photo(DWORD fit) {
+    SCRIMAGE image{};
+    image.flags = fit;
+    image.placement = 5;
+    image.speed = 80;
+    image.holdtime = 2;
+    image.duration = 1;  // one cycle, then the next photo
+    return image;
+}
+
+void Preparation(const Bytes &jpeg) {
+    ShowWriter writer(TestHead("Bench"));
+    writer.AddJpegPicture(Photo(SCRF_FIT), jpeg);
+    TempFile file;
+    file.Write(writer.Build(FakeProgram()));
+    TestStore store;
+    if (!LoadScrFile(store.list(), store.set(), file.path())) return;
+    PICTUREJOB job{};
+    job.block = store.Block(1);
+    lstrcpynA(job.path, file.path(), sizeof job.path);
+    job.devicebits = 24;
+    // Its parts: the decode alone, and the scale alone.
+    std::vector<double> decodes, scales[2];
+    for (int i = 0; i < 5; ++i) {
+        double from = Now();
+        HGLOBAL read = ReadJpegPicture(&job.block, job.path);
+        HGLOBAL decoded = read ? DecodeJpegToDib(read) : 0;
+        decodes.push_back(Now() - from);
+        for (int k = 0; k < 2; ++k) {
+            from = Now();
+            HGLOBAL scaled = ScaleDib(decoded, nullptr, k ? 2880 : 1440, k ? 2160 : 1080);
+            scales[k].push_back(Now() - from);
+            if (scaled) GlobalFree(scaled);
+        }
+        if (decoded) GlobalFree(decoded);
+        if (read) GlobalFree(read);
+    }
+    std::printf("read and decode 4000x3000 JPEG: %.0f ms median; scale to 1440x1080: %.0f ms, to 2880x2160: %.0f ms\n",
+                Median(decodes), Median(scales[0]), Median(scales[1]));
+    for (auto screen : {std::pair<int, int>{1920, 1080}, {3840, 2160}}) {
+        for (uint32_t fit : {SCRF_FIT, SCRF_FILL, uint32_t(0)}) {
+            job.block.image.flags = (job.block.image.flags & ~SCRF_FITMASK) | fit;
+            job.screenwide = screen.first, job.screendeep = screen.second;
+            std::vector<double> times;
+            for (int i = 0; i < 5; ++i) {
+                const double from = Now();
+                HGLOBAL picture = PreparePicture(job);
+                times.push_back(Now() - from);
+                if (picture) GlobalFree(picture);
+            }
+            std::printf("prepare 4000x3000 JPEG (%lu KB) for %dx%d, %s: %.0f ms median, %.0f ms worst (goal %d ms)\n",
+                        (unsigned long)(jpeg.size() / 1024), screen.first, screen.second,
+                        fit == SCRF_FIT ? "fit" : fit == SCRF_FILL ? "fill" : "own size", Median(times),
+                        *std::max_element(times.begin(), times.end()), screen.first > 1920 ? 400 : 250);
+        }
+    }
+}
+
+// Plays a show of photos in this thread and times, at each change of photo,
+// from the end of the last step before the advance to the end of the first
+// step after it.
+void Gaps(const Bytes &jpeg, const char *what) {
+    ShowWriter writer(TestHead("Gaps"));
+    for (int i = 0; i < 6; ++i) writer.AddJpegPicture(Photo(SCRF_FIT), jpeg);
+    SaverInProcess saver(writer.Build(FakeProgram()));
+    if (!saver.loaded()) return;
+    std::vector<double> gaps;
+    double lastStep = 0;
+    bool advanced = false;
+    const double end = Now() + 40000;
+    MSG msg;
+    while (Now() < end && gaps.size() < 10) {
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+            continue;
+        }
+        const bool step = msg.message == WM_TIMER && msg.hwnd == saver.window() && msg.wParam == IDT_STEP;
+        if (msg.message == WM_TIMER && msg.hwnd == saver.window() && msg.wParam == IDT_ADVANCE && lastStep > 0)
+            advanced = true;
+        DispatchMessageA(&msg);
+        if (!step) continue;
+        if (advanced) gaps.push_back(Now() - lastStep);
+        advanced = false;
+        lastStep = Now();
+    }
+    if (gaps.empty()) return;
+    std::printf("gap between %s photos fitted to %dx%d: %.0f ms median, %.0f ms worst of %zu (goal 50 ms)\n",
+                what, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), Median(gaps),
+                *std::max_element(gaps.begin(), gaps.end()), gaps.size());
+}
+
+}  // namespace
+
+int main() {
+    const Bytes jpeg = TestJpeg(4000, 3000, 90);
+    Preparation(jpeg);
+    Gaps(jpeg, "4000x3000");
+    Gaps(TestJpeg(800, 600, 90), "800x600");
+    return 0;
+}
