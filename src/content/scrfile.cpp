@@ -1,9 +1,12 @@
 // Exact reads on the module file.
 #include "content/scrfile.h"
 
+#include <atomic>
+
 namespace {
 
-ULONGLONG bytesRead = 0;  // one thread reads shows
+// The loader reads on the window's thread, the picture worker on its own.
+std::atomic<ULONGLONG> bytesRead{0};
 
 }  // namespace
 
