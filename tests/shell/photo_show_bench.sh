@@ -3,7 +3,9 @@
 # pictures, repeated), stored as JPEG ("auto") and, where the show stays small enough
 # to play, as bitmaps: the .scr's size, mlshow's build time and peak memory,
 # and the player's time from start to the first picture on the screen and
-# its peak memory, measured from outside under Wine.
+# its peak memory (once the next photo has been made ready beside it),
+# measured from outside under Wine. The 1,000 JPEGs play fitted to the
+# screen (a folder's default) and at their own size ("none"), to compare.
 # Usage: photo_show_bench.sh MLSHOW PLAYER WORK-FOLDER
 set -e
 mlshow=$1
@@ -31,7 +33,7 @@ folder() {
     done
 }
 
-manifest() {  # count store
+manifest() {  # count store fit
     cat >"show$1$2.toml" <<TOML
 [show]
 title = "Photos"
@@ -41,6 +43,7 @@ background = "#000000"
 type = "pictures"
 folder = "photos$1"
 store = "$2"
+fit = "$3"
 hold = 5
 TOML
 }
@@ -58,6 +61,7 @@ play() {
         if [ -n "$pixel" ] && [ "$pixel" != "#000000" ]; then seen=$(date +%s%N); break; fi
         sleep 0.02
     done
+    sleep 3  # the next photo is made ready while this one holds
     hwm=0
     for pid in $(pgrep -f "$(basename "$scr")"); do
         h=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
@@ -69,19 +73,22 @@ play() {
     echo "$first $((hwm / 1024))"
 }
 
-printf '%-8s %-7s %9s %9s %8s %9s %8s %10s\n' pictures stored "JPEG MB" ".scr MB" "build s" "build MB" "first s" "player MB"
+printf '%-8s %-7s %-5s %9s %9s %8s %9s %8s %10s\n' pictures stored fit "JPEG MB" ".scr MB" "build s" "build MB" \
+    "first s" "player MB"
 for count in 10 100 1000; do
     folder $count
     jpeg=$(find "photos$count" -name '*.jpg' -printf '%s\n' | awk '{ s += $1 } END { print s }')
-    for store in auto bitmap; do
+    for variant in auto:fit bitmap:fit auto:none; do
+        store=${variant%:*} fit=${variant#*:}
         [ $store = bitmap ] && [ $count -gt 100 ] && continue  # about 6 GB: more than the player holds
-        manifest $count $store
+        [ $fit = none ] && [ $count -lt 1000 ] && continue
+        manifest $count $store $fit
         /usr/bin/time -f "%e %M" -o build.time "$mlshow" build "show$count$store.toml" --quiet --player "$player" \
             -o "show$count$store.scr" || true
         read -r seconds kb <build.time
         size=$(stat -c %s "show$count$store.scr")
         set -- $(play "$work/show$count$store.scr")
-        printf '%-8s %-7s %9d %9d %8s %9d %8s %10s\n' $count $store $((jpeg / 1048576)) $((size / 1048576)) \
+        printf '%-8s %-7s %-5s %9d %9d %8s %9d %8s %10s\n' $count $store $fit $((jpeg / 1048576)) $((size / 1048576)) \
             "$seconds" $((kb / 1024)) "$1" "$2"
         rm -f "show$count$store.scr"
     done
