@@ -140,15 +140,22 @@ bool CheckStoredJpeg(ScrFile &file, DWORD size, ml::JPEGINFO *info) {
     const ULONGLONG start = file.Position();
     ml::JPEGWALK walk;
     walk.size = size;
-    std::vector<BYTE> piece;
+    // A C buffer: a growing std::vector would link the run-time's exception
+    // and string code, and their imports, into the player.
+    struct Piece {
+        BYTE *bytes = nullptr;
+        ~Piece() { std::free(bytes); }
+    } piece;
     for (;;) {
         const ULONGLONG left = size - walk.at;
         const DWORD want = DWORD(std::min<ULONGLONG>(std::max<ULONGLONG>(walk.need, kJpegPiece), left));
-        piece.resize(want);
+        BYTE *grown = want ? (BYTE *)std::realloc(piece.bytes, want) : nullptr;
+        if (!grown) return false;
+        piece.bytes = grown;
         // The next piece follows the last unless a segment was stepped over.
         if (file.Position() != start + walk.at && !file.Seek(start + walk.at)) return false;
-        if (!file.Read(piece.data(), want)) return false;
-        const ml::JPEGCHECK check = ml::StepJpegCheck(piece.data(), want, &walk, info);
+        if (!file.Read(piece.bytes, want)) return false;
+        const ml::JPEGCHECK check = ml::StepJpegCheck(piece.bytes, want, &walk, info);
         if (check != ml::JPEG_MORE) return check == ml::JPEG_OK;
     }
 }

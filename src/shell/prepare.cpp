@@ -3,7 +3,7 @@
 
 #include <process.h>
 
-#include <new>
+#include <cstdlib>
 
 #include "applet/objects.h"
 #include "content/loader.h"
@@ -133,8 +133,11 @@ HGLOBAL PreparePicture(const PICTUREJOB &job) { return Prepare(job, nullptr); }
 void BeginPreparing(HWND window, UINT message, int index, const PICTUREJOB &job) {
     if (work && work->index == index) return;
     StopPreparing();
-    work = new (std::nothrow) WORK{job, window, message, index, 0, 0, 0};
+    // From the C heap: the C++ allocation would link the run-time's
+    // exception machinery, and its imports, into the player.
+    work = static_cast<WORK *>(std::calloc(1, sizeof(WORK)));
     if (!work) return;
+    work->job = job, work->window = window, work->message = message, work->index = index;
     worker = (HANDLE)_beginthreadex(nullptr, 0, RunWork, work, 0, nullptr);
     // Without a thread the picture is made here, and is ready at once.
     if (!worker) RunWork(work);
@@ -146,7 +149,7 @@ PREPARED TakePrepared(int index, HGLOBAL *picture) {
     if (!InterlockedCompareExchange(&work->done, 0, 0)) return PREPARED_BUSY;
     JoinWorker();
     *picture = work->picture;
-    delete work;
+    std::free(work);
     work = nullptr;
     return PREPARED_READY;
 }
@@ -156,6 +159,6 @@ void StopPreparing() {
     InterlockedExchange(&work->stop, 1);
     JoinWorker();
     if (work->picture) GlobalFree(work->picture);
-    delete work;
+    std::free(work);
     work = nullptr;
 }
