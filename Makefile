@@ -5,9 +5,11 @@
 #                (build/demo.png is a screenshot)
 #   make bench   build, then run the benchmarks under Wine
 #   make fuzz    build, then run the long fuzzing sessions
+#   make dist    build the 32-bit programs and pack them for Windows users
+#                (build/marrowlight-VERSION-windows.zip)
 # CTEST_ARGS passes options to CTest, e.g. make test CTEST_ARGS="-R loader".
 
-.PHONY: all build deps prefix test demo bench fuzz clean
+.PHONY: all build deps prefix test demo bench fuzz dist clean
 
 all: build
 
@@ -33,6 +35,9 @@ bench: build prefix
 fuzz: build prefix
 	@ML_FUZZ_ITERATIONS=$${ML_FUZZ_ITERATIONS:-200000} scripts/with-display \
 		scripts/run-tests -R "fuzz|jpeg_decode" --timeout 0 $(CTEST_ARGS)
+
+dist: deps
+	@scripts/dist
 
 clean:
 	rm -rf build

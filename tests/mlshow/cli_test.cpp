@@ -1,6 +1,7 @@
 // The command line: help, exit statuses, and errors on stderr.
 #include <gtest/gtest.h>
 
+#include "ml_version.h"
 #include "support.h"
 
 using testing_mlshow::RunMlshow;
@@ -48,4 +49,47 @@ TEST(CommandLine, ExitStatusesFollowTheConvention) {
         EXPECT_NE(output.find(c.output), std::string::npos) << output;
     }
     EXPECT_FALSE(testing_mlshow::Exists(dir.Path("x.scr")));
+}
+
+// A folder or a manifest alone on the command line, as Explorer passes one
+// dropped onto mlshow.exe: the show is built beside it, named after its
+// title; a failure says what to do and leaves nothing.
+TEST(CommandLine, DroppedFolderOrManifestBuildsBesideIt) {
+    TempDir dir;
+    dir.Write("player.scr", testing_mlshow::FakePlayer());
+    dir.Write("Holiday 2024/a.jpg", testing_mlshow::Jpeg(testing_mlshow::Quadrants(40, 30)));
+    dir.Write("Holiday 2024/b.png", testing_mlshow::Png(testing_mlshow::Quadrants(20, 10)));
+    dir.Write("Empty/notes.txt", std::string("no pictures"));
+    dir.Write("garden/show.toml", std::string("[show]\ntitle = \"Garden: Spring\"\n[[item]]\ntype = \"text\"\nmessage = \"hi\"\n"));
+    dir.Write("bad/show.toml", std::string("[show]\ntitle = 3\n"));
+    setenv("MLSHOW_PLAYER", dir.Path("player.scr").c_str(), 1);
+    struct Case {
+        std::string argument;
+        int status;
+        const char *output, *made;
+    } cases[] = {
+        {dir.Path("Holiday 2024") + "/", 0, "right-click Holiday 2024.scr and choose Install", "Holiday 2024.scr"},
+        {dir.Path("garden/show.toml"), 0, "Made the screen saver Garden_ Spring.scr", "garden/Garden_ Spring.scr"},
+        {dir.Path("Empty"), 1, "holds no pictures (.jpg, .jpeg, .png, .bmp or .gif files): put the photos", nullptr},
+        {dir.Path("bad/show.toml"), 1, "must be a string\nmend the manifest as said above", nullptr},
+        {dir.Path("Empty/notes.txt"), 2, "is neither a folder nor a show's .toml manifest", nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.argument);
+        std::string output;
+        EXPECT_EQ(RunMlshow("'" + c.argument + "'", &output), c.status) << output;
+        EXPECT_NE(output.find(c.output), std::string::npos) << output;
+        if (c.made) EXPECT_TRUE(testing_mlshow::Exists(dir.Path(c.made)));
+    }
+    EXPECT_EQ(testing_mlshow::FilesEndingIn(dir.Path("Empty"), "").size() + testing_mlshow::FilesEndingIn(dir.Path("bad"), "").size(), 2u);
+    // player.scr and Holiday 2024.scr alone: nothing left by the failures
+    EXPECT_EQ(testing_mlshow::FilesEndingIn(dir.Path(""), ".scr").size(), 2u);
+    setenv("MLSHOW_PLAYER", dir.Path("gone.scr").c_str(), 1);
+    std::string output;
+    EXPECT_EQ(RunMlshow("'" + dir.Path("Holiday 2024") + "'", &output), 1);
+    EXPECT_NE(output.find("keep marrowlight.scr beside mlshow"), std::string::npos) << output;
+    unsetenv("MLSHOW_PLAYER");
+    std::string version;
+    EXPECT_EQ(RunMlshow("--version", &version), 0);
+    EXPECT_EQ(version, "mlshow " ML_VERSION_TEXT "\n");
 }

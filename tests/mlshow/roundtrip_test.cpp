@@ -116,8 +116,23 @@ TEST(RoundTrip, CreationTimeComesFromTheManifestOrTheEnvironment) {
 }
 
 TEST(RoundTrip, OutputIsNamedAfterTheTitle) {
-    EXPECT_EQ(DefaultOutputName("My Show!"), "My-Show.scr");
-    EXPECT_EQ(DefaultOutputName("../../etc/passwd"), "etc-passwd.scr");
-    EXPECT_EQ(DefaultOutputName(""), "show.scr");
+    const struct {
+        std::string title, name;
+    } cases[] = {
+        {"My Show!", "My Show!.scr"},
+        {"../../etc/passwd", "_.._etc_passwd.scr"},
+        {"", "show.scr"},
+        {"a<b>c:d\"e/f\\g|h?i*j", "a_b_c_d_e_f_g_h_i_j.scr"},
+        {"tab\there\x7f", "tab_here_.scr"},
+        {"Garden. ", "Garden.scr"},
+        {" .. ", "show.scr"},
+        {"Caf\xc3\xa9 \xce\xa9", "Caf\xc3\xa9 \xce\xa9.scr"},
+        {"CON", "CON_.scr"},
+        {"nul.txt", "nul_.txt.scr"},
+        {"Com7 ", "Com7_.scr"},
+        {"COMET", "COMET.scr"},
+        {std::string(198, 'x') + "\xce\xa9\xce\xa9", std::string(198, 'x') + "\xce\xa9.scr"},
+    };
+    for (const auto &c : cases) EXPECT_EQ(DefaultOutputName(c.title), c.name) << c.title;
     EXPECT_EQ(CrLfLines("a\nb\r\nc\rd"), "a\r\nb\r\nc\r\nd");
 }

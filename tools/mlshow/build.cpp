@@ -1,7 +1,10 @@
 // Show building.
 #include "build.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstring>
+#include <iterator>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -339,11 +342,27 @@ uint32_t CreationTime(const Manifest &manifest, uint32_t now) {
 std::string DefaultOutputName(const std::string &title) {
     std::string name;
     for (unsigned char c : title) {
-        const bool plain = std::isalnum(c) || c == '_' || c == '-';
-        if (plain) name += char(c);
-        else if (!name.empty() && name.back() != '-') name += '-';
+        const bool unfit = c < 0x20 || c == 0x7F || std::strchr("<>:\"/\\|?*", c) != nullptr;
+        name += unfit ? '_' : char(c);
     }
-    while (!name.empty() && name.back() == '-') name.pop_back();
+    const auto trim = [](std::string &text) {
+        const size_t first = text.find_first_not_of(". ");
+        if (first == std::string::npos) return text.clear();
+        text = text.substr(first, text.find_last_not_of(". ") - first + 1);
+    };
+    trim(name);
+    name = CutUtf8(name, 200);
+    trim(name);
+    // Windows takes these as devices, whatever follows the first dot.
+    std::string device = name.substr(0, name.find('.'));
+    device.erase(device.find_last_not_of(' ') + 1);
+    for (char &c : device) c = char(std::toupper(uint8_t(c)));
+    static const char *const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    bool reserved = std::find(std::begin(kDevices), std::end(kDevices), device) != std::end(kDevices);
+    if (device.size() == 4 && (device.rfind("COM", 0) == 0 || device.rfind("LPT", 0) == 0) && device[3] >= '0' &&
+        device[3] <= '9')
+        reserved = true;
+    if (reserved) name.insert(device.size(), "_");
     return (name.empty() ? "show" : name) + ".scr";
 }
 

@@ -41,7 +41,11 @@ Bytes BuildShow(const Manifest &manifest, const Bytes &program, const BuildSetti
 // The creation time: the manifest's, else SOURCE_DATE_EPOCH, else `now`.
 uint32_t CreationTime(const Manifest &manifest, uint32_t now);
 
-// "My Show!" -> "My-Show.scr": a file name made from the title.
+// "My Show: 2024" -> "My Show_ 2024.scr": the title as a file name that
+// every system can hold. Each character a Windows name cannot hold
+// (<>:"/\|?* and control characters) becomes '_'; leading and trailing
+// dots and spaces go; a name the system reserves (CON, NUL, COM1...) gets a
+// '_'; the name stays within 200 bytes; an empty one is "show".
 std::string DefaultOutputName(const std::string &title);
 
 // Makes text line ends CR LF, as the player draws and runs them.

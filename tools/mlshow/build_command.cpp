@@ -43,7 +43,11 @@ void CheckScripts(const Manifest &manifest, std::ostream &out) {
 }  // namespace
 
 int RunBuild(const BuildOptions &options, std::ostream &out) {
-    const Manifest manifest = LoadManifest(options.manifest);
+    BuildManifest(LoadManifest(options.manifest), options, out);
+    return 0;
+}
+
+std::string BuildManifest(const Manifest &manifest, const BuildOptions &options, std::ostream &out) {
     Bytes player;
     try {
         player = ReadWholeFile(PathOf(options.player));
@@ -67,7 +71,7 @@ int RunBuild(const BuildOptions &options, std::ostream &out) {
     if (!options.quiet)
         out << "built " << output << ": " << result.items << " items, " << result.size << " bytes ("
             << result.size - program.size() << " of show); the player holds " << result.memory.Text() << "\n";
-    return 0;
+    return output;
 }
 
 }  // namespace mlshow

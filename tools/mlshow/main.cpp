@@ -1,6 +1,7 @@
 // mlshow: builds Marrowlight shows from a manifest and inspects, verifies and
-// extracts them. Exit status: 0 success, 1 a problem with the input, 2 wrong
-// usage.
+// extracts them; a folder or a manifest given alone (dropped onto
+// mlshow.exe) is built into a show beside it. Exit status: 0 success, 1 a
+// problem with the input, 2 wrong usage.
 #include <CLI/CLI.hpp>
 
 #include <cstdlib>
@@ -11,8 +12,10 @@
 #include <vector>
 
 #include "commands.h"
+#include "console.h"
 #include "errors.h"
 #include "fileio.h"
+#include "ml_version.h"
 
 namespace {
 
@@ -32,9 +35,53 @@ int Report(const std::exception &error) {
     return 1;
 }
 
+// Runs `command`, reporting what it throws as the exit status and messages.
+template <typename Command>
+int Reported(Command command) {
+    try {
+        return command();
+    } catch (const mlshow::InputErrors &errors) {
+        for (const std::string &message : errors.messages()) std::cerr << message << "\n";
+        std::cerr << "mlshow: nothing was written\n";
+        return 1;
+    } catch (const std::bad_alloc &) {
+        std::cerr << "mlshow: out of memory\n";
+        return 1;
+    } catch (const std::exception &error) {
+        return Report(error);
+    }
+}
+
+// A folder or a manifest alone on the command line, as Explorer passes one
+// dropped onto mlshow.exe. The console Windows opened for it alone stays
+// until a key is pressed, so that what was made, or what went wrong, can
+// be read.
+int Dropped(const std::string &path, const char *argv0) {
+    int status = 2;
+    if (mlshow::KindDropped(path) == mlshow::DroppedKind::neither)
+        std::cerr << "mlshow: " << path << " is neither a folder nor a show's .toml manifest: drop a folder of "
+                  << "pictures or a manifest onto mlshow, or see `mlshow --help` for its commands\n";
+    else
+        status = Reported([&] { return mlshow::RunDropped(path, DefaultPlayer(argv0), std::cout); });
+    if (mlshow::ConsoleIsOursAlone()) {
+        std::cout << "\nPress any key to close this window." << std::flush;
+        mlshow::WaitForKey();
+    }
+    return status;
+}
+
+bool IsCommandName(const std::string &word) {
+    for (const char *name : {"new", "build", "info", "verify", "extract", "check", "help"})
+        if (word == name) return true;
+    return false;
+}
+
 // Every argument in UTF-8, as mlshow takes names everywhere.
 int Main(int argc, char **argv) {
-    CLI::App app{"mlshow: build, inspect, verify and extract Marrowlight shows"};
+    if (argc == 2 && argv[1][0] != '-' && !IsCommandName(argv[1])) return Dropped(argv[1], argv[0]);
+    CLI::App app{"mlshow: build, inspect, verify and extract Marrowlight shows\n"
+                 "mlshow FOLDER or mlshow SHOW.toml: build that show beside it, named after its title"};
+    app.set_version_flag("--version", "mlshow " ML_VERSION_TEXT);
     app.require_subcommand(1);
     bool quiet = false, verbose = false;
     app.add_flag("-q,--quiet", quiet, "print nothing but errors");
@@ -73,7 +120,7 @@ int Main(int argc, char **argv) {
         return app.exit(error) == 0 ? 0 : 2;
     }
 
-    try {
+    return Reported([&] {
         if (*newCommand) return mlshow::RunNew(folder, quiet, std::cout);
         if (*buildCommand) {
             build.quiet = quiet;
@@ -85,17 +132,8 @@ int Main(int argc, char **argv) {
         if (*verifyCommand) return mlshow::RunVerify(file, quiet, std::cout);
         if (*checkCommand) return mlshow::RunCheck(file, std::cout);
         if (*extractCommand) return mlshow::RunExtract(file, folder, quiet, std::cout);
-    } catch (const mlshow::InputErrors &errors) {
-        for (const std::string &message : errors.messages()) std::cerr << message << "\n";
-        std::cerr << "mlshow: nothing was written\n";
-        return 1;
-    } catch (const std::bad_alloc &) {
-        std::cerr << "mlshow: out of memory\n";
-        return 1;
-    } catch (const std::exception &error) {
-        return Report(error);
-    }
-    return 2;
+        return 2;
+    });
 }
 
 }  // namespace

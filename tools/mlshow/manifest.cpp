@@ -724,8 +724,12 @@ Manifest LoadManifest(const std::string &path) {
         throw InputErrors({error.what()});
     }
     const std::string folder = PathText(PathOf(path).parent_path());
-    Manifest manifest = ParseManifest(std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()),
-                                      path, folder.empty() ? "." : folder);
+    return CompleteManifest(std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()), path,
+                            folder.empty() ? "." : folder);
+}
+
+Manifest CompleteManifest(std::string_view text, const std::string &name, const std::string &folder) {
+    Manifest manifest = ParseManifest(text, name, folder);
     std::vector<std::string> missing;
     ExpandPictureFolders(manifest, &missing);
     for (const AssetRef *asset : ManifestAssets(manifest)) {

@@ -150,6 +150,8 @@ Manifest ParseManifest(std::string_view text, const std::string &name, const std
 // picture items, then checks that every file it names can be read. Throws
 // InputErrors.
 Manifest LoadManifest(const std::string &path);
+// The same for manifest text read from elsewhere.
+Manifest CompleteManifest(std::string_view text, const std::string &name, const std::string &folder);
 
 // Replaces every picture folder with one picture item per picture file in
 // it; a message at the folder's place for each folder that cannot be read

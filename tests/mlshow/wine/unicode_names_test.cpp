@@ -8,31 +8,12 @@
 #include <fstream>
 
 #include "content/loader.h"
+#include "mlshow/wine/mlshow_process.h"
 #include "support/test_jpeg.h"
 #include "support/test_support.h"
 
 using namespace testing_support;
 namespace fs = std::filesystem;
-
-namespace {
-
-// Runs mlshow.exe with `arguments`; its exit code, or -1 when it does not run or end.
-DWORD RunMlshow(const std::wstring &arguments) {
-    const std::wstring program = fs::path(ML_MLSHOW_EXE).wstring();
-    std::wstring line = L"\"" + program + L"\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return DWORD(-1);
-    DWORD code = DWORD(-1);
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
-
-}  // namespace
 
 TEST(MlshowNames, FilesNamedOutsideAsciiBuildAShow) {
     const fs::path folder = fs::temp_directory_path() / ("mlshow names " + std::to_string(GetCurrentProcessId()));
