@@ -2,6 +2,7 @@
 // a user runs it; the player's loader reads the show it wrote.
 #include <gtest/gtest.h>
 
+#include <process.h>
 #include <windows.h>
 
 #include <filesystem>
@@ -16,20 +17,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs mlshow.exe with `arguments`; its exit code, or -1 when it does not run or end.
-DWORD RunMlshow(const std::wstring &arguments) {
-    const std::wstring program = fs::path(ML_MLSHOW_EXE).wstring();
-    std::wstring line = L"\"" + program + L"\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return DWORD(-1);
-    DWORD code = DWORD(-1);
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
+// Runs mlshow.exe with `arguments`; its exit code, or -1 when it does not run.
+intptr_t RunMlshow(const std::wstring &arguments) {
+    const std::wstring program = fs::path(ML_MLSHOW_EXE).wstring(), line = L"\"" + program + L"\" " + arguments;
+    return _wspawnl(_P_WAIT, program.c_str(), line.c_str(), nullptr);
 }
 
 }  // namespace
@@ -46,7 +37,7 @@ TEST(MlshowNames, FilesNamedOutsideAsciiBuildAShow) {
                                                  "folder = \"Fotos Caf\xc3\xa9\"\n";  // UTF-8
     EXPECT_EQ(RunMlshow(L"build -q \"" + manifest.wstring() + L"\" --player \"" + fs::path(PlayerPath()).wstring() +
                         L"\" -o \"" + show.wstring() + L"\""),
-              0u);
+              0);
     TempFile copy;  // the loader's path is narrow
     std::error_code error;
     fs::copy_file(show, copy.path(), fs::copy_options::overwrite_existing, error);
@@ -54,7 +45,7 @@ TEST(MlshowNames, FilesNamedOutsideAsciiBuildAShow) {
     EXPECT_EQ(LoadScrFile(store.list(), store.set(), copy.path()), 1);
     EXPECT_EQ(store.Count(), 4);  // the header and the three pictures
     store.Clear();
-    EXPECT_EQ(RunMlshow(L"verify -q \"" + show.wstring() + L"\""), 0u);
+    EXPECT_EQ(RunMlshow(L"verify -q \"" + show.wstring() + L"\""), 0);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);  // no temporary file
     fs::remove_all(folder, error);
 }
