@@ -345,14 +345,14 @@ TEST(Show, ACaptionIsDrawnOverThePhotoAndGoesWithIt) {
     Playing show(std::move(writer));
     ASSERT_NE(show.window(), nullptr);
     const int x = (kScreenWide - 400) / 2, y = (kScreenDeep - 300) / 2;
-    auto count = [&](int top, int deep, COLORREF colour) {  // in a band of the photo
-        const std::vector<COLORREF> area = ScreenArea(x, y + top, top ? 300 : 400, deep);
+    auto count = [&](int top, int wide, int deep, COLORREF colour) {  // in a part of the photo from its left
+        const std::vector<COLORREF> area = ScreenArea(x, y + top, wide, deep);
         return std::count(area.begin(), area.end(), colour);
     };
-    EXPECT_TRUE(WaitFor([&] { return count(200, 100, RGB(255, 255, 255)) > 30 && count(200, 100, RGB(0, 0, 0)) > 30; }));
-    EXPECT_EQ(count(0, 150, grey), 400 * 150);  // clear of the photo's top
+    EXPECT_TRUE(WaitFor([&] { return count(200, 300, 100, RGB(255, 255, 255)) > 30 && count(200, 300, 100, 0) > 30; }));
+    EXPECT_EQ(count(0, 400, 150, grey), 400 * 150);  // clear of the photo's top
     ASSERT_TRUE(WaitFor([&] { return AreaShows(0, 0, next); }));
-    EXPECT_EQ(count(0, 300, grey), 400 * 300);
+    EXPECT_EQ(count(0, 400, 300, grey), 400 * 300);
 }
 
 namespace {
