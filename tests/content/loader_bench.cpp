@@ -67,39 +67,23 @@ double LoadTime(const char *path) {
 }
 
 // Writes a show straight to a file, so a large one is never in memory.
-class FileSink : public ByteSink {
-public:
-    explicit FileSink(const char *path)
-        : file_(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-    ~FileSink() override {
-        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    }
-    void Write(const uint8_t *data, size_t size) override {
-        DWORD written = 0;
-        ok_ = ok_ && file_ != INVALID_HANDLE_VALUE && WriteFile(file_, data, DWORD(size), &written, nullptr) &&
-              written == size;
-    }
-    bool ok() const { return ok_; }
-
-private:
-    HANDLE file_;
-    bool ok_ = true;
+struct FileSink : ByteSink {
+    FILE *file;
+    bool ok;
+    explicit FileSink(const char *path) : file(std::fopen(path, "wb")), ok(file != nullptr) {}
+    void Write(const uint8_t *data, size_t size) override { ok = ok && std::fwrite(data, 1, size, file) == size; }
+    bool Close() { return file && std::fclose(file) == 0 && ok; }
 };
 
 // A show of `count` copies of `photo`: the load to the first picture read
 // from the file, in ms and bytes read (best of three).
 void PhotoShow(int count, const Bytes &photo) {
     TempFile file;
-    {
-        FileSink sink(file.path());
-        ShowStream stream(sink, FakeProgram(600 * 1024), TestHead(), Bytes());
-        for (int i = 0; i < count; ++i) stream.AddJpegPicture(SCRIMAGE{}, photo);
-        stream.Finish();
-        if (!sink.ok()) {
-            std::printf("%d photos: the show cannot be written\n", count);
-            return;
-        }
-    }
+    FileSink sink(file.path());
+    ShowStream stream(sink, FakeProgram(600 * 1024), TestHead(), Bytes());
+    for (int i = 0; i < count; ++i) stream.AddJpegPicture(SCRIMAGE{}, photo);
+    stream.Finish();
+    if (!sink.Close()) return (void)std::printf("%d photos: the show cannot be written\n", count);
     ULONGLONG bytes = 0;
     double ms = 1e30;
     for (int run = 0; run < 3; ++run) {
@@ -108,8 +92,7 @@ void PhotoShow(int count, const Bytes &photo) {
         const double start = Now();
         const BLOCK first = LoadScrFile(store.list(), store.set(), file.path()) ? store.Block(1) : BLOCK{};
         HGLOBAL picture = ReadJpegPicture(&first, file.path());
-        ms = std::min(ms, Now() - start);
-        bytes = ScrFile::BytesRead() - before;
+        ms = std::min(ms, Now() - start), bytes = ScrFile::BytesRead() - before;
         if (!picture) std::printf("%d photos: the first picture cannot be read\n", count);
         GlobalFree(picture);
     }

@@ -17,12 +17,13 @@ namespace {
 
 const Bytes kProgram = FakeProgram();
 
-// Loads `file` into a fresh store; the store outlives the call for checks.
+// Loads `file` into a fresh store; the store and the file (pictures are read
+// from it) outlive the call for checks.
 struct Loaded {
+    TempFile temp;
     TestStore store;
     int result = 0;
     explicit Loaded(const Bytes &file) {
-        TempFile temp;
         temp.Write(file);
         result = LoadScrFile(store.list(), store.set(), temp.path());
     }
@@ -401,19 +402,17 @@ TEST(LoadScrFile, JpegPicturesAreKeptWhenTheDecoderTakesThem) {
         SCOPED_TRACE(row.what);
         ShowWriter writer(TestHead());
         writer.AddJpegPicture(SCRIMAGE{}, row.jpeg);
-        TempFile file;
-        file.Write(writer.Build(kProgram));
-        TestStore store;
-        ASSERT_EQ(LoadScrFile(store.list(), store.set(), file.path()), row.loads);
+        Loaded loaded(writer.Build(kProgram));
+        ASSERT_EQ(loaded.result, row.loads);
         if (!row.loads) continue;
         // The picture stays in the file until its item starts.
-        const BLOCK block = store.Block(1);
+        const BLOCK block = loaded.store.Block(1);
         JPEGPLACE place;
         ASSERT_EQ(GetJpegPlace(&block, &place), 1);
         EXPECT_EQ(block.data, nullptr);
         EXPECT_EQ(place.size, row.jpeg.size());
         EXPECT_EQ(place.width, uint32_t(row.jpeg[frame + 5] << 8 | row.jpeg[frame + 6]));
-        HGLOBAL read = ReadJpegPicture(&block, file.path());
+        HGLOBAL read = ReadJpegPicture(&block, loaded.temp.path());
         EXPECT_EQ(Contents(read), row.jpeg);
         GlobalFree(read);
     }
@@ -597,15 +596,13 @@ TEST(LoadScrFile, PictureCaptionsAreKeptBeforeTheirData) {
         SCOPED_TRACE(row.name.substr(0, 10));
         ShowWriter writer(TestHead());
         writer.AddRawBlock(row.block);
-        TempFile file;
-        file.Write(writer.Build(kProgram));
-        TestStore store;
-        ASSERT_EQ(LoadScrFile(store.list(), store.set(), file.path()), row.name.empty() ? 0 : 1);
+        Loaded loaded(writer.Build(kProgram));
+        ASSERT_EQ(loaded.result, row.name.empty() ? 0 : 1);
         if (row.name.empty()) continue;
-        const BLOCK block = store.Block(1);
+        const BLOCK block = loaded.store.Block(1);
         EXPECT_EQ(Contents(block.auxhandle2), Bytes(row.name.c_str(), row.name.c_str() + row.name.size() + 1));
         const bool isJpeg = block.image.flags & SCRF_JPEG;
-        HGLOBAL read = isJpeg ? ReadJpegPicture(&block, file.path()) : nullptr;
+        HGLOBAL read = isJpeg ? ReadJpegPicture(&block, loaded.temp.path()) : nullptr;
         EXPECT_EQ(Contents(isJpeg ? read : block.data), isJpeg ? jpeg : dib);
         if (read) GlobalFree(read);
     }

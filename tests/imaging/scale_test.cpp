@@ -75,8 +75,7 @@ TEST(ScalePixels, MatchesExactAreaAveragingAndLinearInterpolation) {
     } rows[] = {{400, 300, 150, 113}, {400, 300, 97, 300}, {64, 48, 200, 150}, {50, 80, 37, 191}, {7, 5, 7, 5}};
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::Message() << row.sw << "x" << row.sh << " to " << row.dw << "x" << row.dh);
-        const std::vector<BYTE> src = Photo(row.sw, row.sh);
-        const std::vector<BYTE> got = Scaled(src, row.sw, row.sh, row.dw, row.dh);
+        const std::vector<BYTE> src = Photo(row.sw, row.sh), got = Scaled(src, row.sw, row.sh, row.dw, row.dh);
         const std::vector<double> want = Reference(src, row.sw, row.sh, row.dw, row.dh);
         double total = 0, worst = 0;
         for (size_t k = 0; k < got.size(); ++k) total += std::fabs(got[k] - want[k]), worst = std::fmax(worst, std::fabs(got[k] - want[k]));
@@ -126,17 +125,14 @@ TEST(FitPicture, FitShowsAllAndFillCoversTheScreen) {
         {1920, 1080, SCRF_FIT, {0, 0, 1920, 1080}, {1920, 1080}},
         {1, 10000, SCRF_FIT, {0, 0, 1, 10000}, {1, 1080}},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(testing::Message() << row.w << "x" << row.h << " " << row.fit);
-        RECT part;
-        SIZE size;
-        ASSERT_EQ(FitPicture(row.w, row.h, 1920, 1080, row.fit, &part, &size), 1);
-        EXPECT_TRUE(EqualRect(&part, &row.part)) << part.left << "," << part.top << "," << part.right << "," << part.bottom;
-        EXPECT_EQ(size.cx, row.size.cx);
-        EXPECT_EQ(size.cy, row.size.cy);
-    }
     RECT part;
     SIZE size;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::Message() << row.w << "x" << row.h << " " << row.fit);
+        ASSERT_EQ(FitPicture(row.w, row.h, 1920, 1080, row.fit, &part, &size), 1);
+        EXPECT_TRUE(EqualRect(&part, &row.part)) << part.left << "," << part.top << "," << part.right << "," << part.bottom;
+        EXPECT_EQ(std::make_pair(size.cx, size.cy), std::make_pair(row.size.cx, row.size.cy));
+    }
     EXPECT_EQ(FitPicture(0, 10, 1920, 1080, SCRF_FIT, &part, &size), 0);
     EXPECT_EQ(FitPicture(10, 10, 1920, 1080, SCRF_FITMASK, &part, &size), 0);
     EXPECT_EQ(PictureFit(SCRF_FITMASK | SCRF_JPEG), 0u);

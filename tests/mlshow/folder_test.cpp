@@ -16,12 +16,7 @@ using testing_mlshow::TempDir;
 namespace {
 
 std::vector<std::string> LoadErrors(const std::string &manifest) {
-    try {
-        LoadManifest(manifest);
-    } catch (const InputErrors &errors) {
-        return errors.messages();
-    }
-    return {};
+    return testing_mlshow::ErrorsOf([&] { LoadManifest(manifest); });
 }
 
 std::string Joined(const std::vector<std::string> &names) {
@@ -140,14 +135,10 @@ TEST(PictureFolder, APictureThatFailsIsNamedWithItsFolder) {
     dir.Write("show.toml", std::string(kFolderShow));
     BuildSettings settings;
     settings.quiet = true;
-    try {
-        BuildShow(LoadManifest(dir.Path("show.toml")), testing_mlshow::FakePlayer(), settings);
-        ADD_FAILURE() << "built";
-    } catch (const InputErrors &errors) {
-        ASSERT_EQ(errors.messages().size(), 1u);
-        EXPECT_NE(errors.messages()[0].find("show.toml:6:10: photos/bad.jpg: not a sound JPEG file"), std::string::npos)
-            << errors.messages()[0];
-    }
+    const auto errors = testing_mlshow::ErrorsOf(
+        [&] { BuildShow(LoadManifest(dir.Path("show.toml")), testing_mlshow::FakePlayer(), settings); });
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("show.toml:6:10: photos/bad.jpg: not a sound JPEG file"), std::string::npos) << errors[0];
 }
 
 TEST(PictureFolder, TheSameFolderBuildsTheSameBytesOnAnyNumberOfThreads) {

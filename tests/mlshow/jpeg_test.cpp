@@ -115,7 +115,7 @@ TEST(Exif, DamagedOrMissingTagsReadOnlyWhatIsThere) {
         {"a PNG", testing_mlshow::Png(Quadrants(4, 4)), 1},
         {"nothing", Bytes(), 1},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.description);
         EXPECT_EQ(ExifOrientation(c.file.data(), c.file.size()), c.expected);
     }
@@ -194,7 +194,7 @@ TEST(JpegStore, EachJpegGetsItsForm) {
         {"scan that does not decode", BadScan(progressive), bitmap, REFUSED, 0, 0, "cannot be decoded"},
         {"Huffman table of 510 codes", Patched(Picture(), table + 15, {255, 255}), plain, REFUSED, 0, 0, "Huffman table"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.description);
         StoredPicture stored;
         try {
@@ -249,7 +249,7 @@ TEST(JpegStore, TheEndMarkerIsLookedForAfterTheScan) {
         {"bytes after the end", [] { Bytes b = Picture(); b.insert(b.end(), {1, 2, 3}); return b; }(), true},
         {"nothing", Bytes(), false},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.description);
         EXPECT_EQ(JpegHasEnd(c.file), c.whole);
     }
@@ -269,7 +269,7 @@ TEST(JpegBlocks, TheReaderRefusesWhatThePlayersCheckRefuses) {
         {"a PNG", testing_mlshow::Png(Quadrants(4, 4)), "not a sound JPEG"},
         {"empty", Bytes(), "not a sound JPEG"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.description);
         ShowWriter writer(SCRHEAD{});
         SCRIMAGE image{};
@@ -349,20 +349,19 @@ TEST(JpegBlocks, BuildStoresJpegsAsTheyAreAndExtractGivesThemBack) {
 // two-byte coefficient for each as well, and the RGB output) or the
 // bitmap made of it with one converted copy.
 TEST(JpegBlocks, TheJpegOnTheScreenCountsWhatTheDecoderHolds) {
-    struct Case {
+    const struct {
         const char *description;
         uint32_t width, height;
         int quality;  // above 90 stb keeps full colour resolution, else halves it both ways
         bool progressive;
         uint64_t held;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"baseline: the bitmap and its copy", 64, 32, 95, false, 2 * (40 + 192 * 32)},
         {"progressive, full colour", 64, 32, 95, true, 3 * 64 * 32 * 3 + 64 * 32 * 3},
         {"progressive, colour halved", 64, 32, 90, true, (64 * 32 + 2 * 32 * 16) * 3 + 64 * 32 * 3},
         {"progressive, MCUs padded", 33, 17, 90, true, (48 * 32 + 2 * 24 * 16) * 3 + 33 * 17 * 3},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.description);
         Bytes jpeg = Jpeg(Quadrants(c.width, c.height), c.quality);
         if (c.progressive) jpeg[SegmentAt(jpeg, 0xC0) - 3] = 0xC2;  // the header is all that is read

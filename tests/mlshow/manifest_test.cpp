@@ -4,18 +4,14 @@
 #include "errors.h"
 #include "manifest.h"
 #include "names.h"
+#include "support.h"
 
 using namespace mlshow;
 
 namespace {
 
 std::vector<std::string> Errors(const std::string &text) {
-    try {
-        ParseManifest(text, "show.toml", ".");
-    } catch (const InputErrors &errors) {
-        return errors.messages();
-    }
-    return {};
+    return testing_mlshow::ErrorsOf([&] { ParseManifest(text, "show.toml", "."); });
 }
 
 const char kShow[] = "[show]\ntitle = \"T\"\n";

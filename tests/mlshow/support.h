@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "content/writer.h"
+#include "errors.h"
 #include "image.h"
 
 namespace testing_mlshow {
@@ -60,5 +61,16 @@ Bytes FakePlayer(size_t size = 3000);
 // Runs mlshow with `arguments` in a shell; its exit status. stdout and
 // stderr go to `output` when given.
 int RunMlshow(const std::string &arguments, std::string *output = nullptr);
+
+// The messages of the InputErrors `work` throws; none when it throws none.
+template <typename Work>
+std::vector<std::string> ErrorsOf(Work work) {
+    try {
+        work();
+    } catch (const mlshow::InputErrors &errors) {
+        return errors.messages();
+    }
+    return {};
+}
 
 }  // namespace testing_mlshow

@@ -26,24 +26,29 @@ double Now() {
     return double(counter.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
 
-double Median(std::vector<double> v) {
+// The times of five runs of `work`, which frees what it makes: median and worst.
+template <typename Work>
+std::pair<double, double> Times(Work work) {
+    std::vector<double> v;
+    for (int i = 0; i < 5; ++i) {
+        const double from = Now();
+        if (HGLOBAL made = work()) GlobalFree(made);
+        v.push_back(Now() - from);
+    }
     std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    return {v[2], v[4]};
 }
 
-SCRIMAGE Photo(DWORD fit) {
+SCRIMAGE Photo() {
     SCRIMAGE image{};
-    image.flags = fit;
-    image.placement = 5;
-    image.speed = 80;
-    image.holdtime = 2;
+    image.flags = SCRF_FIT, image.placement = 5, image.speed = 80, image.holdtime = 2;
     image.duration = 1;  // one cycle, then the next photo
     return image;
 }
 
 void Preparation(const Bytes &jpeg) {
     ShowWriter writer(TestHead("Bench"));
-    writer.AddJpegPicture(Photo(SCRF_FIT), jpeg);
+    writer.AddJpegPicture(Photo(), jpeg);
     TempFile file;
     file.Write(writer.Build(FakeProgram()));
     TestStore store;
@@ -53,40 +58,27 @@ void Preparation(const Bytes &jpeg) {
     lstrcpynA(job.path, file.path(), sizeof job.path);
     job.devicebits = 24;
     // Its parts: the decode alone, and the scale alone.
-    std::vector<double> decodes, scales[2];
-    for (int i = 0; i < 5; ++i) {
-        double from = Now();
-        HGLOBAL read = ReadJpegPicture(&job.block, job.path);
-        HGLOBAL decoded = read ? DecodeJpegToDib(read) : 0;
-        decodes.push_back(Now() - from);
-        for (int k = 0; k < 2; ++k) {
-            from = Now();
-            HGLOBAL scaled = ScaleDib(decoded, nullptr, k ? 2880 : 1440, k ? 2160 : 1080);
-            scales[k].push_back(Now() - from);
-            if (scaled) GlobalFree(scaled);
-        }
-        if (decoded) GlobalFree(decoded);
-        if (read) GlobalFree(read);
-    }
+    HGLOBAL read = ReadJpegPicture(&job.block, job.path), decoded = read ? DecodeJpegToDib(read) : nullptr;
+    const double decode = Times([&] {
+        HGLOBAL again = ReadJpegPicture(&job.block, job.path), dib = again ? DecodeJpegToDib(again) : nullptr;
+        if (again) GlobalFree(again);
+        return dib;
+    }).first;
     std::printf("read and decode 4000x3000 JPEG: %.0f ms median; scale to 1440x1080: %.0f ms, to 2880x2160: %.0f ms\n",
-                Median(decodes), Median(scales[0]), Median(scales[1]));
-    for (auto screen : {std::pair<int, int>{1920, 1080}, {3840, 2160}}) {
+                decode, Times([&] { return ScaleDib(decoded, nullptr, 1440, 1080); }).first,
+                Times([&] { return ScaleDib(decoded, nullptr, 2880, 2160); }).first);
+    if (decoded) GlobalFree(decoded);
+    if (read) GlobalFree(read);
+    for (auto screen : {std::pair<int, int>{1920, 1080}, {3840, 2160}})
         for (uint32_t fit : {SCRF_FIT, SCRF_FILL, uint32_t(0)}) {
             job.block.image.flags = (job.block.image.flags & ~SCRF_FITMASK) | fit;
             job.screenwide = screen.first, job.screendeep = screen.second;
-            std::vector<double> times;
-            for (int i = 0; i < 5; ++i) {
-                const double from = Now();
-                HGLOBAL picture = PreparePicture(job);
-                times.push_back(Now() - from);
-                if (picture) GlobalFree(picture);
-            }
+            const auto [median, worst] = Times([&] { return PreparePicture(job); });
             std::printf("prepare 4000x3000 JPEG (%lu KB) for %dx%d, %s: %.0f ms median, %.0f ms worst (goal %d ms)\n",
                         (unsigned long)(jpeg.size() / 1024), screen.first, screen.second,
-                        fit == SCRF_FIT ? "fit" : fit == SCRF_FILL ? "fill" : "own size", Median(times),
-                        *std::max_element(times.begin(), times.end()), screen.first > 1920 ? 400 : 250);
+                        fit == SCRF_FIT ? "fit" : fit == SCRF_FILL ? "fill" : "own size", median, worst,
+                        screen.first > 1920 ? 400 : 250);
         }
-    }
 }
 
 // Plays a show of photos in this thread and times, at each change of photo,
@@ -94,7 +86,7 @@ void Preparation(const Bytes &jpeg) {
 // step after it.
 void Gaps(const Bytes &jpeg, const char *what) {
     ShowWriter writer(TestHead("Gaps"));
-    for (int i = 0; i < 6; ++i) writer.AddJpegPicture(Photo(SCRF_FIT), jpeg);
+    for (int i = 0; i < 6; ++i) writer.AddJpegPicture(Photo(), jpeg);
     SaverInProcess saver(writer.Build(FakeProgram()));
     if (!saver.loaded()) return;
     std::vector<double> gaps;
@@ -107,19 +99,18 @@ void Gaps(const Bytes &jpeg, const char *what) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
             continue;
         }
-        const bool step = msg.message == WM_TIMER && msg.hwnd == saver.window() && msg.wParam == IDT_STEP;
-        if (msg.message == WM_TIMER && msg.hwnd == saver.window() && msg.wParam == IDT_ADVANCE && lastStep > 0)
-            advanced = true;
+        const bool ours = msg.message == WM_TIMER && msg.hwnd == saver.window();
+        advanced = advanced || (ours && msg.wParam == IDT_ADVANCE && lastStep > 0);
         DispatchMessageA(&msg);
-        if (!step) continue;
+        if (!ours || msg.wParam != IDT_STEP) continue;
         if (advanced) gaps.push_back(Now() - lastStep);
-        advanced = false;
-        lastStep = Now();
+        advanced = false, lastStep = Now();
     }
     if (gaps.empty()) return;
+    std::sort(gaps.begin(), gaps.end());
     std::printf("gap between %s photos fitted to %dx%d: %.0f ms median, %.0f ms worst of %zu (goal 50 ms)\n",
-                what, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), Median(gaps),
-                *std::max_element(gaps.begin(), gaps.end()), gaps.size());
+                what, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), gaps[gaps.size() / 2],
+                gaps.back(), gaps.size());
 }
 
 }  // namespace
