@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 #include <string>
 
 #include "imaging/jpeg_decode.h"
+#include "presentation/blend.h"
+#include "presentation/effect_common.h"
 #include "presentation/effect.h"
 #include "support/test_jpeg.h"
 #include "support/test_support.h"
@@ -19,15 +22,18 @@ namespace {
 constexpr COLORREF kBackground = RGB(0, 0, 80);
 constexpr int kLeft = 30, kTop = 20;  // where the picture goes in the window
 constexpr int kMaxTicks = 50000;
+constexpr int kTestFadeMs = 20;  // Crossfades run by the clock: short ones keep the tests quick
 
 // A picture being cycled through one appear and one disappear effect.
 class Cycle {
 public:
-    Cycle(TestWindow &window, const Bytes &dib, int appear, int disappear, int holdtime = 0)
+    Cycle(TestWindow &window, const Bytes &dib, int appear, int disappear, int holdtime = 0, int fade = kTestFadeMs,
+          int left = kLeft, int top = kTop)
         : window_(window), dib_(dib), picture_(GlobalCopy(dib)) {
         ok_ = InitImageStatus(&status_, picture_, appear, disappear, 80, holdtime, window.brush()) == 1;
-        status_.x = kLeft;
-        status_.y = kTop;
+        status_.fade = fade;
+        status_.x = left;
+        status_.y = top;
     }
     ~Cycle() {
         DestroyStatus(&status_);
@@ -119,7 +125,7 @@ TEST(PictureCycle, HoldTimeZeroEndsTheHoldAtItsFirstTick) {
 
 TEST(PictureCycle, EffectIndicesOutsideTheTableActAsNone) {
     TestWindow window(200, 150, kBackground);
-    for (int index : {12, 99, -1, 0xFFFF}) {
+    for (int index : {MAXEFFECT, 99, -1, 0xFFFF}) {
         SCOPED_TRACE(index);
         window.Clear();
         window.TakeCycleDone();
@@ -154,6 +160,7 @@ TEST(Effects, AppearLeavesThePictureAndDisappearTheBackground) {
         EXPECT_EQ(cycle.status().bitmap, nullptr);
         EXPECT_EQ(cycle.status().worklist, nullptr);
         EXPECT_EQ(cycle.status().order, nullptr);
+        EXPECT_EQ(cycle.status().blend, nullptr);
     }
 }
 
@@ -163,7 +170,7 @@ TEST(Effects, DisappearingWithAnotherEffectClearsTheWholePicture) {
     TestWindow window(160, 120, kBackground);
     for (auto size : {std::pair<int, int>{37, 29}, {43, 31}, {43, 33}, {44, 17}}) {
         const Bytes dib = TestDib(size.first, size.second, 24);
-        for (int disappear : {0, 1, 2, 4, 5, 7, 8, 9, 10, 11}) {
+        for (int disappear : {0, 1, 2, 4, 5, 7, 8, 9, 10, 11, 12}) {
             SCOPED_TRACE(std::string(effect[disappear].name) + " " + std::to_string(size.first) + "x" +
                          std::to_string(size.second));
             window.Clear();
@@ -190,6 +197,8 @@ TEST(Effects, EveryPairRunsWholeCyclesAfterCyclesCutShort) {
                 Cycle cycle(window, other, appear, disappear);
                 ASSERT_TRUE(cycle.RunTo(cut));
                 cycle.Tick();
+                DestroyStatus(&cycle.status());
+                EXPECT_EQ(cycle.status().blend, nullptr);
             }
             window.Clear();
             Cycle cycle(window, dib, appear, disappear);
@@ -312,7 +321,7 @@ TEST(Effects, RandomNeverRepeatsAndUsesOnlyAllowedEffects) {
         EXPECT_TRUE(effect[previous].randomdisappear) << previous;
         CloseRandom(&status);
     }
-    EXPECT_EQ(seen.count(0) + seen.count(3) + seen.count(6), 0u);
+    EXPECT_EQ(seen.count(0) + seen.count(3) + seen.count(6) + seen.count(CROSSFADE), 0u);
     EXPECT_EQ(seen.size(), 9u);  // every allowed effect came up
     DestroyStatus(&status);
     GlobalFree(picture);
@@ -321,8 +330,108 @@ TEST(Effects, RandomNeverRepeatsAndUsesOnlyAllowedEffects) {
 TEST(Effects, TheTableNamesEveryEffectInContentOrder) {
     const char *names[] = {"None",           "Chaos and Order", "Horizontal Split", "No Clear",
                            "Plummet",        "Quadrants",       "Random Effect",    "Sandstorm",
-                           "Tile",           "Vertical Split",  "Wipe in from Left", "Wipe in from Right"};
+                           "Tile",           "Vertical Split",  "Wipe in from Left", "Wipe in from Right",
+                           "Crossfade"};
+    static_assert(sizeof names / sizeof *names == MAXEFFECT);
     for (int i = 0; i < MAXEFFECT; ++i) EXPECT_STREQ(effect[i].name, names[i]);
     EXPECT_EQ(&EffectAt(MAXEFFECT), &effect[0]);
     EXPECT_EQ(&EffectAt(-5), &effect[0]);
+}
+
+namespace {
+
+// What a Crossfade step at weight t shows, channel by channel.
+COLORREF Blended(COLORREF from, COLORREF to, int t) {
+    auto channel = [t](int f, int g) { return f + int(std::floor((g - f) * t / 256.0)); };
+    return RGB(channel(GetRValue(from), GetRValue(to)), channel(GetGValue(from), GetGValue(to)),
+               channel(GetBValue(from), GetBValue(to)));
+}
+
+COLORREF Pixel(const TestWindow &window, int x, int y) { return window.Capture(x, y, 1, 1)[0]; }
+
+}  // namespace
+
+// Every pair of bytes at weights across the range, in blocks the vector loop
+// takes whole and with a tail it leaves to the scalar one.
+TEST(Crossfade, BlendMatchesTheFormulaForEveryPairOfBytes) {
+    std::vector<uint32_t> from(65536 + 3), to(from.size()), out(from.size()), scalar(from.size());
+    for (size_t i = 0; i < from.size(); ++i) {
+        from[i] = uint32_t(i % 256) * 0x01010101u ^ 0x00FF0000u;
+        to[i] = uint32_t(i / 256 % 256) * 0x01010101u ^ 0xFF000000u;
+    }
+    for (int t : {0, 1, 77, 128, 200, 255, 256}) {
+        SCOPED_TRACE(t);
+        BlendPixels(from.data(), to.data(), out.data(), out.size(), t);
+        BlendPixelsScalar(from.data(), to.data(), scalar.data(), scalar.size(), t);
+        ASSERT_EQ(out, scalar);
+        for (size_t i = 0; i < out.size(); ++i)
+            for (int shift = 0; shift < 32; shift += 8) {
+                const int f = int(from[i] >> shift & 0xFF), g = int(to[i] >> shift & 0xFF);
+                ASSERT_EQ(int(out[i] >> shift & 0xFF), f + int(std::floor((g - f) * t / 256.0))) << i;
+            }
+    }
+    EXPECT_EQ(BlendUsesSse2(), true);  // every processor Windows 64-bit or Wine runs on has it
+}
+
+// A photo that stays ("No Clear") dissolves into the next: each step on the
+// screen is the formula's blend of the old photo and the new picture on the
+// background, never the background between; then the new picture goes to
+// the background the same way.
+TEST(Crossfade, DissolvesPhotoIntoPhotoStepByStep) {
+    TestWindow window(160, 120, kBackground);
+    const Bytes first = TestDib(60, 50, 24), second = TestDib(43, 33, 24);
+    Cycle old(window, first, 0, 3, 0, kTestFadeMs, 10, 10);
+    ASSERT_TRUE(old.RunTo(PHASE_HOLD));
+    ASSERT_TRUE(old.RunTo(PHASE_SETUP));
+    // Points in both pictures, in the old one only, and in neither.
+    struct Point {
+        int x, y;
+        COLORREF from, to;
+    } points[] = {{kLeft + 5, kTop + 7, DibColour(first, kLeft + 5 - 10, kTop + 7 - 10), DibColour(second, 5, 7)},
+                  {12, 12, DibColour(first, 2, 2), kBackground},
+                  {150, 110, kBackground, kBackground}};
+    Cycle cycle(window, second, CROSSFADE, CROSSFADE, 0, 600);
+    cycle.Tick();  // set-up
+    std::set<int> weights;
+    while (cycle.status().phase == PHASE_APPEAR) {
+        cycle.Tick();
+        const int t = CrossfadeLastWeight();
+        weights.insert(t);
+        for (const Point &p : points) EXPECT_EQ(Pixel(window, p.x, p.y), Blended(p.from, p.to, t)) << t;
+        Sleep(15);
+    }
+    EXPECT_GE(weights.size(), 4u);  // steps in between, not only the ends
+    EXPECT_TRUE(cycle.ShowsPicture());
+    EXPECT_TRUE(cycle.SurroundingsClean());  // the old photo is gone
+    EXPECT_EQ(cycle.status().blend, nullptr);  // buffers go as the appear ends
+    weights.clear();
+    cycle.Tick();  // the hold is over
+    while (cycle.status().phase == PHASE_DISAPPEAR) {
+        cycle.Tick();
+        const int t = CrossfadeLastWeight();
+        weights.insert(t);
+        EXPECT_EQ(Pixel(window, points[0].x, points[0].y), Blended(points[0].to, kBackground, t)) << t;
+        Sleep(15);
+    }
+    EXPECT_GE(weights.size(), 4u);
+    EXPECT_TRUE(cycle.ShowsBackground());
+    EXPECT_EQ(cycle.status().blend, nullptr);
+}
+
+// The steps follow the clock: a fade never ends before its length has
+// passed, however fast the ticks come, and a stored 0 is the default 1.5 s.
+TEST(Crossfade, LastsAtLeastItsFade) {
+    TestWindow window(160, 120, kBackground);
+    for (int fade : {0, 250}) {
+        SCOPED_TRACE(fade);
+        Cycle cycle(window, TestDib(20, 20, 24), CROSSFADE, CROSSFADE, 0, fade);
+        cycle.Tick();
+        const DWORD start = GetTickCount();
+        for (int i = 0; i < 5000 && cycle.status().phase != PHASE_HOLD; ++i) {
+            cycle.Tick();
+            Sleep(1);
+        }
+        ASSERT_EQ(cycle.status().phase, PHASE_HOLD);
+        EXPECT_GE(GetTickCount() - start + 20, DWORD(fade ? fade : 1500));  // tick counts step by ~16 ms
+    }
 }
