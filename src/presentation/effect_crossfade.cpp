@@ -67,6 +67,11 @@ int FadeMilliseconds(const STATUS *status) {
 // with the background (the picture goes on it for an appear); null when
 // the area is empty or memory runs out.
 BLEND *Begin(STATUS *status, ListPhase phase, const RECT &area) {
+    // The fade starts now: making the buffers is part of its time, so that
+    // it ends when `fade` says however long that takes.
+    LARGE_INTEGER start, frequency;
+    QueryPerformanceCounter(&start);
+    QueryPerformanceFrequency(&frequency);
     ReleaseBlend(status);
     const int w = area.right - area.left, h = area.bottom - area.top;
     if (w <= 0 || h <= 0) return nullptr;
@@ -101,10 +106,7 @@ BLEND *Begin(STATUS *status, ListPhase phase, const RECT &area) {
     }
     Select(blend, blend->out);
     GdiFlush();  // the buffers are read directly from here on
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    blend->start = now.QuadPart;
+    blend->start = start.QuadPart;
     blend->frequency = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
     lastWeight = 0;  // the screen shows "from" as it is
     return blend;
