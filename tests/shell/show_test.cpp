@@ -111,7 +111,7 @@ TEST(Show, AClearedPictureGivesItsScreenBack) {
 // the middle of it leaves the whole screen to the background: neither the
 // half-faded photo under it nor the picture stays.
 TEST(Show, ACrossfadeCutShortByItsDurationLeavesOnlyTheBackground) {
-    const Bytes first = TestDib(300, 200, 24), second = TestDib(100, 80, 24), third = TestDib(40, 40, 24);
+    const Bytes first = TestDib(100, 80, 24), second = TestDib(300, 200, 24), third = TestDib(40, 40, 24);
     ShowWriter writer(TestHead("Crossfade", kBackground));
     writer.AddPicture(Picture(0, 3, 1, 0), first, false);  // stays under the next
     SCRIMAGE fading = Picture(12, 0, 2);
@@ -122,10 +122,10 @@ TEST(Show, ACrossfadeCutShortByItsDurationLeavesOnlyTheBackground) {
     ASSERT_NE(show.window(), nullptr);
     const int x3 = (kScreenWide - 40) / 2, y3 = (kScreenDeep - 40) / 2;
     ASSERT_TRUE(WaitFor([&] { return AreaShows(x3, y3, third); }));
-    const int x1 = (kScreenWide - 300) / 2, y1 = (kScreenDeep - 200) / 2;
-    const int x2 = (kScreenWide - 100) / 2, y2 = (kScreenDeep - 80) / 2;
-    EXPECT_EQ(ScreenPixel(x1 + 5, y1 + 5), kBackground);  // the first photo only
-    EXPECT_EQ(ScreenPixel(x2 + 5, y2 + 5), kBackground);  // the second, outside the third
+    const int x1 = (kScreenWide - 100) / 2, y1 = (kScreenDeep - 80) / 2;
+    const int x2 = (kScreenWide - 300) / 2, y2 = (kScreenDeep - 200) / 2;
+    EXPECT_EQ(ScreenPixel(x1 + 5, y1 + 5), kBackground);  // the first photo, under the second
+    EXPECT_EQ(ScreenPixel(x2 + 5, y2 + 5), kBackground);  // the second only
 }
 
 // An item at the screen's top-left corner gives back exactly the screen it
