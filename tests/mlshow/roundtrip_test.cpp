@@ -67,6 +67,7 @@ TEST(RoundTrip, TheFadeComesBack) {
         if (block.type == TAG_IMAG) EXPECT_EQ(block.As<SCRIMAGE>().fade, 2250u);
     dir.Write("show.scr", first);
     std::ostringstream out;
+    EXPECT_EQ(RunVerify(dir.Path("show.scr"), true, out), 0) << out.str();
     ASSERT_EQ(RunExtract(dir.Path("show.scr"), dir.Path("back"), true, out), 0);
     const Bytes toml = testing_mlshow::ReadBytes(dir.Path("back/show.toml"));
     EXPECT_NE(std::string(toml.begin(), toml.end()).find("\nfade = 2.25\n"), std::string::npos);
