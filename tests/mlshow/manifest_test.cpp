@@ -139,8 +139,6 @@ TEST(Manifest, FadeIsSecondsFromAFifthToTen) {
                                                 "appear = \"Crossfade\"\nfade = " + value + "\n", "show.toml", "/data");
         EXPECT_EQ(std::get<PictureItem>(manifest.items.at(0)).header.fade, stored) << value;
     }
-    const Manifest plain = ParseManifest(std::string(kShow) + "[[item]]\ntype = \"picture\"\nfile = \"a.png\"\n", "show.toml", "/data");
-    EXPECT_EQ(std::get<PictureItem>(plain.items.at(0)).header.fade, 0u);
     for (const char *wrong : {"0.1", "10.5", "\"long\"", "nan"})
         EXPECT_EQ(Errors(std::string(kShow) + "[[item]]\ntype = \"picture\"\nfile = \"a.png\"\nfade = " + wrong + "\n"),
                   std::vector<std::string>{"show.toml:6:8: \"fade\" must be seconds from 0.2 to 10"}) << wrong;
