@@ -48,7 +48,8 @@ void PictureProblems(const ReadBlock &block, std::vector<std::string> &out) {
     InRange(out, "appear effect", h.appeareffect, 0, CROSSFADE_EFFECT);
     InRange(out, "disappear effect", h.disappeareffect, 0, CROSSFADE_EFFECT);
     if (h.fade && (h.fade < 200 || h.fade > 10000))
-        out.push_back("fade " + std::to_string(h.fade) + " ms is outside 200..10000: the player clamps it to 10000 or plays it as it is");
+        out.push_back("fade " + std::to_string(h.fade) +
+                      " ms is outside 200..10000: the player clamps it to 10000 or plays it as it is");
     InRange(out, "speed", h.speed, 1, 80);
     if ((h.flags & SCRF_FITMASK) == SCRF_FITMASK) out.push_back("both FIT and FILL are set: the picture plays at its own size");
     if (h.takendate && !ValidDateNumber(h.takendate))
