@@ -25,7 +25,7 @@ constexpr int MAXEFFECT = 13;
 // The effects "Random Effect" chooses among are the first twelve: stored
 // shows that use it play as they always did.
 constexpr int RANDOMCHOICES = 12;
-constexpr int CROSSFADE = 12;
+constexpr int CROSSFADE = int(CROSSFADE_EFFECT);
 extern const EFFECT effect[MAXEFFECT];
 
 // The effect at `index`; "None" for an index outside the table, so damaged

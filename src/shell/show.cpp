@@ -31,7 +31,6 @@
 namespace {
 
 constexpr DWORD kNoClearEffect = 3;
-constexpr DWORD kCrossfadeEffect = 12;
 constexpr UINT kLongestTimer = 0x7FFFFFFF;  // the longest period SetTimer takes
 
 // Items started since the show last passed its header: -1 in the first lap.
@@ -71,7 +70,7 @@ void ClearItemArea(HWND window, BLOCKSET *set) {
     if (!clear) return;
     WindowDC dc(window);
     const RECT &r = set->savedrect;
-    if (block.type == TAG_IMAG && block.image.appeareffect == kCrossfadeEffect) {
+    if (block.type == TAG_IMAG && block.image.appeareffect == CROSSFADE_EFFECT) {
         // A Crossfade brought the picture on over the whole window, or was
         // cut short on the way: what was under it is gone, so the whole
         // window goes to the background.
@@ -212,7 +211,7 @@ bool StartPicture(HWND window, BLOCKSET *set) {
     // The area saved is that of the stored picture, before any crop, or
     // that of the fitted one.
     // A Crossfade clears the whole window as it comes on: nothing to keep.
-    if (PlacedSize(set, &w, &h) && image.appeareffect != kCrossfadeEffect) {
+    if (PlacedSize(set, &w, &h) && image.appeareffect != CROSSFADE_EFFECT) {
         PictureOrigin(set, &x, &y);
         SaveScreenArea(window, set, RECT{x - 1, y - 1, x + w + 1, y + h + 1});
     }
