@@ -104,7 +104,7 @@ struct SCRIMAGE {
     uint32_t appeareffect;
     uint32_t disappeareffect;
     uint32_t speed;  // 1..80: steps every 81 - speed ms
-    uint32_t unused36;
+    uint32_t fade;      // ms a Crossfade lasts; 0: the default 1.5 s
     uint32_t holdtime;  // seconds
     uint32_t unused44;
     uint32_t duration;  // 0 endless, 1 one cycle, n seconds
@@ -237,6 +237,8 @@ struct DIBHEADER {
 
 constexpr uint32_t SCRHEAD_SIZE = 2148;
 constexpr uint32_t SCRIMAGE_SIZE = 84;
+constexpr uint32_t CROSSFADE_EFFECT = 12;  // the effect whose length SCRIMAGE.fade gives
+constexpr uint32_t DEFAULT_FADE_MS = 1500;
 constexpr uint32_t MAXCAPTIONLENGTH = 1024;  // longest stored caption text, in bytes
 constexpr uint32_t SCRTEXT_SIZE = 362;
 constexpr uint32_t SCRAPPLET_SIZE = 56;
@@ -256,7 +258,7 @@ static_assert(offsetof(SCRHEAD, owner) == 42);
 static_assert(offsetof(SCRHEAD, title) == 828);
 static_assert(offsetof(SCRHEAD, description) == 1090);
 static_assert(sizeof(SCRIMAGE) == SCRIMAGE_SIZE);
-static_assert(offsetof(SCRIMAGE, duration) == 48);
+static_assert(offsetof(SCRIMAGE, duration) == 48 && offsetof(SCRIMAGE, fade) == 36);
 static_assert(offsetof(SCRIMAGE, captionlength) == 52 && offsetof(SCRIMAGE, group) == 60);
 static_assert(sizeof(SCRTEXT) == SCRTEXT_SIZE);
 static_assert(offsetof(SCRTEXT, facename) == 68);

@@ -21,7 +21,11 @@ struct EFFECT {
     WORD randomdisappear;  // ... and to take one off
 };
 
-constexpr int MAXEFFECT = 12;
+constexpr int MAXEFFECT = 13;
+// The effects "Random Effect" chooses among are the first twelve: stored
+// shows that use it play as they always did.
+constexpr int RANDOMCHOICES = 12;
+constexpr int CROSSFADE = int(CROSSFADE_EFFECT);
 extern const EFFECT effect[MAXEFFECT];
 
 // The effect at `index`; "None" for an index outside the table, so damaged
@@ -50,5 +54,6 @@ DECLARE_EFFECT(Tile)
 DECLARE_EFFECT(Vsplit)
 DECLARE_EFFECT(Wleft)
 DECLARE_EFFECT(Wright)
+DECLARE_EFFECT(Crossfade)
 
 #undef DECLARE_EFFECT

@@ -19,6 +19,7 @@ uint32_t cyclenumber = 0;  // of the cycle running now
 }  // namespace
 
 void BeginCycle() { ++cyclenumber; }
+uint32_t CycleNumber() { return cyclenumber; }
 
 int &StepCounter::InCycle() {
     if (cycle_ != cyclenumber) Restart();
@@ -138,6 +139,7 @@ WORD ClearWholePicture(STATUS *status) {
 }
 
 WORD ReleaseEffect(STATUS *status) {
+    ReleaseBlend(status);
     if (status->bitmap) DeleteObject(status->bitmap);
     FreeWorkList(status);
     std::free(status->order);

@@ -22,6 +22,7 @@ struct PictureSize {
 // and the next cycle that uses such an effect starts it from 0 instead of
 // going on from there.
 void BeginCycle();
+uint32_t CycleNumber();
 class StepCounter {
 public:
     // The count of the cycle running now; 0 at its first use in a cycle.
@@ -110,6 +111,9 @@ WORD ClearWholePicture(STATUS *status);
 inline WORD HoldIsOver(const STATUS *status) { return status->holdcount == 0 ? EFFECT_NEXTPHASE : 0; }
 // Close: releases the bitmap and the lists.
 WORD ReleaseEffect(STATUS *status);
+
+// The weight (0..256) of the last step a Crossfade drew; -1 before any.
+int CrossfadeLastWeight();
 
 // rand() reseeded with the time in seconds, as the randomised effects do.
 void SeedRandom();

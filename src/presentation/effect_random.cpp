@@ -10,7 +10,7 @@ int last = 0;  // the effect in use
 // A random effect other than the last one that may be used this way.
 int Choose(WORD EFFECT::*allowed) {
     int r;
-    do r = std::rand() % MAXEFFECT;
+    do r = std::rand() % RANDOMCHOICES;
     while (r == last || !(effect[r].*allowed));
     return r;
 }

@@ -16,6 +16,7 @@ const EFFECT effect[MAXEFFECT] = {
     {OPERATIONS(Vsplit), "Vertical Split", 1, 1},
     {OPERATIONS(Wleft), "Wipe in from Left", 1, 1},
     {OPERATIONS(Wright), "Wipe in from Right", 1, 1},
+    {OPERATIONS(Crossfade), "Crossfade", 0, 0},
 };
 
 #undef OPERATIONS

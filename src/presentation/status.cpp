@@ -134,6 +134,7 @@ WORD InitTextStatus(STATUS *status, HFONT font, HBRUSH backgroundbrush, HGLOBAL 
 WORD GetImage(HWND, STATUS *status) { return status->picture ? 1 : 0; }
 
 WORD DestroyStatus(STATUS *status) {
+    ReleaseBlend(status);
     if (status->bitmap) DeleteObject(status->bitmap);
     std::free(status->worklist);
     std::free(status->order);

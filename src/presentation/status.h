@@ -25,6 +25,7 @@ struct STATUS {
     int activeeffect;  // 0xFFFF: set a new cycle up at the next tick
     int speed;
     int holdtime;
+    int fade;  // ms a Crossfade lasts; 0: the default
     WORD phase;
     int holdcount;
     int width, height;
@@ -36,6 +37,7 @@ struct STATUS {
     HBRUSH backgroundbrush;
     HFONT font;       // the saver window deletes it
     HGLOBAL text;     // owned
+    void *blend;      // owned: a Crossfade's buffers while it runs
     int margin;
     int drawn;
     int boxfilled;
@@ -59,5 +61,7 @@ WORD InitTextStatus(STATUS *status, HFONT font, HBRUSH backgroundbrush, HGLOBAL 
 void ChangePhase(STATUS *status);
 WORD GetImage(HWND window, STATUS *status);
 WORD DestroyStatus(STATUS *status);
+// Frees a Crossfade's buffers, if any (DestroyStatus does it too).
+void ReleaseBlend(STATUS *status);
 void HandleOnceCell(HWND window, HDC dc, STATUS *status);
 void HandleOnceTextCell(HWND window, HDC dc, STATUS *status, const SCRTEXT *text);

@@ -70,7 +70,14 @@ void ClearItemArea(HWND window, BLOCKSET *set) {
     if (!clear) return;
     WindowDC dc(window);
     const RECT &r = set->savedrect;
-    if (set->savedscreen) {
+    if (block.type == TAG_IMAG && block.image.appeareffect == CROSSFADE_EFFECT) {
+        // A Crossfade brought the picture on over the whole window, or was
+        // cut short on the way: what was under it is gone, so the whole
+        // window goes to the background.
+        RECT all = {};
+        GetClientRect(window, &all);
+        if (set->backgroundbrush) FillRect(dc, &all, set->backgroundbrush);
+    } else if (set->savedscreen) {
         BlitBitmap(dc, r.left, r.top, RectWidth(&r), RectDepth(&r), set->savedscreen, SRCCOPY);
     } else if (set->backgroundbrush) {
         FillRect(dc, &r, set->backgroundbrush);
@@ -199,10 +206,12 @@ bool StartPicture(HWND window, BLOCKSET *set) {
     if (!InitImageStatus(&set->status, picture, int(image.appeareffect), int(image.disappeareffect),
                          int(image.speed), int(image.holdtime), set->backgroundbrush))
         return false;  // the status holds the picture; the next release frees it
+    set->status.fade = int(image.fade > 0x7FFFFFFF ? 0x7FFFFFFF : image.fade);
     int w = 0, h = 0, x = 0, y = 0;
     // The area saved is that of the stored picture, before any crop, or
     // that of the fitted one.
-    if (PlacedSize(set, &w, &h)) {
+    // A Crossfade clears the whole window as it comes on: nothing to keep.
+    if (PlacedSize(set, &w, &h) && image.appeareffect != CROSSFADE_EFFECT) {
         PictureOrigin(set, &x, &y);
         SaveScreenArea(window, set, RECT{x - 1, y - 1, x + w + 1, y + h + 1});
     }

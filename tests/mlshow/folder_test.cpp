@@ -70,7 +70,7 @@ TEST(PictureFolder, TheShuffleIsFixedBySeedAlone) {
 TEST(PictureFolder, TheManifestsKeys) {
     const Manifest manifest = ParseManifest(std::string(kFolderShow) +
                                                 "appear = [\"Tile\", \"Sandstorm\"]\ndisappear = \"Plummet\"\nshuffle = true\n"
-                                                "seed = 99\nhold = 2\nmax_size = [800, 600]\nstore = \"bitmap\"\nquality = 70\n",
+                                                "seed = 99\nhold = 2\nfade = 3.5\nmax_size = [800, 600]\nstore = \"bitmap\"\nquality = 70\n",
                                             "show.toml", "/data");
     ASSERT_EQ(manifest.items.size(), 1u);
     const auto &folder = std::get<PictureFolderItem>(manifest.items[0]);
@@ -80,6 +80,7 @@ TEST(PictureFolder, TheManifestsKeys) {
     EXPECT_EQ(folder.order, PictureOrderKind::Shuffle);
     EXPECT_EQ(folder.seed, 99u);
     EXPECT_EQ(folder.picture.header.holdtime, 2u);
+    EXPECT_EQ(folder.picture.header.fade, 3500u);
     EXPECT_EQ(folder.picture.maxWidth, 800u);
     EXPECT_EQ(folder.picture.store, PictureStore::Bitmap);
     EXPECT_EQ(folder.picture.quality, 70);

@@ -128,8 +128,21 @@ TEST(Manifest, ReadsEveryItemKind) {
     EXPECT_EQ(animation.loops, 2u);
 }
 
+// A Crossfade's length in seconds is stored in milliseconds; 0 when not given.
+TEST(Manifest, FadeIsSecondsFromAFifthToTen) {
+    for (auto [value, stored] : {std::pair<const char *, uint32_t>{"0.2", 200}, {"2", 2000}, {"1.25", 1250}, {"10", 10000}}) {
+        const Manifest manifest = ParseManifest(std::string(kShow) + "[[item]]\ntype = \"picture\"\nfile = \"a.png\"\n"
+                                                "appear = \"Crossfade\"\nfade = " + value + "\n", "show.toml", "/data");
+        EXPECT_EQ(std::get<PictureItem>(manifest.items.at(0)).header.fade, stored) << value;
+    }
+    for (const char *wrong : {"0.1", "10.5", "\"long\"", "nan"})
+        EXPECT_EQ(Errors(std::string(kShow) + "[[item]]\ntype = \"picture\"\nfile = \"a.png\"\nfade = " + wrong + "\n"),
+                  std::vector<std::string>{"show.toml:6:8: \"fade\" must be seconds from 0.2 to 10"}) << wrong;
+}
+
 TEST(Manifest, EffectNamesAreTheStoredOrder) {
-    EXPECT_EQ(EffectNames().size(), 12u);
+    EXPECT_EQ(EffectNames().size(), 13u);
+    EXPECT_EQ(FindName(EffectNames(), "Crossfade"), CROSSFADE_EFFECT);
     EXPECT_EQ(FindName(EffectNames(), "Chaos and Order"), 1u);
     EXPECT_EQ(FindName(EffectNames(), "Wipe in from Right"), 11u);
     EXPECT_EQ(FindName(EffectNames(), "wipe in from right"), std::nullopt);

@@ -131,7 +131,8 @@ TEST(Reader, DeeperChecksFindWhatThePlayerCannotPlay) {
         const char *problem;
     };
     const Case cases[] = {
-        {"effect index", picture + 24, 12, "appear effect 12 is outside 0..11"},
+        {"effect index", picture + 24, 13, "appear effect 13 is outside 0..12"},
+        {"fade", picture + 36, 50, "fade 50 ms is outside 200..10000"},
         {"speed", picture + 32, 0, "speed 0"},
         {"text style", text + 56, 6, "text style 6"},
         {"alignment", text + 60, 3, "alignment 3"},

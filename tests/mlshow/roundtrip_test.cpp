@@ -56,6 +56,25 @@ TEST(RoundTrip, ANewShowBuildsVerifiesAndComesBack) {
     EXPECT_TRUE(Build(dir.Path("back/show.toml"), testing_mlshow::FakePlayer()) == first);
 }
 
+// A Crossfade's length is shown by info and written back by extract.
+TEST(RoundTrip, TheFadeComesBack) {
+    TempDir dir;
+    dir.Write("a.png", testing_mlshow::Png(testing_mlshow::Quadrants(8, 8)));
+    dir.Write("show.toml", std::string("[show]\ntitle = \"T\"\n[[item]]\ntype = \"picture\"\nfile = \"a.png\"\n"
+                                       "appear = \"Crossfade\"\nfade = 2.25\n"));
+    const Bytes first = Build(dir.Path("show.toml"), testing_mlshow::FakePlayer());
+    dir.Write("show.scr", first);
+    std::ostringstream out;
+    EXPECT_EQ(RunVerify(dir.Path("show.scr"), true, out), 0) << out.str();
+    ASSERT_EQ(RunExtract(dir.Path("show.scr"), dir.Path("back"), true, out), 0);
+    const Bytes toml = testing_mlshow::ReadBytes(dir.Path("back/show.toml"));
+    EXPECT_NE(std::string(toml.begin(), toml.end()).find("\nfade = 2.25\n"), std::string::npos);
+    EXPECT_TRUE(Build(dir.Path("back/show.toml"), testing_mlshow::FakePlayer()) == first);
+    std::string info;
+    EXPECT_EQ(testing_mlshow::RunMlshow("info " + dir.Path("show.scr"), &info), 0);
+    EXPECT_NE(info.find("Crossfade / None, fade 2.25 s"), std::string::npos) << info;
+}
+
 TEST(RoundTrip, IdenticalInputsGiveIdenticalOutput) {
     TempDir dir;
     std::ostringstream out;

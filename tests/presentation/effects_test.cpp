@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 #include <string>
 
 #include "imaging/jpeg_decode.h"
+#include "presentation/blend.h"
+#include "presentation/effect_common.h"
 #include "presentation/effect.h"
 #include "support/test_jpeg.h"
 #include "support/test_support.h"
@@ -19,15 +22,18 @@ namespace {
 constexpr COLORREF kBackground = RGB(0, 0, 80);
 constexpr int kLeft = 30, kTop = 20;  // where the picture goes in the window
 constexpr int kMaxTicks = 50000;
+constexpr int kTestFadeMs = 20;  // Crossfades run by the clock: short ones keep the tests quick
 
 // A picture being cycled through one appear and one disappear effect.
 class Cycle {
 public:
-    Cycle(TestWindow &window, const Bytes &dib, int appear, int disappear, int holdtime = 0)
+    Cycle(TestWindow &window, const Bytes &dib, int appear, int disappear, int holdtime = 0, int fade = kTestFadeMs,
+          int left = kLeft, int top = kTop)
         : window_(window), dib_(dib), picture_(GlobalCopy(dib)) {
         ok_ = InitImageStatus(&status_, picture_, appear, disappear, 80, holdtime, window.brush()) == 1;
-        status_.x = kLeft;
-        status_.y = kTop;
+        status_.fade = fade;
+        status_.x = left;
+        status_.y = top;
     }
     ~Cycle() {
         DestroyStatus(&status_);
@@ -119,7 +125,7 @@ TEST(PictureCycle, HoldTimeZeroEndsTheHoldAtItsFirstTick) {
 
 TEST(PictureCycle, EffectIndicesOutsideTheTableActAsNone) {
     TestWindow window(200, 150, kBackground);
-    for (int index : {12, 99, -1, 0xFFFF}) {
+    for (int index : {MAXEFFECT, 99, -1, 0xFFFF}) {
         SCOPED_TRACE(index);
         window.Clear();
         window.TakeCycleDone();
@@ -154,6 +160,7 @@ TEST(Effects, AppearLeavesThePictureAndDisappearTheBackground) {
         EXPECT_EQ(cycle.status().bitmap, nullptr);
         EXPECT_EQ(cycle.status().worklist, nullptr);
         EXPECT_EQ(cycle.status().order, nullptr);
+        EXPECT_EQ(cycle.status().blend, nullptr);
     }
 }
 
@@ -163,7 +170,7 @@ TEST(Effects, DisappearingWithAnotherEffectClearsTheWholePicture) {
     TestWindow window(160, 120, kBackground);
     for (auto size : {std::pair<int, int>{37, 29}, {43, 31}, {43, 33}, {44, 17}}) {
         const Bytes dib = TestDib(size.first, size.second, 24);
-        for (int disappear : {0, 1, 2, 4, 5, 7, 8, 9, 10, 11}) {
+        for (int disappear : {0, 1, 2, 4, 5, 7, 8, 9, 10, 11, 12}) {
             SCOPED_TRACE(std::string(effect[disappear].name) + " " + std::to_string(size.first) + "x" +
                          std::to_string(size.second));
             window.Clear();
@@ -190,6 +197,8 @@ TEST(Effects, EveryPairRunsWholeCyclesAfterCyclesCutShort) {
                 Cycle cycle(window, other, appear, disappear);
                 ASSERT_TRUE(cycle.RunTo(cut));
                 cycle.Tick();
+                DestroyStatus(&cycle.status());
+                EXPECT_EQ(cycle.status().blend, nullptr);
             }
             window.Clear();
             Cycle cycle(window, dib, appear, disappear);
@@ -312,7 +321,7 @@ TEST(Effects, RandomNeverRepeatsAndUsesOnlyAllowedEffects) {
         EXPECT_TRUE(effect[previous].randomdisappear) << previous;
         CloseRandom(&status);
     }
-    EXPECT_EQ(seen.count(0) + seen.count(3) + seen.count(6), 0u);
+    EXPECT_EQ(seen.count(0) + seen.count(3) + seen.count(6) + seen.count(CROSSFADE), 0u);
     EXPECT_EQ(seen.size(), 9u);  // every allowed effect came up
     DestroyStatus(&status);
     GlobalFree(picture);
@@ -321,8 +330,72 @@ TEST(Effects, RandomNeverRepeatsAndUsesOnlyAllowedEffects) {
 TEST(Effects, TheTableNamesEveryEffectInContentOrder) {
     const char *names[] = {"None",           "Chaos and Order", "Horizontal Split", "No Clear",
                            "Plummet",        "Quadrants",       "Random Effect",    "Sandstorm",
-                           "Tile",           "Vertical Split",  "Wipe in from Left", "Wipe in from Right"};
+                           "Tile",           "Vertical Split",  "Wipe in from Left", "Wipe in from Right",
+                           "Crossfade"};
+    static_assert(sizeof names / sizeof *names == MAXEFFECT);
     for (int i = 0; i < MAXEFFECT; ++i) EXPECT_STREQ(effect[i].name, names[i]);
     EXPECT_EQ(&EffectAt(MAXEFFECT), &effect[0]);
     EXPECT_EQ(&EffectAt(-5), &effect[0]);
+}
+
+namespace {
+
+// What a Crossfade step at weight t gives: from + (to - from) * t / 256, rounded down.
+int Blended(int from, int to, int t) { return from + int(std::floor((to - from) * t / 256.0)); }
+COLORREF Blended(COLORREF from, COLORREF to, int t) {
+    return RGB(Blended(GetRValue(from), GetRValue(to), t), Blended(GetGValue(from), GetGValue(to), t),
+               Blended(GetBValue(from), GetBValue(to), t));
+}
+
+}  // namespace
+
+// Every pair of bytes at weights across the range; the count leaves a tail
+// past the vector loop's blocks of four.
+TEST(Crossfade, BlendMatchesTheFormulaForEveryPairOfBytes) {
+    std::vector<uint32_t> from(65539), to(from.size()), out(from.size()), scalar(from.size());
+    for (size_t i = 0; i < from.size(); ++i)
+        from[i] = uint32_t(i % 256) * 0x01010101u, to[i] = uint32_t(i / 256 % 256) * 0x01010101u ^ 0xFF00FF00u;
+    for (int t : {0, 1, 77, 128, 255, 256}) {
+        BlendPixels(from.data(), to.data(), out.data(), out.size(), t);
+        BlendPixelsScalar(from.data(), to.data(), scalar.data(), scalar.size(), t);
+        ASSERT_EQ(out, scalar) << t;
+        for (size_t i = 0; i < out.size(); ++i)
+            for (int shift = 0; shift < 32; shift += 8)
+                ASSERT_EQ(int(out[i] >> shift & 0xFF),
+                          Blended(int(from[i] >> shift & 0xFF), int(to[i] >> shift & 0xFF), t));
+    }
+    EXPECT_TRUE(BlendUsesSse2());  // every processor 64-bit Windows or Wine runs on has it
+}
+
+// A photo that stays ("No Clear") dissolves into the next: each step on the
+// screen is the blend of the old photo and the new picture on the
+// background, never the background between; then the new picture goes to
+// the background. A stored fade of 0 lasts 1.5 s by the clock.
+TEST(Crossfade, DissolvesPhotoIntoPhotoStepByStep) {
+    TestWindow window(160, 120, kBackground);
+    const Bytes first = TestDib(60, 50, 24), second = TestDib(43, 33, 24);
+    Cycle old(window, first, 0, 3, 0, kTestFadeMs, 10, 10);
+    ASSERT_TRUE(old.RunTo(PHASE_HOLD));
+    // Points in both pictures, in the old one only, and in neither.
+    const int x[] = {kLeft + 5, 12, 150}, y[] = {kTop + 7, 12, 110};
+    const COLORREF from[] = {DibColour(first, x[0] - 10, y[0] - 10), DibColour(first, 2, 2), kBackground};
+    const COLORREF to[] = {DibColour(second, 5, 7), kBackground, kBackground};
+    Cycle cycle(window, second, CROSSFADE, CROSSFADE, 0, 0);
+    for (WORD phase : {PHASE_APPEAR, PHASE_DISAPPEAR}) {
+        ASSERT_TRUE(cycle.RunTo(phase));
+        const DWORD start = GetTickCount();
+        std::set<int> weights;
+        for (; cycle.status().phase == phase; Sleep(15)) {
+            cycle.Tick();
+            weights.insert(CrossfadeLastWeight());
+            for (int i = 0; i < (phase == PHASE_APPEAR ? 3 : 1); ++i)
+                EXPECT_EQ(window.Capture(x[i], y[i], 1, 1)[0],
+                          phase == PHASE_APPEAR ? Blended(from[i], to[i], CrossfadeLastWeight())
+                                                : Blended(to[i], kBackground, CrossfadeLastWeight()));
+        }
+        EXPECT_GE(GetTickCount() - start + 20, 1500u);  // tick counts step by ~16 ms
+        EXPECT_GE(weights.size(), 10u);                 // steps in between, not only the ends
+        EXPECT_EQ(cycle.status().blend, nullptr);       // the buffers go as the phase ends
+        EXPECT_TRUE(phase == PHASE_APPEAR ? cycle.ShowsPicture() && cycle.SurroundingsClean() : cycle.ShowsBackground());
+    }
 }

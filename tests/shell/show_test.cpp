@@ -107,6 +107,27 @@ TEST(Show, AClearedPictureGivesItsScreenBack) {
     EXPECT_EQ(ScreenPixel(x1 + 5, y1 + 5), kBackground);
 }
 
+// A picture that comes on with a Crossfade and whose display time ends in
+// the middle of it leaves the whole screen to the background: neither the
+// half-faded photo under it nor the picture stays.
+TEST(Show, ACrossfadeCutShortByItsDurationLeavesOnlyTheBackground) {
+    const Bytes first = TestDib(100, 80, 24), second = TestDib(300, 200, 24), third = TestDib(40, 40, 24);
+    ShowWriter writer(TestHead("Crossfade", kBackground));
+    writer.AddPicture(Picture(0, 3, 1, 0), first, false);  // stays under the next
+    SCRIMAGE fading = Picture(12, 0, 2);
+    fading.fade = 10000;  // still fading when its 2 s are over
+    writer.AddPicture(fading, second, false);
+    writer.AddPicture(Picture(0, 3, 0), third, false);
+    Playing show(std::move(writer));
+    ASSERT_NE(show.window(), nullptr);
+    const int x3 = (kScreenWide - 40) / 2, y3 = (kScreenDeep - 40) / 2;
+    ASSERT_TRUE(WaitFor([&] { return AreaShows(x3, y3, third); }));
+    const int x1 = (kScreenWide - 100) / 2, y1 = (kScreenDeep - 80) / 2;
+    const int x2 = (kScreenWide - 300) / 2, y2 = (kScreenDeep - 200) / 2;
+    EXPECT_EQ(ScreenPixel(x1 + 5, y1 + 5), kBackground);  // the first photo, under the second
+    EXPECT_EQ(ScreenPixel(x2 + 5, y2 + 5), kBackground);  // the second only
+}
+
 // An item at the screen's top-left corner gives back exactly the screen it
 // covered, though the area kept around it starts above and left of the screen.
 TEST(Show, AnItemAtTheTopLeftCornerGivesItsScreenBackInPlace) {

@@ -45,8 +45,11 @@ void SoundProblem(std::vector<std::string> &out, const std::string &what, uint32
 
 void PictureProblems(const ReadBlock &block, std::vector<std::string> &out) {
     const SCRIMAGE h = block.As<SCRIMAGE>();
-    InRange(out, "appear effect", h.appeareffect, 0, 11);
-    InRange(out, "disappear effect", h.disappeareffect, 0, 11);
+    InRange(out, "appear effect", h.appeareffect, 0, CROSSFADE_EFFECT);
+    InRange(out, "disappear effect", h.disappeareffect, 0, CROSSFADE_EFFECT);
+    if (h.fade && (h.fade < 200 || h.fade > 10000))
+        out.push_back("fade " + std::to_string(h.fade) +
+                      " ms is outside 200..10000: the player clamps it to 10000 or plays it as it is");
     InRange(out, "speed", h.speed, 1, 80);
     if ((h.flags & SCRF_FITMASK) == SCRF_FITMASK) out.push_back("both FIT and FILL are set: the picture plays at its own size");
     if (h.takendate && !ValidDateNumber(h.takendate))
@@ -192,6 +195,18 @@ std::string DateText(uint32_t yyyymmdd) {
     return text;
 }
 
+std::string FadeText(uint32_t milliseconds) {
+    if (milliseconds == 0) milliseconds = DEFAULT_FADE_MS;
+    std::string text = std::to_string(milliseconds / 1000);
+    if (const uint32_t rest = milliseconds % 1000) {
+        char fraction[8];
+        std::snprintf(fraction, sizeof fraction, ".%03u", unsigned(rest));
+        text += fraction;
+        while (text.back() == '0') text.pop_back();
+    }
+    return text;
+}
+
 std::string OrderText(const SCRIMAGE &h) {
     return h.flags & SCRF_RANDOMORDER ? "random (group " + std::to_string(h.group) + ")" : "as stored";
 }
@@ -260,7 +275,9 @@ std::string DescribeBlock(const ReadBlock &block) {
     switch (block.type) {
         case TAG_IMAG: {
             const SCRIMAGE h = block.As<SCRIMAGE>();
-            const std::string effects = ", " + NameOr(EffectNames(), h.appeareffect) + " / " + NameOr(EffectNames(), h.disappeareffect);
+            std::string effects = ", " + NameOr(EffectNames(), h.appeareffect) + " / " + NameOr(EffectNames(), h.disappeareffect);
+            if (h.fade || h.appeareffect == CROSSFADE_EFFECT || h.disappeareffect == CROSSFADE_EFFECT)
+                effects += ", fade " + FadeText(h.fade) + " s";
             if (h.flags & SCRF_JPEG) return "picture, JPEG " + JpegText(block.data) + effects + Presentation(block);
             return "picture, " + PictureForm(block) + " " + DibText(block.data) +
                    (compressed ? ", " + Ratio(block.storedSize, block.data.size()) : "") + effects + Presentation(block);

@@ -32,6 +32,8 @@ std::string DescribeHead(const ShowFile &show);
 std::string Presentation(const ReadBlock &block);
 // yyyymmdd as "2024-06-01"; a number that is no date as it is.
 std::string DateText(uint32_t yyyymmdd);
+// A Crossfade's stored length in milliseconds as seconds ("1.5"); 0 is the default 1.5 s.
+std::string FadeText(uint32_t milliseconds);
 // "random (group N)" or "as stored".
 std::string OrderText(const SCRIMAGE &header);
 // How a picture block stores its picture: "jpeg", "bitmap" or "deflated bitmap".

@@ -110,6 +110,7 @@ private:
         toml_.String("disappear", NameOr(EffectNames(), h.disappeareffect));
         toml_.Integer("speed", h.speed);
         toml_.Integer("hold", h.holdtime);
+        if (h.fade) toml_.Raw("fade", FadeText(h.fade));
         toml_.Integer("duration", h.duration);
         if (h.flags & SCRF_REMAP) toml_.Bool("remap", true);
         if (!jpeg && !(h.flags & SCRF_COMPRESSED)) toml_.Bool("compress", false);

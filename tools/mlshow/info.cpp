@@ -75,6 +75,7 @@ std::string BlockJson(const ReadBlock &block) {
         b.Add("caption", Json::String(CaptionName(h.flags)));
         b.Add("captionText", Json::String(block.caption));
         b.Add("taken", h.takendate ? Json::String(DateText(h.takendate)) : "null");
+        b.Add("fade", FadeText(h.fade));
     }
     b.Add("holds", Json::String(DescribeBlock(block)));
     JsonArray problems;

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -299,6 +300,18 @@ uint32_t ReadDuration(Fields &f) {
     return 1;
 }
 
+// A Crossfade's length: seconds from 0.2 to 10, stored in milliseconds.
+uint32_t ReadFade(Fields &f) {
+    const toml::node *node = f.Node("fade");
+    if (!node) return 0;
+    double seconds = -1;
+    if (const auto *d = node->as_floating_point()) seconds = d->get();
+    else if (const auto *i = node->as_integer()) seconds = double(i->get());
+    if (seconds >= 0.2 && seconds <= 10) return uint32_t(std::lround(seconds * 1000));
+    f.diagnostics().Error(node->source(), "\"fade\" must be seconds from 0.2 to 10");
+    return 0;
+}
+
 static_assert(SCRF_FILL == 2 * SCRF_FIT && SCRF_CAPTIONNAME == 2 * SCRF_CAPTIONDATE, "names index the flag bits");
 
 // The keys of a picture but its file, effects, name, date and group,
@@ -308,6 +321,7 @@ void ReadPictureKeys(Fields &f, PictureItem &item, uint32_t defaultFit) {
     ReadPlacement(f, h);
     h.speed = uint32_t(f.Integer("speed", 1, 80).value_or(40));
     h.holdtime = uint32_t(f.Integer("hold", 0, 86400).value_or(5));
+    h.fade = ReadFade(f);
     h.duration = ReadDuration(f);
     h.flags = Flag(f, "remap", SCRF_REMAP);
     // The names' indices are the values of the flag bits, shifted down.

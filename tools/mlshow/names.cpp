@@ -11,7 +11,8 @@ const std::vector<std::string_view> &EffectNames() {
     static const std::vector<std::string_view> names = {
         "None",           "Chaos and Order", "Horizontal Split", "No Clear",
         "Plummet",        "Quadrants",       "Random Effect",    "Sandstorm",
-        "Tile",           "Vertical Split",  "Wipe in from Left", "Wipe in from Right"};
+        "Tile",           "Vertical Split",  "Wipe in from Left", "Wipe in from Right",
+        "Crossfade"};
     return names;
 }
 
