@@ -44,7 +44,8 @@ bool HoldsPictures(const fs::path &folder) {
 }
 
 // A photo show of every picture in `folder`, titled after the folder: each
-// photo fitted to the monitor, in an order the player draws afresh.
+// photo fitted to the monitor, in an order the player draws afresh, one
+// dissolving into the next.
 Manifest FolderShow(const fs::path &folder) {
     if (!folder.has_filename())
         throw InputError(PathText(folder) + " is a whole drive: put the photos in a folder and drop that onto mlshow");
@@ -59,7 +60,10 @@ Manifest FolderShow(const fs::path &folder) {
     toml.String("folder", PathText(folder.filename()));
     toml.String("fit", "fit");
     toml.String("order", "random");
-    if (FindName(EffectNames(), "Crossfade")) toml.String("appear", "Crossfade");
+    // Each photo dissolves into the next: it leaves nothing to clear, and the
+    // next one's Crossfade blends from it.
+    toml.String("appear", "Crossfade");
+    toml.String("disappear", "No Clear");
     try {
         return CompleteManifest(toml.Text(), PathText(folder), PathText(folder.parent_path()));
     } catch (const InputErrors &errors) {
