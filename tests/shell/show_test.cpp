@@ -169,7 +169,7 @@ TEST(Show, JpegPicturesShowTheirPixelsAndBadOnesArePassedOver) {
     bad[JpegSegment(bad, 0xDA) + 3] = 0x77;  // the scan names no component: it does not decode
     const Bytes last = TestDib(20, 20, 24);
     ShowWriter writer(TestHead("Photos", kBackground));
-    writer.AddJpegPicture(Picture(0, 0, 1, 0), jpeg);
+    writer.AddJpegPicture(Picture(0, 0, 1, 1), jpeg);  // held a second, long enough to be seen
     writer.AddJpegPicture(Picture(0, 0, 1, 0), bad);
     writer.AddPicture(Picture(0, 3, 0), last, false);
     Playing show(std::move(writer));
