@@ -4,7 +4,6 @@
 
 #include <sstream>
 
-#include "build.h"
 #include "checks.h"
 #include "commands.h"
 #include "errors.h"
