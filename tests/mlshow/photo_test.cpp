@@ -1,5 +1,6 @@
 // Photo shows: the fit, order and caption keys, the day taken from EXIF,
-// caption text in picture blocks, and what info and extract make of them.
+// caption text in picture blocks, and what info and extract make of them,
+// a Crossfade's length among them.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -91,6 +92,7 @@ TEST(PhotoShow, BuildExtractBuildGivesTheSameBytesAndInfoTellsFitOrderCaption) {
                                "type = \"pictures\"\nfolder = \"photos\"\norder = \"random\"\ncaption = \"date and name\"\nfit = \"fill\"\n"
                                "[[item]]\ntype = \"pictures\"\nfolder = \"more\"\norder = \"random\"\n"
                                "[[item]]\ntype = \"picture\"\nfile = \"one.jpg\"\ncaption = \"name\"\ntaken = 2021-03-04\n"
+                               "appear = \"Crossfade\"\nfade = 2.25\n"
                                "[[item]]\ntype = \"pictures\"\nfolder = \"more\"\n");
     const Bytes first = testing_mlshow::Built(dir.Path("show.toml"));
     const ShowFile show = ReadShowFile(first);
@@ -113,7 +115,10 @@ TEST(PhotoShow, BuildExtractBuildGivesTheSameBytesAndInfoTellsFitOrderCaption) {
     ASSERT_EQ(RunInfo(dir.Path("show.scr"), false, text), 0);
     EXPECT_NE(text.str().find("JPEG|FILL|CAPTIONDATE|CAPTIONNAME|RANDOMORDER"), std::string::npos) << text.str();
     EXPECT_NE(text.str().find(", fit fill, order random (group 1), caption date and name \"Beach day\", taken 2024-06-01\n"), std::string::npos);
-    EXPECT_NE(text.str().find(", fit none, order as stored, caption name \"one\", taken 2021-03-04\n"), std::string::npos);
+    EXPECT_NE(text.str().find(", fit none, order as stored, caption name \"one\", taken 2021-03-04\n"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("Crossfade / None, fade 2.25 s"), std::string::npos);
+    const Bytes toml = testing_mlshow::ReadBytes(dir.Path("back/show.toml"));
+    EXPECT_NE(std::string(toml.begin(), toml.end()).find("\nfade = 2.25\n"), std::string::npos);
     ASSERT_EQ(RunInfo(dir.Path("show.scr"), true, json), 0);
     EXPECT_NE(json.str().find("\"fit\": \"fit\", \"order\": \"random\", \"group\": 2, \"caption\": \"none\", \"captionText\": \"\", \"taken\": null"),
               std::string::npos) << json.str();

@@ -40,20 +40,6 @@ TEST(RoundTrip, ANewShowBuildsVerifiesAndComesBack) {
     EXPECT_TRUE(ComesBack(dir, first));
 }
 
-// A Crossfade's length is shown by info and written back by extract.
-TEST(RoundTrip, TheFadeComesBack) {
-    TempDir dir;
-    dir.Write("a.png", testing_mlshow::Png(testing_mlshow::Quadrants(8, 8)));
-    dir.Write("show.toml", std::string("[show]\ntitle = \"T\"\n[[item]]\ntype = \"picture\"\nfile = \"a.png\"\n"
-                                       "appear = \"Crossfade\"\nfade = 2.25\n"));
-    ASSERT_TRUE(ComesBack(dir, Built(dir.Path("show.toml"))));
-    const Bytes toml = testing_mlshow::ReadBytes(dir.Path("back/show.toml"));
-    EXPECT_NE(std::string(toml.begin(), toml.end()).find("\nfade = 2.25\n"), std::string::npos);
-    std::string info;
-    EXPECT_EQ(testing_mlshow::RunMlshow("info " + dir.Path("show.scr"), &info), 0);
-    EXPECT_NE(info.find("Crossfade / None, fade 2.25 s"), std::string::npos) << info;
-}
-
 TEST(RoundTrip, IdenticalInputsGiveIdenticalOutput) {
     TempDir dir;
     std::ostringstream out;
