@@ -134,10 +134,7 @@ TEST(PictureFolder, APictureThatFailsIsNamedWithItsFolder) {
     dir.Write("photos/good.png", testing_mlshow::Png(testing_mlshow::Quadrants(8, 8)));
     dir.Write("photos/bad.jpg", std::string("\xFF\xD8\xFF not really"));
     dir.Write("show.toml", std::string(kFolderShow));
-    BuildSettings settings;
-    settings.quiet = true;
-    const auto errors = testing_mlshow::ErrorsOf(
-        [&] { BuildShow(LoadManifest(dir.Path("show.toml")), testing_mlshow::FakePlayer(), settings); });
+    const auto errors = testing_mlshow::ErrorsOf([&] { testing_mlshow::Built(dir.Path("show.toml")); });
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find("show.toml:6:10: photos/bad.jpg: not a sound JPEG file"), std::string::npos) << errors[0];
 }

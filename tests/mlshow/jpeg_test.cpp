@@ -177,8 +177,7 @@ TEST(JpegStore, EachJpegGetsItsForm) {
         {"CMYK turned", WithExif(DataFile("cmyk.jpg"), 6, true), plain, ENCODED, 32, 48, ""},
         {"a PNG", testing_mlshow::Png(Quadrants(8, 8)), plain, BITMAP, 8, 8, "rgby"},
         {"16385 wide", Jpeg(Quadrants(16385, 8)), plain, REFUSED, 0, 0, "16385x8 pixels"},
-        {"arithmetic", DataFile("arithmetic.jpg"), plain, REFUSED, 0, 0, "arithmetic"},
-        {"arithmetic, what to do", DataFile("arithmetic.jpg"), plain, REFUSED, 0, 0, "arithmetic-coded JPEG, which neither mlshow nor the player decodes: re-save it with ordinary Huffman coding"},
+        {"arithmetic", DataFile("arithmetic.jpg"), plain, REFUSED, 0, 0, "arithmetic-coded JPEG, which neither mlshow nor the player decodes: re-save it with ordinary Huffman coding"},
         {"arithmetic as a bitmap", DataFile("arithmetic.jpg"), bitmap, REFUSED, 0, 0, "arithmetic-coded JPEG"},
         {"lossless", Patched(Picture(), frame - 3, {0xC3}), plain, REFUSED, 0, 0, "a lossless or hierarchical JPEG"},
         {"fill bytes before the start of the image", Inserted(Picture(), 0, {0xFF, 0xFF}), plain, AS_IT_IS, 64, 32, "rgby"},
@@ -326,9 +325,7 @@ TEST(JpegBlocks, BuildStoresJpegsAsTheyAreAndExtractGivesThemBack) {
                                        "[[item]]\ntype = \"picture\"\nfile = \"photo.jpg\"\nremap = true\n"
                                        "[[item]]\ntype = \"picture\"\nfile = \"sideways.jpg\"\nquality = 75\n"
                                        "[[item]]\ntype = \"picture\"\nfile = \"photo.jpg\"\nstore = \"bitmap\"\n"));
-    BuildSettings settings;
-    settings.quiet = true;
-    const Bytes first = BuildShow(LoadManifest(dir.Path("show.toml")), testing_mlshow::FakePlayer(), settings);
+    const Bytes first = testing_mlshow::Built(dir.Path("show.toml"));
     const ShowFile show = ReadShowFile(first);
     ASSERT_TRUE(show.loads) << show.failure;
     ASSERT_EQ(show.blocks.size(), 4u);
@@ -337,11 +334,8 @@ TEST(JpegBlocks, BuildStoresJpegsAsTheyAreAndExtractGivesThemBack) {
     EXPECT_EQ(show.blocks[1].flags, SCRF_VALID | SCRF_JPEG);
     EXPECT_EQ(DecodeImage(show.blocks[1].data).width, 32u);
     EXPECT_EQ(show.blocks[2].flags, SCRF_VALID | SCRF_COMPRESSED);
-    dir.Write("j.scr", first);
-    std::ostringstream out;
-    ASSERT_EQ(RunExtract(dir.Path("j.scr"), dir.Path("back"), true, out), 0);
+    ASSERT_TRUE(testing_mlshow::ComesBack(dir, first));
     EXPECT_TRUE(testing_mlshow::ReadBytes(dir.Path("back/01-picture.jpg")) == Picture());
-    EXPECT_TRUE(BuildShow(LoadManifest(dir.Path("back/show.toml")), testing_mlshow::FakePlayer(), settings) == first);
 }
 
 // The player holds the JPEG on the screen: its file and, at the most, what

@@ -8,7 +8,6 @@
 #include <atomic>
 #include <csignal>
 #include <fstream>
-#include <memory>
 #include <mutex>
 #include <stdexcept>
 
@@ -178,12 +177,11 @@ TEST(ShowStream, AFailedBuildLeavesNoFile) {
 TEST(ShowStream, TemporaryFilesAreEachWritesOwn) {
     TempDir dir;
     const Bytes first(70000, 1), second(50, 2);
-    auto firstFile = std::make_unique<AtomicFile>(dir.Path("out.scr"));
-    AtomicFile secondFile(dir.Path("out.scr"));
-    firstFile->Write(first.data(), first.size());
+    AtomicFile firstFile(dir.Path("out.scr")), secondFile(dir.Path("out.scr"));
+    firstFile.Write(first.data(), first.size());
     secondFile.Write(second.data(), second.size());
     secondFile.Commit();
-    firstFile->Commit();
+    firstFile.Commit();
     EXPECT_TRUE(testing_mlshow::ReadBytes(dir.Path("out.scr")) == first);
     GTEST_FLAG_SET(death_test_style, "fast");  // the child writes into this test's folder
     for (int signal : {SIGINT, SIGTERM}) {

@@ -14,8 +14,11 @@
 #include <random>
 #include <sstream>
 
+#include "build.h"
+#include "commands.h"
 #include "fileio.h"
 #include "image.h"
+#include "manifest.h"
 
 namespace testing_mlshow {
 
@@ -163,6 +166,23 @@ Bytes FakePlayer(size_t size) {
     bytes[0] = 'M';
     bytes[1] = 'Z';
     return bytes;
+}
+
+Bytes Built(const std::string &manifest, const Bytes &program) {
+    mlshow::BuildSettings settings;
+    settings.quiet = true;
+    settings.now = 1234;
+    return mlshow::BuildShow(mlshow::LoadManifest(manifest), program, settings);
+}
+
+::testing::AssertionResult ComesBack(const TempDir &dir, const Bytes &show, const Bytes &program) {
+    dir.Write("show.scr", show);
+    std::ostringstream out;
+    if (mlshow::RunVerify(dir.Path("show.scr"), true, out) != 0) return ::testing::AssertionFailure() << out.str();
+    if (mlshow::RunExtract(dir.Path("show.scr"), dir.Path("back"), true, out) != 0)
+        return ::testing::AssertionFailure() << "extract failed: " << out.str();
+    if (Built(dir.Path("back/show.toml"), program) != show) return ::testing::AssertionFailure() << "the extract builds other bytes";
+    return ::testing::AssertionSuccess();
 }
 
 int RunMlshow(const std::string &arguments, std::string *output) {

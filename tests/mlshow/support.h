@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "content/writer.h"
 #include "errors.h"
 #include "image.h"
@@ -57,6 +59,14 @@ Bytes Wav(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, size_t 
 
 // A deterministic stand-in for the player program.
 Bytes FakePlayer(size_t size = 3000);
+
+// Builds the show of the manifest file `manifest` quietly, made at time 1234
+// unless the manifest says otherwise.
+Bytes Built(const std::string &manifest, const Bytes &program = FakePlayer());
+// Writes `show` into `dir` as show.scr, verifies it and extracts it into
+// dir/back; whether all went well and that extract builds the same bytes on
+// `program`.
+::testing::AssertionResult ComesBack(const TempDir &dir, const Bytes &show, const Bytes &program = FakePlayer());
 
 // Runs mlshow with `arguments` in a shell; its exit status. stdout and
 // stderr go to `output` when given.
