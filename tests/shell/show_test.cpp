@@ -361,7 +361,7 @@ TEST(Show, ACaptionIsDrawnOverThePhotoAndGoesWithIt) {
     image.flags = SCRF_CAPTIONDATE | SCRF_CAPTIONNAME, image.takendate = 20240612;
     last.placement = 1;  // top left, away from the photo
     ShowWriter writer(TestHead("Caption", kBackground));
-    writer.AddRawBlock(CaptionedPicture(image, "Beach", SolidDib(400, 300, grey)));
+    writer.AddPicture(image, SolidDib(400, 300, grey), false, "Beach");
     writer.AddPicture(last, next, false);
     Playing show(std::move(writer));
     ASSERT_NE(show.window(), nullptr);

@@ -44,7 +44,8 @@ Bytes TestAnimation(int width, int height);
 Bytes SolidDib(int width, int height, COLORREF colour);
 
 // A whole IMAG block whose photo name `name` lies between the header and
-// the data, stored as given (SCRF_COMPRESSED cleared).
+// the data, stored as given (SCRF_COMPRESSED cleared): also names the
+// writer refuses, for the loader's checks.
 Bytes CaptionedPicture(SCRIMAGE header, std::string_view name, const Bytes &data);
 
 // A show with one block of every type, compressed where the format allows,
