@@ -46,6 +46,11 @@ constexpr uint32_t SCRF_CAPTIONDATE = 0x200000;  // the day the photo was taken 
 constexpr uint32_t SCRF_CAPTIONNAME = 0x400000;  // the photo's name (the caption text of the block)
 // IMAG: one of a run of pictures (`group`) whose order the player draws.
 constexpr uint32_t SCRF_RANDOMORDER = 0x800000;
+// HEAD: the monitors the show plays on. Neither bit: the primary monitor
+// only, the others black (both bits set counts as neither).
+constexpr uint32_t SCRF_EACHMONITOR = 0x2000000;    // every monitor plays, each at its own point of the show
+constexpr uint32_t SCRF_MIRRORMONITORS = 0x4000000;  // every monitor shows the primary's item at once
+constexpr uint32_t SCRF_MONITORMASK = SCRF_EACHMONITOR | SCRF_MIRRORMONITORS;
 
 // The trailer's three checks are stored XORed with these masks.
 constexpr uint32_t CONTENTLENGTH_MASK = 0x3E5A1C47;
