@@ -49,6 +49,24 @@ struct BLOCK {
     UINT_PTR durationtimer;
 };
 
+struct PICTUREWORK;  // a picture being made on a worker thread (shell/prepare.cpp)
+
+// The next picture of a monitor, being made on a worker thread or made.
+struct PREPARING {
+    PICTUREWORK *work;
+    HANDLE worker;  // the thread making `work`, until it is joined
+};
+
+// The caption over a monitor's photo while it shows.
+struct CAPTIONSTATE {
+    HBITMAP under;  // the screen under it
+    RECT underrect;  // where that was
+    BOOL drawn;      // drawn in this hold (also when there was nothing to draw)
+};
+
+// The show as one monitor plays it: the saver window on the primary monitor
+// holds one, and so does the window of every other monitor the show plays on.
+// The blocks themselves are loaded once, into the primary window's store.
 struct BLOCKSET {
     char path[269];
     HWND window;
@@ -64,6 +82,16 @@ struct BLOCKSET {
     APPLET *applet;
     HBITMAP savedscreen;
     RECT savedrect;
+    // Where the show stands on this monitor.
+    HWND store;     // the block store, a child of the primary monitor's saver window
+    HWND lead;      // the primary monitor's saver window; null on that window itself
+    DWORD monitors;  // the header's monitor bits: 0, SCRF_EACHMONITOR or SCRF_MIRRORMONITORS
+    int itemsthislap;       // items started since the header: -1 in the first lap
+    int playedindex;        // store index of the block playing at `current`
+    int waitingforpicture;  // store index of a picture the item waits for; -1 none
+    BOOL lookingahead;      // the next picture is being made for the one on screen
+    PREPARING preparing;
+    CAPTIONSTATE caption;
 };
 
 #pragma pack(pop)

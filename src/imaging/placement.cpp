@@ -20,6 +20,13 @@ void SetOrigin(int *x, int *y, long long left, long long top) {
     *y = ToInt(top);
 }
 
+// The size of the screen an item is placed on: the monitor's given, else
+// the primary monitor's.
+void ScreenSize(const SIZE *screen, long long *cx, long long *cy) {
+    *cx = screen ? screen->cx : GetSystemMetrics(SM_CXSCREEN);
+    *cy = screen ? screen->cy : GetSystemMetrics(SM_CYSCREEN);
+}
+
 }  // namespace
 
 int GetStoredPictureSize(const BLOCK *block, int *width, int *height) {
@@ -38,10 +45,11 @@ int GetImageOrigin(int *x, int *y, const BLOCK *block) {
     return GetImageOriginForSize(x, y, block, w, h);
 }
 
-int GetImageOriginForSize(int *x, int *y, const BLOCK *block, int w, int h) {
+int GetImageOriginForSize(int *x, int *y, const BLOCK *block, int w, int h, const SIZE *screen) {
     SetOrigin(x, y, 0, 0);
     if (block->type != TAG_IMAG) return 0;
-    const long long cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    long long cx = 0, cy = 0;
+    ScreenSize(screen, &cx, &cy);
     const SCRIMAGE &image = block->image;
     long long left, top;
     switch (image.placement) {
@@ -56,10 +64,11 @@ int GetImageOriginForSize(int *x, int *y, const BLOCK *block, int w, int h) {
     return 1;
 }
 
-int GetTextOrigin(int *x, int *y, const BLOCK *block, const STATUS *status) {
+int GetTextOrigin(int *x, int *y, const BLOCK *block, const STATUS *status, const SIZE *screen) {
     SetOrigin(x, y, 0, 0);
     if (block->type != TAG_TEXT) return 0;
-    const long long cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    long long cx = 0, cy = 0;
+    ScreenSize(screen, &cx, &cy);
     const long long w = RectWidth(&status->textrect), h = RectDepth(&status->textrect);
     const SCRTEXT &text = block->text;
     const long long margin = text.margin;

@@ -14,8 +14,9 @@ int GetStoredPictureSize(const BLOCK *block, int *width, int *height);
 // the block is no IMAG block or its picture's size cannot be read.
 int GetImageOrigin(int *x, int *y, const BLOCK *block);
 // The same for the block's picture shown at w x h, such as a picture fitted
-// to the screen.
-int GetImageOriginForSize(int *x, int *y, const BLOCK *block, int w, int h);
+// to the screen, on a screen of the size `screen` (null: the primary
+// monitor's).
+int GetImageOriginForSize(int *x, int *y, const BLOCK *block, int w, int h, const SIZE *screen = nullptr);
 // The screen position of a TEXT block's text, whose size `status` holds in
 // `textrect`; 1, or 0 with (0, 0) when the block is no TEXT block.
-int GetTextOrigin(int *x, int *y, const BLOCK *block, const STATUS *status);
+int GetTextOrigin(int *x, int *y, const BLOCK *block, const STATUS *status, const SIZE *screen = nullptr);

@@ -34,12 +34,12 @@ size_t PrepareText(const char *source, size_t length, char *target, int style) {
 }
 
 // Fills textrect, boxrect and scroll for the style, measured on `dc`.
-void MeasureText(STATUS *status, HDC dc, const char *text, size_t length, int style, int boxwide, int boxdeep) {
+void MeasureText(STATUS *status, HDC dc, const char *text, size_t length, int style, int boxwide, int boxdeep,
+                 int screenwide) {
     SIZE size = {};
     GetTextExtentPoint32A(dc, text, int(length), &size);
     TEXTMETRICA metrics = {};
     GetTextMetricsA(dc, &metrics);
-    const int screenwide = GetSystemMetrics(SM_CXSCREEN);
     RECT &textrect = status->textrect, &boxrect = status->boxrect;
     switch (style) {
         case 0:
@@ -97,7 +97,7 @@ WORD InitImageStatus(STATUS *status, HGLOBAL picture, int appeareffect, int disa
 }
 
 WORD InitTextStatus(STATUS *status, HFONT font, HBRUSH backgroundbrush, HGLOBAL text, HWND window, int style,
-                    int alignment, int boxwide, int boxdeep, int margin) {
+                    int alignment, int boxwide, int boxdeep, int margin, int screenwide) {
     std::memset(status, 0, sizeof *status);
     status->font = font;
     status->backgroundbrush = backgroundbrush;
@@ -121,7 +121,8 @@ WORD InitTextStatus(STATUS *status, HFONT font, HBRUSH backgroundbrush, HGLOBAL 
     SetMapMode(dc, MM_TEXT);
     status->alignment = alignment;
     status->margin = margin;
-    MeasureText(status, dc, target, preparedLength, style, boxwide, boxdeep);
+    MeasureText(status, dc, target, preparedLength, style, boxwide, boxdeep,
+                screenwide > 0 ? screenwide : GetSystemMetrics(SM_CXSCREEN));
     SelectObject(dc, oldfont);
     ReleaseDC(window, dc);
 

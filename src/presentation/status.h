@@ -56,8 +56,10 @@ constexpr int NOACTIVEEFFECT = 0xFFFF;
 
 WORD InitImageStatus(STATUS *status, HGLOBAL picture, int appeareffect, int disappeareffect, int speed,
                      int holdtime, HBRUSH backgroundbrush);
+// A text measured for a screen `screenwide` wide (0: the primary monitor's
+// width), which the band styles span.
 WORD InitTextStatus(STATUS *status, HFONT font, HBRUSH backgroundbrush, HGLOBAL text, HWND window, int style,
-                    int alignment, int boxwide, int boxdeep, int margin);
+                    int alignment, int boxwide, int boxdeep, int margin, int screenwide = 0);
 void ChangePhase(STATUS *status);
 WORD GetImage(HWND window, STATUS *status);
 WORD DestroyStatus(STATUS *status);

@@ -14,10 +14,6 @@ namespace {
 
 constexpr UINT kTextFormat = DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_BOTTOM | DT_END_ELLIPSIS;
 
-HBITMAP under;     // the screen under the caption while it shows
-RECT underRect;    // where that was
-bool drawn;        // drawn in this hold (also when there was nothing to draw)
-
 constexpr int kDateRoom = 128;
 
 // The day as the user writes it in long form; its length, 0 for none.
@@ -86,9 +82,9 @@ int CaptionText(const BLOCK &block, wchar_t *text) {
     return length;
 }
 
-void ShowCaption(HWND window, const BLOCK &block, const RECT &picture, int monitorDeep) {
-    if (drawn) return;
-    drawn = true;
+void ShowCaption(CAPTIONSTATE *caption, HWND window, const BLOCK &block, const RECT &picture, int monitorDeep) {
+    if (caption->drawn) return;
+    caption->drawn = TRUE;
     wchar_t text[kCaptionRoom];
     const int length = CaptionText(block, text);
     WindowDC dc(window);
@@ -102,26 +98,27 @@ void ShowCaption(HWND window, const BLOCK &block, const RECT &picture, int monit
         RECT area = place;
         InflateRect(&area, edge, edge);
         IntersectRect(&area, &area, &picture);
-        underRect = DeviceArea(dc, area);
-        under = CopyScreenToBitmap(dc, &area);
+        caption->underrect = DeviceArea(dc, area);
+        caption->under = CopyScreenToBitmap(dc, &area);
         // Without the screen under it the caption could not be taken off.
-        if (under) DrawOutlined(dc, text, length, place, edge);
+        if (caption->under) DrawOutlined(dc, text, length, place, edge);
     }
     SelectObject(dc, oldfont);
     if (font) DeleteObject(font);
 }
 
-void HideCaption(HWND window) {
-    drawn = false;
-    if (!under) return;
+void HideCaption(CAPTIONSTATE *caption, HWND window) {
+    caption->drawn = FALSE;
+    if (!caption->under) return;
     WindowDC dc(window);
-    BlitBitmap(dc, underRect.left, underRect.top, RectWidth(&underRect), RectDepth(&underRect), under, SRCCOPY);
-    DeleteObject(under);
-    under = nullptr;
+    const RECT &r = caption->underrect;
+    BlitBitmap(dc, r.left, r.top, RectWidth(&r), RectDepth(&r), caption->under, SRCCOPY);
+    DeleteObject(caption->under);
+    caption->under = nullptr;
 }
 
-void DropCaption() {
-    drawn = false;
-    if (under) DeleteObject(under);
-    under = nullptr;
+void DropCaption(CAPTIONSTATE *caption) {
+    caption->drawn = FALSE;
+    if (caption->under) DeleteObject(caption->under);
+    caption->under = nullptr;
 }

@@ -2,7 +2,7 @@
 // bottom-left corner of the picture while it holds, and taken off again
 // (the screen under it put back) before it disappears or the item ends, so
 // nothing of it stays, not even under a picture that is never cleared.
-// One caption at a time, on the saver window's thread.
+// One caption at a time on each monitor, kept in its CAPTIONSTATE.
 #pragma once
 
 #include <windows.h>
@@ -20,8 +20,8 @@ int CaptionText(const BLOCK &block, wchar_t *text);
 // Draws the caption over the picture shown at `picture` (window
 // coordinates), once until HideCaption, keeping the screen under it. The
 // letters are about 2.5 % of `monitorDeep` high.
-void ShowCaption(HWND window, const BLOCK &block, const RECT &picture, int monitorDeep);
+void ShowCaption(CAPTIONSTATE *caption, HWND window, const BLOCK &block, const RECT &picture, int monitorDeep);
 // Puts the screen under the caption back.
-void HideCaption(HWND window);
+void HideCaption(CAPTIONSTATE *caption, HWND window);
 // Forgets the caption without drawing: the window goes.
-void DropCaption();
+void DropCaption(CAPTIONSTATE *caption);

@@ -1,4 +1,4 @@
-// Private messages and timers of the saver window, shared by everything that
+// Private messages and timers of the saver window and the other monitors' windows, shared by everything that
 // posts to it.
 #pragma once
 
@@ -10,6 +10,9 @@ constexpr UINT WM_APPLETSTEP = 0x04BC;     // run the next applet line
 constexpr UINT WM_REQUESTCLOSE = 0x04C8;   // input was seen: check and close
 // Posted by the worker with wParam the store index of the picture it made ready.
 constexpr UINT WM_PICTUREREADY = 0x04C9;
+// Posted by the primary monitor to mirroring monitors: start the block of
+// store index lParam at the show's place wParam.
+constexpr UINT WM_MIRRORBLOCK = 0x04CA;
 
 // Timers of the saver window, each with its interval.
 constexpr UINT_PTR IDT_STEP = 1;         // 81 - speed ms: one display step

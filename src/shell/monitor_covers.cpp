@@ -1,7 +1,9 @@
-// Covers for the monitors the show does not play on.
+// The windows of the monitors other than the primary one.
 #include "shell/monitor_covers.h"
 
 #include "shell/globals.h"
+#include "shell/saver_window.h"
+#include "shell/show.h"
 
 const char kMonitorCoverClass[] = "MarrowlightMonitorCover";
 
@@ -111,6 +113,8 @@ HWND MonitorCover(int index) { return index >= 0 && index < coverCount ? covers[
 LRESULT CALLBACK MonitorCoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if ((message >= WM_KEYFIRST && message <= kKeyLast) || (message >= WM_MOUSEFIRST && message <= kMouseLast))
         return PassToSaver(window, message, wParam, lParam);
+    LRESULT result = 0;
+    if (ShowMessage(window, message, wParam, lParam, &result)) return result;
     switch (message) {
         case WM_MOUSEACTIVATE:
             return MA_NOACTIVATE;
@@ -119,6 +123,9 @@ LRESULT CALLBACK MonitorCoverProc(HWND window, UINT message, WPARAM wParam, LPAR
             break;
         case WM_CLOSE:
             return 0;  // a cover goes only with the saver window
+        case WM_DESTROY:
+            LeaveShow(window);
+            break;
         case WM_NCDESTROY:
             Forget(window);
             break;

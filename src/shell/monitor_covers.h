@@ -1,6 +1,8 @@
-// Covers for the monitors the show does not play on: black, top-most,
+// The windows of the monitors other than the primary one: top-most,
 // cursorless windows owned by the saver window, whose input ends the saver
-// as input over the saver window does.
+// as input over the saver window does. In "primary" mode they only cover
+// their monitors in black; in the other modes each plays the show on its
+// monitor.
 #pragma once
 
 #include <windows.h>

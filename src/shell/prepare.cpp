@@ -95,8 +95,10 @@ HGLOBAL Prepare(const PICTUREJOB &job, volatile LONG *stop) {
     return picture;
 }
 
-// The one picture in hand: being made by the worker, or ready.
-struct WORK {
+}  // namespace
+
+// The picture in hand: being made by the worker, or ready.
+struct PICTUREWORK {
     PICTUREJOB job;
     HWND window;
     UINT message;
@@ -106,11 +108,10 @@ struct WORK {
     volatile LONG done;  // set before the worker posts its message
 };
 
-WORK *work = nullptr;
-HANDLE worker = nullptr;  // the thread making `work`, until it is joined
+namespace {
 
 unsigned __stdcall RunWork(void *argument) {
-    WORK *w = static_cast<WORK *>(argument);
+    PICTUREWORK *w = static_cast<PICTUREWORK *>(argument);
     w->picture = Prepare(w->job, &w->stop);
     InterlockedExchange(&w->done, 1);
     if (!w->stop) PostMessageA(w->window, w->message, WPARAM(w->index), 0);
@@ -119,46 +120,52 @@ unsigned __stdcall RunWork(void *argument) {
 
 // Waits for the worker to end; it has then written the picture. Once it
 // has said it is done, this waits only for its last instructions.
-void JoinWorker() {
-    if (!worker) return;
-    WaitForSingleObject(worker, INFINITE);
-    CloseHandle(worker);
-    worker = nullptr;
+void JoinWorker(PREPARING *preparing) {
+    if (!preparing->worker) return;
+    WaitForSingleObject(preparing->worker, INFINITE);
+    CloseHandle(preparing->worker);
+    preparing->worker = nullptr;
+}
+
+void FreeWork(PREPARING *preparing) {
+    std::free(preparing->work);
+    preparing->work = nullptr;
 }
 
 }  // namespace
 
 HGLOBAL PreparePicture(const PICTUREJOB &job) { return Prepare(job, nullptr); }
 
-void BeginPreparing(HWND window, UINT message, int index, const PICTUREJOB &job) {
-    if (work && work->index == index) return;
-    StopPreparing();
+void BeginPreparing(PREPARING *preparing, HWND window, UINT message, int index, const PICTUREJOB &job) {
+    if (preparing->work && preparing->work->index == index) return;
+    StopPreparing(preparing);
     // From the C heap: the C++ allocation would link the run-time's
     // exception machinery, and its imports, into the player.
-    work = static_cast<WORK *>(std::calloc(1, sizeof(WORK)));
+    PICTUREWORK *work = static_cast<PICTUREWORK *>(std::calloc(1, sizeof(PICTUREWORK)));
     if (!work) return;
     work->job = job, work->window = window, work->message = message, work->index = index;
-    worker = (HANDLE)_beginthreadex(nullptr, 0, RunWork, work, 0, nullptr);
+    preparing->work = work;
+    preparing->worker = (HANDLE)_beginthreadex(nullptr, 0, RunWork, work, 0, nullptr);
     // Without a thread the picture is made here, and is ready at once.
-    if (!worker) RunWork(work);
+    if (!preparing->worker) RunWork(work);
 }
 
-PREPARED TakePrepared(int index, HGLOBAL *picture) {
+PREPARED TakePrepared(PREPARING *preparing, int index, HGLOBAL *picture) {
+    PICTUREWORK *work = preparing->work;
     if (!work || work->index != index) return PREPARED_NONE;
     // Its message can arrive before the thread has ended: `done` decides.
     if (!InterlockedCompareExchange(&work->done, 0, 0)) return PREPARED_BUSY;
-    JoinWorker();
+    JoinWorker(preparing);
     *picture = work->picture;
-    std::free(work);
-    work = nullptr;
+    FreeWork(preparing);
     return PREPARED_READY;
 }
 
-void StopPreparing() {
+void StopPreparing(PREPARING *preparing) {
+    PICTUREWORK *work = preparing->work;
     if (!work) return;
     InterlockedExchange(&work->stop, 1);
-    JoinWorker();
+    JoinWorker(preparing);
     if (work->picture) GlobalFree(work->picture);
-    std::free(work);
-    work = nullptr;
+    FreeWork(preparing);
 }

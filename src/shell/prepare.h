@@ -6,7 +6,8 @@
 // The worker works on copies: the block record, the show file's path and the
 // screen size. It never touches the window's BLOCKSET. It reads the block's
 // stored data, which the store owns, so StopPreparing must run before the
-// store is freed. One picture at most is in hand beside the one on screen.
+// store is freed. Each monitor has its PREPARING: one picture at most is in
+// hand beside the one on its screen.
 #pragma once
 
 #include <windows.h>
@@ -30,13 +31,13 @@ HGLOBAL PreparePicture(const PICTUREJOB &job);
 // is already being made or ready; a picture in hand for another index is
 // dropped. When done the worker posts `message` with wParam `index` to
 // `window`.
-void BeginPreparing(HWND window, UINT message, int index, const PICTUREJOB &job);
+void BeginPreparing(PREPARING *preparing, HWND window, UINT message, int index, const PICTUREJOB &job);
 
 enum PREPARED { PREPARED_NONE, PREPARED_BUSY, PREPARED_READY };
 // The state of the picture of store index `index`. PREPARED_READY hands the
 // picture over in *picture (0 when it could not be made); PREPARED_NONE
 // when no picture of that index is in hand or being made.
-PREPARED TakePrepared(int index, HGLOBAL *picture);
+PREPARED TakePrepared(PREPARING *preparing, int index, HGLOBAL *picture);
 
 // Asks the worker to stop, waits for it and frees what it made.
-void StopPreparing();
+void StopPreparing(PREPARING *preparing);

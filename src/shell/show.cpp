@@ -1,4 +1,5 @@
-// The show engine of the saver window.
+// The show engine of a monitor's window: the saver window on the primary
+// monitor, and the window of every other monitor the show plays on.
 //
 // Every step is requested by a posted message, so each handler returns
 // before the next runs. The BLOCKSET is locked for the length of one handler.
@@ -7,6 +8,11 @@
 // decode is the exception: it is passed over. Pictures are made ready on a
 // worker thread, the next one while the current one holds; an item whose
 // picture is not ready yet starts when the worker says it is.
+//
+// Each monitor keeps where it stands in its own BLOCKSET; the blocks are
+// loaded once, into the primary window's store. In "each" mode every
+// monitor walks the show by itself; in "mirror" mode the primary monitor
+// leads and tells the others which block to start.
 #include "shell/show.h"
 
 #include <cstring>
@@ -24,6 +30,7 @@
 #include "imaging/window_dc.h"
 #include "shell/caption.h"
 #include "shell/messages.h"
+#include "shell/monitor_covers.h"
 #include "shell/play_order.h"
 #include "shell/prepare.h"
 #include "shell/saver_window.h"
@@ -32,11 +39,6 @@ namespace {
 
 constexpr DWORD kNoClearEffect = 3;
 constexpr UINT kLongestTimer = 0x7FFFFFFF;  // the longest period SetTimer takes
-
-// Items started since the show last passed its header: -1 in the first lap.
-// A lap in which nothing was started makes the show pause a second at its
-// header instead of spinning through the blocks.
-int itemsThisLap = -1;
 
 // Locks the window's BLOCKSET for one handler and unlocks it on every path.
 class LockedShow {
@@ -60,7 +62,13 @@ void PostAdvance(HWND window) { PostMessageA(window, WM_TIMER, IDT_ADVANCE, 0); 
 
 UINT DisplayMilliseconds(DWORD seconds) { return seconds >= kLongestTimer / 1000 ? kLongestTimer : seconds * 1000; }
 
-HWND Store(HWND window) { return GetDlgItem(window, IDC_BLOCKSTORE); }
+// Whether the window plays on a monitor other than the primary one.
+bool Follows(const BLOCKSET *set) { return set->lead != nullptr; }
+bool Mirrors(const BLOCKSET *set) { return set->monitors == SCRF_MIRRORMONITORS; }
+// Applets, sounds and animations play on the primary monitor only.
+bool PlaysOnPrimaryOnly(DWORD type) { return type == TAG_APPL || type == TAG_SOND || type == TAG_ANIM; }
+
+SIZE Screen(const BLOCKSET *set) { return SIZE{set->screenwide, set->screendeep}; }
 
 // Puts the screen under the item that ends back, when the item asks for it.
 void ClearItemArea(HWND window, BLOCKSET *set) {
@@ -105,17 +113,8 @@ void ReleaseItem(HWND window, BLOCKSET *set) {
     }
     if (set->savedscreen) DeleteObject(set->savedscreen);
     set->savedscreen = nullptr;
-    DropCaption();
+    DropCaption(&set->caption);
 }
-
-// The store index of the block that plays as the current item: a
-// random-order folder plays another photo than the one at `current`.
-int playedIndex = -1;
-// A picture that is being made for the current item, which starts when it
-// is ready (its block's store index; -1: none).
-int waitingForPicture = -1;
-// Whether the next picture is being made for the picture on screen.
-bool lookingAhead = false;
 
 // What the worker needs to make the picture of `block`: copies only.
 PICTUREJOB JobFor(const BLOCKSET *set, const BLOCK &block) {
@@ -132,34 +131,35 @@ PICTUREJOB JobFor(const BLOCKSET *set, const BLOCK &block) {
 // The store index of the picture block that plays next after the current
 // item, or -1 when the show has none. The folder orders are only peeked at:
 // they move on when the picture really starts.
-int NextPictureIndex(HWND window, const BLOCKSET *set) {
+int NextPictureIndex(const BLOCKSET *set) {
     BLOCK block;
     for (int step = 1; step <= set->count; ++step) {
         const int index = PlayedBlockIndex((set->current + step) % set->count);
-        if (GetBlock(Store(window), index, &block) && block.type == TAG_IMAG) return index;
+        if (GetBlock(set->store, index, &block) && block.type == TAG_IMAG) return index;
     }
     return -1;
 }
 
 // While a picture holds, the next one is made ready on the worker.
-void PrepareNextPicture(HWND window, const BLOCKSET *set) {
-    lookingAhead = true;
-    const int index = NextPictureIndex(window, set);
+void PrepareNextPicture(HWND window, BLOCKSET *set) {
+    set->lookingahead = TRUE;
+    const int index = NextPictureIndex(set);
     BLOCK block;
-    if (index >= 0 && GetBlock(Store(window), index, &block))
-        BeginPreparing(window, WM_PICTUREREADY, index, JobFor(set, block));
+    if (index >= 0 && GetBlock(set->store, index, &block))
+        BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, block));
 }
 
 // The picture of the current block, made ready ahead or now on the worker.
 // False while it is still being made: its ready message starts the item.
 bool TakePicture(HWND window, BLOCKSET *set, HGLOBAL *picture) {
-    PREPARED state = TakePrepared(playedIndex, picture);
+    const int index = set->playedindex;
+    PREPARED state = TakePrepared(&set->preparing, index, picture);
     if (state == PREPARED_NONE) {
-        BeginPreparing(window, WM_PICTUREREADY, playedIndex, JobFor(set, set->block));
-        state = TakePrepared(playedIndex, picture);
+        BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, set->block));
+        state = TakePrepared(&set->preparing, index, picture);
     }
     if (state == PREPARED_READY) return true;
-    waitingForPicture = playedIndex;
+    set->waitingforpicture = index;
     return false;
 }
 
@@ -173,7 +173,8 @@ bool PlacedSize(const BLOCKSET *set, int *w, int *h) {
 void PictureOrigin(const BLOCKSET *set, int *x, int *y) {
     int w = 0, h = 0;
     *x = *y = 0;
-    if (PlacedSize(set, &w, &h)) GetImageOriginForSize(x, y, &set->block, w, h);
+    const SIZE screen = Screen(set);
+    if (PlacedSize(set, &w, &h)) GetImageOriginForSize(x, y, &set->block, w, h, &screen);
 }
 
 void StartItemTimers(HWND window, BLOCK &block, DWORD speed, bool timed, DWORD seconds) {
@@ -196,7 +197,7 @@ bool StartPicture(HWND window, BLOCKSET *set) {
     BLOCK &block = set->block;
     HGLOBAL picture = 0;
     if (!TakePicture(window, set, &picture)) return false;
-    lookingAhead = false;
+    set->lookingahead = FALSE;
     if (!picture) {
         // One photo that does not decode must not stop a show of many.
         if (block.image.flags & SCRF_JPEG) PostAdvance(window);
@@ -228,13 +229,15 @@ bool StartText(HWND window, BLOCKSET *set) {
                              (text.flags & SCRF_ITALIC) ? 1 : 0, (text.flags & SCRF_UNDERLINE) ? 1 : 0, 0,
                              DEFAULT_CHARSET, 0, 0, 0, 0, face);
     if (!InitTextStatus(&set->status, font, set->backgroundbrush, block.data, window, int(text.style),
-                        int(text.alignment), int(text.boxwide), int(text.boxdeep), int(text.margin))) {
+                        int(text.alignment), int(text.boxwide), int(text.boxdeep), int(text.margin),
+                        set->screenwide)) {
         if (font && set->status.font != font) DeleteObject(font);
         return false;
     }
     RECT area = set->status.boxrect;
     int x = 0, y = 0;
-    GetTextOrigin(&x, &y, &block, &set->status);
+    const SIZE screen = Screen(set);
+    GetTextOrigin(&x, &y, &block, &set->status, &screen);
     OffsetRect(&area, x, y);
     const int margin = set->status.margin;
     InflateRect(&area, (text.style == 1 || text.style == 3) ? 0 : margin, margin);
@@ -253,7 +256,7 @@ void StartApplet(HWND window, BLOCKSET *set) {
     BLOCK &block = set->block;
     if (APPLETInitApplet(set->applet, window, &block, long(set->backgroundcolour), long(block.applet.stacksize),
                          block.pictures, block.picturecount, block.sounds, block.soundcount)) {
-        ++itemsThisLap;
+        ++set->itemsthislap;
         PostMessageA(window, WM_APPLETSTEP, 0, 0);
         return;
     }
@@ -261,13 +264,15 @@ void StartApplet(HWND window, BLOCKSET *set) {
 }
 
 // The show has come round to its header: the start of a lap.
-void StartLap(HWND window) {
+// A lap in which nothing was started makes the show pause a second at its
+// header instead of spinning through the blocks.
+void StartLap(HWND window, BLOCKSET *set) {
     DestroyAllAnimations(window, SCRF_ENDWITHROUND);
-    if (itemsThisLap == 0)
+    if (set->itemsthislap == 0)
         SetTimer(window, IDT_IDLELAP, IDT_IDLELAP_MS, nullptr);
     else
         PostAdvance(window);
-    itemsThisLap = 0;
+    set->itemsthislap = 0;
 }
 
 // The show goes on at once, unless the sound asks it to stay at this block
@@ -282,17 +287,22 @@ void StartSound(HWND window, BLOCK &block) {
 void StartAnimation(HWND window, BLOCKSET *set) {
     AddAnimBlock(window, set, &set->block);
     SetTimer(window, IDT_ANIMSTART, IDT_ANIMSTART_MS, nullptr);
-    ++itemsThisLap;
+    ++set->itemsthislap;
 }
 
 void StartBlock(HWND window, BLOCKSET *set) {
+    // The other monitors pass over what plays on the primary one.
+    if (Follows(set) && PlaysOnPrimaryOnly(set->block.type)) {
+        PostAdvance(window);
+        return;
+    }
     switch (set->block.type) {
-        case TAG_HEAD: StartLap(window); return;
+        case TAG_HEAD: StartLap(window, set); return;
         case TAG_IMAG:
-            if (StartPicture(window, set)) ++itemsThisLap;
+            if (StartPicture(window, set)) ++set->itemsthislap;
             return;
         case TAG_TEXT:
-            if (StartText(window, set)) ++itemsThisLap;
+            if (StartText(window, set)) ++set->itemsthislap;
             return;
         case TAG_SOND: StartSound(window, set->block); return;
         case TAG_ANIM: StartAnimation(window, set); return;
@@ -301,25 +311,93 @@ void StartBlock(HWND window, BLOCKSET *set) {
     }
 }
 
+// The windows the show plays on: the primary monitor's first, then the
+// others', as long as they are there.
+HWND MonitorWindow(const BLOCKSET *set, HWND window, int index) {
+    if (index == 0) return Follows(set) ? set->lead : window;
+    return MonitorCover(index - 1);
+}
+
+int MonitorWindowCount() { return 1 + MonitorCoverCount(); }
+
+// Whether a monitor other than `window`'s shows the picture of store index
+// `index` now, or waits for it.
+bool ShownElsewhere(HWND window, const BLOCKSET *set, int index) {
+    bool shown = false;
+    for (int i = 0; i < MonitorWindowCount() && !shown; ++i) {
+        HWND other = MonitorWindow(set, window, i);
+        if (!other || other == window) continue;
+        if (BLOCKSET *them = LockBlockSet(other)) {
+            shown = them->block.type == TAG_IMAG && them->playedindex == index;
+            UnlockBlockSet(other);
+        }
+    }
+    return shown;
+}
+
+// In "each" mode a monitor passes over a photo that another monitor shows,
+// and the other monitors over what plays on the primary one; the header is
+// never passed over, so a lap always ends.
+bool PassesOver(HWND window, const BLOCKSET *set, int slot) {
+    BLOCK block;
+    if (!GetBlock(set->store, slot, &block)) return false;
+    if (block.type == TAG_IMAG) return ShownElsewhere(window, set, PlayedBlockIndex(slot));
+    return Follows(set) && PlaysOnPrimaryOnly(block.type);
+}
+
+// The show's next place on this monitor.
+int NextSlot(HWND window, const BLOCKSET *set) {
+    const int next = set->current + 1 >= set->count ? 0 : set->current + 1;
+    if (set->monitors != SCRF_EACHMONITOR) return next;
+    for (int step = 0; step < set->count; ++step) {
+        const int slot = (next + step) % set->count;
+        if (!PassesOver(window, set, slot)) return slot;
+    }
+    return next;
+}
+
+// Takes the item on screen off and forgets it.
+void EndItem(HWND window, BLOCKSET *set) {
+    HideCaption(&set->caption, window);
+    set->waitingforpicture = -1;
+    ClearItemArea(window, set);
+    ReleaseItem(window, set);
+}
+
+// In "mirror" mode the other monitors start every block the primary one
+// starts, at once.
+void LeadMirrors(const BLOCKSET *set, HWND window) {
+    if (Follows(set) || !Mirrors(set)) return;
+    for (int i = 1; i < MonitorWindowCount(); ++i)
+        if (HWND other = MonitorWindow(set, window, i))
+            PostMessageA(other, WM_MIRRORBLOCK, WPARAM(set->current), LPARAM(set->playedindex));
+}
+
+// Starts the block of store index `played` at the show's place `slot`.
+void PlayAt(HWND window, BLOCKSET *set, int slot, int played) {
+    set->current = slot;
+    set->playedindex = played;
+    if (!GetBlock(set->store, played, &set->block)) return;
+    LeadMirrors(set, window);
+    StartBlock(window, set);
+}
+
 void Advance(HWND window) {
     LockedShow set(window);
-    if (!set) return;
-    HideCaption(window);
-    waitingForPicture = -1;
-    ClearItemArea(window, set.get());
-    ReleaseItem(window, set.get());
-    set->current = set->current + 1 >= set->count ? 0 : set->current + 1;
+    // A mirroring monitor goes on when the primary one does.
+    if (!set || (Follows(set.get()) && Mirrors(set.get()))) return;
+    EndItem(window, set.get());
     // `current` is the show's place; a random-order folder plays the next
     // photo of its order there.
-    playedIndex = PlayedBlockIndex(set->current);
-    CommitPlayedBlock(set->current);
-    if (!GetBlock(Store(window), playedIndex, &set->block)) return;
-    StartBlock(window, set.get());
+    const int slot = NextSlot(window, set.get());
+    const int played = PlayedBlockIndex(slot);
+    CommitPlayedBlock(slot);
+    PlayAt(window, set.get(), slot, played);
 }
 
 void StepPicture(HWND window, BLOCKSET *set) {
     const STATUS &status = set->status;
-    if (!lookingAhead && status.phase >= PHASE_HOLD) PrepareNextPicture(window, set);
+    if (!set->lookingahead && status.phase >= PHASE_HOLD) PrepareNextPicture(window, set);
     // While hold time remains every effect's Wait only answers "not yet":
     // the tick has nothing to draw, so it skips the device context.
     if (status.phase == PHASE_HOLD && status.activeeffect != NOACTIVEEFFECT && status.holdcount > 0) return;
@@ -334,9 +412,9 @@ void StepPicture(HWND window, BLOCKSET *set) {
         RECT picture = {x, y, x + status.width, y + status.height};
         const RECT screen = {0, 0, set->screenwide, set->screendeep};
         IntersectRect(&picture, &picture, &screen);
-        ShowCaption(window, set->block, picture, set->screendeep);
+        ShowCaption(&set->caption, window, set->block, picture, set->screendeep);
     } else {
-        HideCaption(window);
+        HideCaption(&set->caption, window);
     }
 }
 
@@ -344,7 +422,8 @@ void StepText(HWND window, BLOCKSET *set) {
     const SCRTEXT &text = set->block.text;
     STATUS &status = set->status;
     int x = 0, y = 0;
-    GetTextOrigin(&x, &y, &set->block, &status);
+    const SIZE screen = Screen(set);
+    GetTextOrigin(&x, &y, &set->block, &status, &screen);
     WindowDC dc(window);
     HGDIOBJ oldfont = SelectObject(dc, status.font);
     const int textdeep = status.textrect.bottom - status.textrect.top;
@@ -393,33 +472,130 @@ bool ItemTimer(HWND window, UINT_PTR id) {
     return true;
 }
 
+// A monitor's show before its first block: nothing on screen, nothing made.
+void ResetPlace(BLOCKSET *set, int current) {
+    set->savedscreen = nullptr;
+    set->current = current;
+    set->waitingforpicture = set->playedindex = -1;
+    set->lookingahead = FALSE;
+    set->itemsthislap = -1;
+    std::memset(&set->block, 0, sizeof set->block);
+    std::memset(&set->status, 0, sizeof set->status);
+}
+
+// Where monitor `number` of `monitors` starts in "each" mode: before the
+// picture or text that far through the show, so the monitors begin spread
+// over it. Every other mode starts at the show's beginning.
+int StartingPlace(const BLOCKSET *set, int number, int monitors) {
+    if (set->monitors != SCRF_EACHMONITOR || number == 0) return -1;
+    BLOCK block;
+    int items = 0;
+    for (int i = 0; i < set->count; ++i)
+        if (GetBlock(set->store, i, &block) && (block.type == TAG_IMAG || block.type == TAG_TEXT)) ++items;
+    const int wanted = int((long long)items * number / monitors);
+    for (int i = 0, seen = 0; i < set->count; ++i) {
+        if (!GetBlock(set->store, i, &block) || (block.type != TAG_IMAG && block.type != TAG_TEXT)) continue;
+        if (seen++ == wanted) return i - 1;
+    }
+    return -1;
+}
+
+// A new window of its own for a monitor that joins the show: what the
+// primary one has read of the show, at this monitor's size.
+void FollowLead(BLOCKSET *set, const BLOCKSET *lead, HWND window, int number) {
+    lstrcpynA(set->path, lead->path, sizeof set->path);
+    set->backgroundcolour = lead->backgroundcolour;
+    set->backgroundbrush = CreateSolidBrush(set->backgroundcolour);
+    set->count = lead->count;
+    set->store = lead->store;
+    set->lead = lead->window;
+    set->monitors = lead->monitors;
+    RECT client = {};
+    GetClientRect(window, &client);
+    set->screenwide = client.right, set->screendeep = client.bottom;
+    ResetPlace(set, StartingPlace(set, number, MonitorWindowCount()));
+}
+
+// Puts a monitor's window at the show's background and starts its show.
+void Begin(HWND window) {
+    PostAdvance(window);
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+}
+
+// Gives the window of monitor `number` a show of its own, or the size of
+// its monitor when it has one. False when its show cannot be made.
+bool JoinShow(HWND cover, const BLOCKSET *lead, int number) {
+    if (BLOCKSET *set = LockBlockSet(cover)) {
+        RECT client = {};
+        GetClientRect(cover, &client);
+        set->screenwide = client.right, set->screendeep = client.bottom;
+        UnlockBlockSet(cover);
+        return true;
+    }
+    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(BLOCKSET));
+    if (!handle) return false;
+    SetWindowLongPtrA(cover, GWLP_USERDATA, (LONG_PTR)handle);
+    if (BLOCKSET *set = LockBlockSet(cover)) {
+        FollowLead(set, lead, cover, number);
+        UnlockBlockSet(cover);
+    }
+    Begin(cover);
+    return true;
+}
+
 }  // namespace
 
 void OnContentLoaded(HWND window) {
     {
         LockedShow set(window);
+        HWND store = GetDlgItem(window, IDC_BLOCKSTORE);
         BLOCK header;
-        if (set && GetHeaderBlock(Store(window), set.get(), &header)) {
+        if (set && GetHeaderBlock(store, set.get(), &header)) {
+            set->store = store;
+            set->lead = nullptr;
+            const DWORD monitors = header.head.flags & SCRF_MONITORMASK;
+            set->monitors = monitors == SCRF_MONITORMASK ? 0 : monitors;
             set->backgroundcolour = header.head.backgroundcolour;
             set->backgroundbrush = CreateSolidBrush(set->backgroundcolour);
             set->screenwide = GetSystemMetrics(SM_CXSCREEN);
             set->screendeep = GetSystemMetrics(SM_CYSCREEN);
-            set->count = (int)SendMessageA(Store(window), LB_GETCOUNT, 0, 0);
-            LoadPlayOrder(Store(window), header.head);
-            set->savedscreen = nullptr;
-            set->current = -1;
-            StopPreparing();
-            waitingForPicture = playedIndex = -1;
-            lookingAhead = false;
-            std::memset(&set->block, 0, sizeof set->block);
-            std::memset(&set->status, 0, sizeof set->status);
-            itemsThisLap = -1;
+            set->count = (int)SendMessageA(store, LB_GETCOUNT, 0, 0);
+            LoadPlayOrder(store, header.head);
+            StopPreparing(&set->preparing);
+            ResetPlace(set.get(), -1);
             PostAdvance(window);
         }
     }
     // The screen turns to the background colour before the first item.
     InvalidateRect(window, nullptr, TRUE);
     UpdateWindow(window);
+    SpreadShow(window);
+}
+
+void SpreadShow(HWND window) {
+    LockedShow set(window);
+    if (!set || Follows(set.get()) || !set->monitors || !set->store) return;
+    for (int i = 0; i < MonitorCoverCount(); ++i) JoinShow(MonitorCover(i), set.get(), i + 1);
+}
+
+void OnMirrorBlock(HWND window, int slot, int played) {
+    LockedShow set(window);
+    if (!set || !Follows(set.get()) || played < 0 || played >= set->count) return;
+    EndItem(window, set.get());
+    PlayAt(window, set.get(), slot, played);
+}
+
+void LeaveShow(HWND cover) {
+    ReleaseCurrentItem(cover);
+    HGLOBAL handle = (HGLOBAL)GetWindowLongPtrA(cover, GWLP_USERDATA);
+    if (!handle) return;
+    if (BLOCKSET *set = LockBlockSet(cover)) {
+        if (set->backgroundbrush) DeleteObject(set->backgroundbrush);
+        UnlockBlockSet(cover);
+    }
+    SetWindowLongPtrA(cover, GWLP_USERDATA, 0);
+    GlobalFree(handle);
 }
 
 bool OnShowTimer(HWND window, UINT_PTR id) {
@@ -453,17 +629,18 @@ void OnAppletStep(HWND window) {
 
 void OnPictureReady(HWND window, int index) {
     LockedShow set(window);
-    if (!set || index != waitingForPicture || index != playedIndex || set->block.type != TAG_IMAG) return;
-    waitingForPicture = -1;
-    if (StartPicture(window, set.get())) ++itemsThisLap;
+    if (!set || index != set->waitingforpicture || index != set->playedindex || set->block.type != TAG_IMAG) return;
+    set->waitingforpicture = -1;
+    if (StartPicture(window, set.get())) ++set->itemsthislap;
 }
 
 void ReleaseCurrentItem(HWND window) {
-    // The worker may be reading the store's data: it ends before the store goes.
-    StopPreparing();
-    waitingForPicture = -1;
-    lookingAhead = false;
     LockedShow set(window);
-    if (set) ReleaseItem(window, set.get());
-    ForgetPlayOrder();
+    if (!set) return;
+    // The worker may be reading the store's data: it ends before the store goes.
+    StopPreparing(&set->preparing);
+    set->waitingforpicture = -1;
+    set->lookingahead = FALSE;
+    ReleaseItem(window, set.get());
+    if (!Follows(set.get())) ForgetPlayOrder();
 }
