@@ -30,6 +30,8 @@ TEST(Manifest, ErrorsCarryTheirPositions) {
         {"no title", "[show]\nauthor = \"a\"\n", "show.toml:1:1: [show] needs \"title\""},
         {"unknown show key", std::string(kShow) + "colour = \"#000000\"\n", "show.toml:3:1: unknown key \"colour\" in [show]"},
         {"bad background", std::string(kShow) + "background = \"red\"\n", "show.toml:3:14: \"background\" must be a colour written \"#RRGGBB\""},
+        {"unknown monitors mode", std::string(kShow) + "monitors = \"all\"\n",
+         "show.toml:3:12: unknown monitors mode \"all\"; expected \"primary\", \"each\" or \"mirror\""},
         {"unknown top key", std::string(kShow) + "[extra]\n", "show.toml:3:2: unknown key \"extra\""},
         {"unknown item type", std::string(kShow) + "[[item]]\ntype = \"movie\"\n", "show.toml:4:8: unknown item type \"movie\""},
         {"item without type", std::string(kShow) + "[[item]]\nfile = \"a.png\"\n", "item 1 needs \"type\""},

@@ -136,14 +136,18 @@ TEST(Reader, DeeperChecksFindWhatThePlayerCannotPlay) {
         {"speed", picture + 32, 0, "speed 0"},
         {"text style", text + 56, 6, "text style 6"},
         {"alignment", text + 60, 3, "alignment 3"},
+        {"both monitor bits", sample.layout.contentStart + 8, SCRF_VALID | SCRF_MONITORMASK,
+         "both EACHMONITOR and MIRRORMONITORS are set: the show plays on the primary monitor only"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.description);
         Bytes file = sample.file;
         WriteU32(file, c.offset, c.value);
+        SealContainer(file, sample.layout.contentStart);  // the header's flags count in its CRC
         const ShowFile show = ReadShowFile(file);
         ASSERT_TRUE(show.loads) << show.failure;
         std::string all;
+        for (const std::string &problem : ShowProblems(show)) all += problem + "; ";
         for (const ReadBlock &block : show.blocks)
             for (const std::string &problem : BlockProblems(block)) all += problem + "; ";
         EXPECT_NE(all.find(c.problem), std::string::npos) << all;

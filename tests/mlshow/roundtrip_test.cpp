@@ -39,6 +39,23 @@ TEST(RoundTrip, ANewShowBuildsVerifiesAndComesBack) {
     EXPECT_TRUE(ComesBack(dir, first));
 }
 
+// The monitors mode is stored beside VALID (a preview's), shown by info and written back by extract.
+TEST(RoundTrip, TheMonitorsModeComesBack) {
+    TempDir dir;
+    dir.Write("p.png", testing_mlshow::Png(testing_mlshow::Pattern(8, 8, {0})));
+    const std::tuple<std::string, uint32_t, std::string> modes[] = {{"", 0, "primary"}, {"\"primary\"", 0, "primary"},
+        {"\"each\"", SCRF_EACHMONITOR, "each"}, {"\"mirror\"\npreview = \"p.png\"", SCRF_MIRRORMONITORS | SCRF_VALID, "mirror"}};
+    for (const auto &[mode, flags, name] : modes) {
+        dir.Write("show.toml", "[show]\ntitle = \"M\"\n" + (mode.empty() ? "" : "monitors = " + mode) + "\n[[item]]\ntype = \"text\"\nmessage = \"m\"\n");
+        const Bytes first = Built(dir.Path("show.toml"));
+        std::ostringstream info;
+        EXPECT_EQ(ReadShowFile(first).head.flags, flags) << mode;
+        EXPECT_TRUE(ComesBack(dir, first)) << mode;
+        ASSERT_EQ(RunInfo(dir.Path("show.scr"), false, info), 0);
+        EXPECT_NE(info.str().find(", monitors " + name + "\n"), std::string::npos) << info.str();
+    }
+}
+
 TEST(RoundTrip, IdenticalInputsGiveIdenticalOutput) {
     TempDir dir;
     std::ostringstream out;

@@ -236,6 +236,8 @@ std::vector<std::string> ShowProblems(const ShowFile &show) {
         !Terminated(head.organisation))
         out.push_back("a text field of the header has no terminating zero");
     if (!ItemCountProblem(show.items).empty()) out.push_back(ItemCountProblem(show.items));
+    if ((head.flags & SCRF_MONITORMASK) == SCRF_MONITORMASK)
+        out.push_back("both EACHMONITOR and MIRRORMONITORS are set: the show plays on the primary monitor only");
     // The pictures of one random order are one run, the runs numbered from 1.
     uint32_t lastGroup = 0, previous = 0;
     for (const ReadBlock &block : show.blocks) {
@@ -267,7 +269,7 @@ std::string DescribeHead(const ShowFile &show) {
     if (h.author[0]) text += " by " + std::string(h.author, strnlen(h.author, sizeof h.author));
     text += ", background " + ColourText(h.backgroundcolour);
     text += show.preview.empty() ? ", no preview" : ", preview " + DibText(show.preview);
-    return text;
+    return text + ", monitors " + MonitorsName(h.flags);
 }
 
 std::string DescribeBlock(const ReadBlock &block) {

@@ -13,6 +13,7 @@
 #include "errors.h"
 #include "exif.h"
 #include "fileio.h"
+#include "manifest.h"
 #include "names.h"
 #include "reader.h"
 #include "sound_import.h"
@@ -49,6 +50,8 @@ public:
         if (h.owner[0]) toml_.String("owner", Field(h.owner));
         if (h.organisation[0]) toml_.String("organisation", Field(h.organisation));
         toml_.String("background", ColourText(h.backgroundcolour));
+        // Primary is the default; both bits set play as primary too.
+        if (MonitorsName(h.flags) != MonitorsNames()[0]) toml_.String("monitors", MonitorsName(h.flags));
         if (!show.preview.empty()) toml_.String("preview", Save("preview.bmp", BmpFromDib(show.preview)));
         toml_.Integer("created", h.created);
         if (h.screenwide || h.screendeep) toml_.Pair("screen", h.screenwide, h.screendeep);

@@ -110,6 +110,7 @@ void JsonReport(const std::string &path, const ShowFile &show, const std::vector
         head.Add("created", Json::Number(show.head.created));
         head.Add("length", Json::Number(show.head.length));
         head.Add("flags", FlagList(TAG_HEAD, show.head.flags).Text());
+        head.Add("monitors", Json::String(MonitorsName(show.head.flags)));
         head.Add("holds", Json::String(DescribeHead(show)));
         report.Add("head", head.Text());
     }

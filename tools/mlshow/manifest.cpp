@@ -271,6 +271,7 @@ void ReadShow(const toml::table &table, Diagnostics &d, ShowSettings &show) {
         show.screenWide = uint32_t(screen->first);
         show.screenDeep = uint32_t(screen->second);
     }
+    show.monitors = f.Name("monitors", MonitorsNames(), "monitors mode").value_or(0) * SCRF_EACHMONITOR;
     f.ReportUnknown();
 }
 
@@ -728,6 +729,16 @@ std::string FitName(uint32_t flags) {
 
 std::string CaptionName(uint32_t flags) {
     return std::string(CaptionNames()[(flags & (SCRF_CAPTIONDATE | SCRF_CAPTIONNAME)) / SCRF_CAPTIONDATE]);
+}
+
+const std::vector<std::string_view> &MonitorsNames() {
+    static const std::vector<std::string_view> names = {"primary", "each", "mirror"};
+    return names;
+}
+
+std::string MonitorsName(uint32_t flags) {
+    const uint32_t mode = (flags & SCRF_MONITORMASK) / SCRF_EACHMONITOR;
+    return std::string(MonitorsNames()[mode == 3 ? 0 : mode]);
 }
 
 Manifest LoadManifest(const std::string &path) {

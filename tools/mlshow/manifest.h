@@ -44,6 +44,9 @@ struct ShowSettings {
     std::optional<uint32_t> created;  // seconds since 1970, when the manifest gives it
     uint32_t screenWide = 0;
     uint32_t screenDeep = 0;
+    // The header's monitor bits: 0 (the primary monitor only),
+    // SCRF_EACHMONITOR or SCRF_MIRRORMONITORS.
+    uint32_t monitors = 0;
 };
 
 // How a picture is stored: a JPEG file as it is wherever the player can
@@ -169,6 +172,11 @@ const std::vector<std::string_view> &CaptionNames();
 // The fit's name of a picture block's flags ("none" when both bits are set).
 std::string FitName(uint32_t flags);
 std::string CaptionName(uint32_t flags);
+// The monitor modes by the value of their header bits (0 primary, 1 each,
+// 2 mirror), and the mode of a header's flags ("primary" when both bits
+// are set, as the player plays it).
+const std::vector<std::string_view> &MonitorsNames();
+std::string MonitorsName(uint32_t flags);
 
 // Whether a file name is a picture's that a folder contributes: .jpg,
 // .jpeg, .png, .bmp or .gif in any case, not hidden (no leading dot).

@@ -93,6 +93,8 @@ const FlagName kFlags[] = {
     {SCRF_CAPTIONDATE, "CAPTIONDATE", {TAG_IMAG}},
     {SCRF_CAPTIONNAME, "CAPTIONNAME", {TAG_IMAG}},
     {SCRF_RANDOMORDER, "RANDOMORDER", {TAG_IMAG}},
+    {SCRF_EACHMONITOR, "EACHMONITOR", {TAG_HEAD}},
+    {SCRF_MIRRORMONITORS, "MIRRORMONITORS", {TAG_HEAD}},
 };
 
 bool Applies(const FlagName &flag, uint32_t type) {

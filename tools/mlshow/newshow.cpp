@@ -75,6 +75,9 @@ description = "A show made with mlshow new."
 author = "Me"
 background = "#000020"
 preview = "gradient.bmp"
+# On several monitors the show plays on the primary one, the others black;
+# "each" plays it on every monitor, "mirror" shows the same item on all.
+# monitors = "each"
 
 [[item]]
 type = "text"
