@@ -93,6 +93,7 @@ const FlagName kFlags[] = {
     {SCRF_CAPTIONDATE, "CAPTIONDATE", {TAG_IMAG}},
     {SCRF_CAPTIONNAME, "CAPTIONNAME", {TAG_IMAG}},
     {SCRF_RANDOMORDER, "RANDOMORDER", {TAG_IMAG}},
+    {SCRF_PANZOOM, "PANZOOM", {TAG_IMAG}},
 };
 
 bool Applies(const FlagName &flag, uint32_t type) {
