@@ -1,8 +1,8 @@
 // Pan and zoom of a holding picture. The picture's visible part is copied
-// once into a 32-bit buffer when the cycle is set up; each step zooms it into a second buffer for
-// the time elapsed since the hold began (by the clock, so a slow machine
-// shows fewer steps and the motion still lasts the hold) and blits that
-// over the picture. The zoom is about a point inside the picture and never
+// once into a 32-bit buffer when the cycle is set up; each step zooms it
+// into a second buffer for the time elapsed since the hold began (by the
+// clock, so a slow machine shows fewer steps and the motion still lasts
+// the hold) and blits that over the picture. The zoom is about a point inside the picture and never
 // less than 100 %, so every frame covers exactly the picture's area.
 #include "presentation/motion.h"
 
