@@ -46,6 +46,9 @@ constexpr uint32_t SCRF_CAPTIONDATE = 0x200000;  // the day the photo was taken 
 constexpr uint32_t SCRF_CAPTIONNAME = 0x400000;  // the photo's name (the caption text of the block)
 // IMAG: one of a run of pictures (`group`) whose order the player draws.
 constexpr uint32_t SCRF_RANDOMORDER = 0x800000;
+// IMAG: while it holds, the picture zooms slowly in or out towards a point
+// inside it (pan and zoom).
+constexpr uint32_t SCRF_PANZOOM = 0x1000000;
 // HEAD: the monitors the show plays on. Neither bit: the primary monitor
 // only, the others black (both bits set counts as neither).
 constexpr uint32_t SCRF_EACHMONITOR = 0x2000000;    // every monitor plays, each at its own point of the show

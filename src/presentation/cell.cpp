@@ -3,7 +3,8 @@
 // A picture's cycle is a state machine driven by the step timer:
 //   activeeffect unset -> Setup of the appear effect, phase 0 -> 1
 //   PHASE_APPEAR       -> Appear until EFFECT_NEXTPHASE, then hold
-//   PHASE_HOLD         -> Wait until the hold has run out
+//   PHASE_HOLD         -> Wait until the hold has run out; a pan-zoom
+//                         picture moves on at each tick meanwhile
 //   PHASE_DISAPPEAR    -> Disappear until EFFECT_NEXTPHASE, then Close;
 //                         the cycle is over (IDT_CYCLEDONE)
 // A text has no phases: its box is filled once, then it is drawn once or
@@ -13,6 +14,7 @@
 #include "imaging/palette.h"
 #include "presentation/effect.h"
 #include "presentation/effect_common.h"
+#include "presentation/motion.h"
 #include "shell/messages.h"
 
 namespace {
@@ -44,7 +46,12 @@ WORD RunPhase(STATUS *status) {
     const EFFECT &disappear = EffectAt(status->disappeareffect);
     switch (status->phase) {
         case PHASE_APPEAR: return Realised(status, appear.appear);
-        case PHASE_HOLD: return Realised(status, appear.wait);
+        case PHASE_HOLD: {
+            StepMotion(status);
+            const WORD result = Realised(status, appear.wait);
+            if (result & EFFECT_NEXTPHASE) EndMotion(status);
+            return result;
+        }
         case PHASE_DISAPPEAR: {
             WORD result = Realised(status, disappear.disappear);
             if (result & EFFECT_NEXTPHASE) Realised(status, disappear.close);
@@ -120,7 +127,13 @@ void HandleOnceCell(HWND window, HDC dc, STATUS *status) {
             // The index of the effect really used, so that an out-of-range
             // index can never look like "no cycle" (0xFFFF).
             status->activeeffect = int(&EffectAt(status->appeareffect) - effect);
-            if (Realised(status, EffectAt(status->appeareffect).setup) & EFFECT_END) CycleDone(status, window);
+            BeginMotion(status);
+            const WORD result = Realised(status, EffectAt(status->appeareffect).setup);
+            MotionSetUp(status);
+            if (result & EFFECT_END) {
+                ReleaseMotion(status);
+                CycleDone(status, window);
+            }
         }
         ChangePhase(status);
         return;

@@ -113,6 +113,20 @@ void BitmapSource::Draw(int x, int y, int w, int h, int sx, int sy) const {
     BitBlt(status_->dc, status_->x + x, status_->y + y, w, h, memory_, sx, sy, SRCCOPY);
 }
 
+bool MakeSurface(HDC dc, int w, int h, Surface *surface) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    surface->bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    surface->bits = (uint32_t *)bits;
+    return surface->bitmap && bits;
+}
+
 void MoveArea(const STATUS *status, int x, int y, int w, int h, int dx, int dy) {
     if (w <= 0 || h <= 0) return;
     BitBlt(status->dc, status->x + x + dx, status->y + y + dy, w, h, status->dc, status->x + x, status->y + y,

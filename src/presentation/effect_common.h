@@ -96,6 +96,15 @@ private:
     HGDIOBJ old_ = nullptr;
 };
 
+// A 32-bit top-down DIB section of w x h pixels, for composing steps in
+// memory; MakeSurface is false when it cannot be made (the caller deletes
+// what was made either way).
+struct Surface {
+    HBITMAP bitmap = nullptr;
+    uint32_t *bits = nullptr;
+};
+bool MakeSurface(HDC dc, int w, int h, Surface *surface);
+
 // Moves the screen's w x h area at (x, y) by (dx, dy).
 void MoveArea(const STATUS *status, int x, int y, int w, int h, int dx, int dy);
 // Paints the inclusive range left..right x top..bottom with the background.

@@ -22,12 +22,6 @@ constexpr int kDefaultFadeMs = 1500, kLongestFadeMs = 10000;
 PictureSize size;
 int lastWeight = -1;
 
-// A 32-bit top-down DIB section of w x h pixels.
-struct Surface {
-    HBITMAP bitmap = nullptr;
-    uint32_t *bits = nullptr;
-};
-
 struct BLEND {
     ListPhase phase;
     uint32_t cycle;
@@ -38,20 +32,6 @@ struct BLEND {
     Surface from, to, out;
     LONGLONG start, frequency;
 };
-
-bool MakeSurface(HDC dc, int w, int h, Surface *surface) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void *bits = nullptr;
-    surface->bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    surface->bits = (uint32_t *)bits;
-    return surface->bitmap && bits;
-}
 
 void Select(BLEND *blend, const Surface &surface) {
     HGDIOBJ previous = SelectObject(blend->memory, surface.bitmap);

@@ -136,6 +136,7 @@ WORD GetImage(HWND, STATUS *status) { return status->picture ? 1 : 0; }
 
 WORD DestroyStatus(STATUS *status) {
     ReleaseBlend(status);
+    ReleaseMotion(status);
     if (status->bitmap) DeleteObject(status->bitmap);
     std::free(status->worklist);
     std::free(status->order);

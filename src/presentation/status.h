@@ -26,6 +26,7 @@ struct STATUS {
     int speed;
     int holdtime;
     int fade;  // ms a Crossfade lasts; 0: the default
+    int panzoom;  // non-zero: the picture zooms slowly while it holds
     WORD phase;
     int holdcount;
     int width, height;
@@ -38,6 +39,7 @@ struct STATUS {
     HFONT font;       // the saver window deletes it
     HGLOBAL text;     // owned
     void *blend;      // owned: a Crossfade's buffers while it runs
+    void *motion;     // owned: a pan-zoom picture's buffers from its set-up to the end of its hold
     int margin;
     int drawn;
     int boxfilled;
@@ -65,5 +67,7 @@ WORD GetImage(HWND window, STATUS *status);
 WORD DestroyStatus(STATUS *status);
 // Frees a Crossfade's buffers, if any (DestroyStatus does it too).
 void ReleaseBlend(STATUS *status);
+// Frees a pan-zoom picture's buffers, if any (DestroyStatus does it too).
+void ReleaseMotion(STATUS *status);
 void HandleOnceCell(HWND window, HDC dc, STATUS *status);
 void HandleOnceTextCell(HWND window, HDC dc, STATUS *status, const SCRTEXT *text);

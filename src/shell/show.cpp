@@ -208,6 +208,7 @@ bool StartPicture(HWND window, BLOCKSET *set) {
                          int(image.speed), int(image.holdtime), set->backgroundbrush))
         return false;  // the status holds the picture; the next release frees it
     set->status.fade = int(image.fade > 0x7FFFFFFF ? 0x7FFFFFFF : image.fade);
+    set->status.panzoom = (image.flags & SCRF_PANZOOM) ? 1 : 0;
     int w = 0, h = 0, x = 0, y = 0;
     // The area saved is that of the stored picture, before any crop, or
     // that of the fitted one.
@@ -399,8 +400,11 @@ void StepPicture(HWND window, BLOCKSET *set) {
     const STATUS &status = set->status;
     if (!set->lookingahead && status.phase >= PHASE_HOLD) PrepareNextPicture(window, set);
     // While hold time remains every effect's Wait only answers "not yet":
-    // the tick has nothing to draw, so it skips the device context.
-    if (status.phase == PHASE_HOLD && status.activeeffect != NOACTIVEEFFECT && status.holdcount > 0) return;
+    // the tick has nothing to draw, so it skips the device context. A
+    // pan-zoom picture moves on instead, the caption drawn again over it.
+    if (status.phase == PHASE_HOLD && status.activeeffect != NOACTIVEEFFECT && status.holdcount > 0 && !status.motion)
+        return;
+    if (status.phase == PHASE_HOLD && status.motion) HideCaption(&set->caption, window);
     int x = 0, y = 0;
     PictureOrigin(set, &x, &y);
     set->status.x = x;

@@ -1,6 +1,6 @@
 // Photo shows: the fit, order and caption keys, the day taken from EXIF,
 // caption text in picture blocks, and what info and extract make of them,
-// a Crossfade's length among them.
+// a Crossfade's length and the pan-and-zoom motion among them.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -19,7 +19,7 @@ using testing_mlshow::TempDir;
 namespace {
 
 const char kShow[] = "[show]\ntitle = \"P\"\ncreated = 0\n[[item]]\n";
-const uint32_t kBits = SCRF_FITMASK | SCRF_CAPTIONDATE | SCRF_CAPTIONNAME | SCRF_RANDOMORDER;
+const uint32_t kBits = SCRF_FITMASK | SCRF_CAPTIONDATE | SCRF_CAPTIONNAME | SCRF_RANDOMORDER | SCRF_PANZOOM;
 
 const Bytes &Photo() {
     static const Bytes jpeg = testing_mlshow::Jpeg(testing_mlshow::Quadrants(48, 32));
@@ -33,6 +33,9 @@ TEST(PhotoManifest, KeysGiveFlagsAndTheirMistakesArePlaced) {
     const std::tuple<const char *, uint32_t, Order> keys[] = {  // a folder's order: name unless given
         {"type = \"picture\"\nfile = \"a\"\n", 0, Order::Name},
         {"type = \"picture\"\nfile = \"a\"\nfit = \"fill\"\ncaption = \"date\"\n", SCRF_FILL | SCRF_CAPTIONDATE, Order::Name},
+        {"type = \"picture\"\nfile = \"a\"\nmotion = \"pan-zoom\"\n", SCRF_PANZOOM, Order::Name},
+        {"type = \"picture\"\nfile = \"a\"\nmotion = \"none\"\n", 0, Order::Name},
+        {"type = \"pictures\"\nfolder = \"p\"\nmotion = \"pan-zoom\"\n", SCRF_FIT | SCRF_PANZOOM, Order::Name},
         {"type = \"pictures\"\nfolder = \"p\"\n", SCRF_FIT, Order::Name},
         {"type = \"pictures\"\nfolder = \"p\"\nfit = \"none\"\ncaption = \"date and name\"\n", SCRF_CAPTIONDATE | SCRF_CAPTIONNAME, Order::Name},
         {"type = \"pictures\"\nfolder = \"p\"\nshuffle = true\n", SCRF_FIT, Order::Shuffle},
@@ -48,6 +51,7 @@ TEST(PhotoManifest, KeysGiveFlagsAndTheirMistakesArePlaced) {
     const std::pair<const char *, const char *> mistakes[] = {
         {"type = \"picture\"\nfile = \"a\"\nfit = \"zoom\"\n", "show.toml:7:7: unknown fit \"zoom\"; expected \"none\", \"fit\" or \"fill\""},
         {"type = \"picture\"\nfile = \"a\"\ncaption = \"title\"\n", "show.toml:7:11: unknown caption \"title\""},
+        {"type = \"picture\"\nfile = \"a\"\nmotion = \"zoom\"\n", "show.toml:7:10: unknown motion \"zoom\"; expected \"none\" or \"pan-zoom\""},
         {"type = \"pictures\"\nfolder = \"p\"\norder = \"date\"\n", "show.toml:7:9: unknown order \"date\"; expected \"name\", \"shuffle\" or \"random\""},
         {"type = \"pictures\"\nfolder = \"p\"\norder = \"random\"\nshuffle = true\n", "show.toml:4:1: \"shuffle\" = true and \"order\" = \"random\" disagree"},
         {"type = \"picture\"\nfile = \"a\"\norder = \"random\"\n", "show.toml:7:1: unknown key \"order\" in item 1"},
@@ -92,7 +96,7 @@ TEST(PhotoShow, BuildExtractBuildGivesTheSameBytesAndInfoTellsFitOrderCaption) {
                                "type = \"pictures\"\nfolder = \"photos\"\norder = \"random\"\ncaption = \"date and name\"\nfit = \"fill\"\n"
                                "[[item]]\ntype = \"pictures\"\nfolder = \"more\"\norder = \"random\"\n"
                                "[[item]]\ntype = \"picture\"\nfile = \"one.jpg\"\ncaption = \"name\"\ntaken = 2021-03-04\n"
-                               "appear = \"Crossfade\"\nfade = 2.25\n"
+                               "appear = \"Crossfade\"\nfade = 2.25\nmotion = \"pan-zoom\"\n"
                                "[[item]]\ntype = \"pictures\"\nfolder = \"more\"\n");
     const Bytes first = testing_mlshow::Built(dir.Path("show.toml"));
     const ShowFile show = ReadShowFile(first);
@@ -100,7 +104,7 @@ TEST(PhotoShow, BuildExtractBuildGivesTheSameBytesAndInfoTellsFitOrderCaption) {
     const uint32_t both = SCRF_CAPTIONDATE | SCRF_CAPTIONNAME, random = SCRF_FILL | both | SCRF_RANDOMORDER;
     const std::tuple<uint32_t, std::string, uint32_t, uint32_t> expected[] = {  // flags, caption, taken, group
         {random, "Beach day", 20240601, 1}, {random, "b", 0, 1}, {SCRF_FIT | SCRF_RANDOMORDER, "", 0, 2},
-        {SCRF_CAPTIONNAME, "one", 20210304, 0}, {SCRF_FIT, "", 0, 0}};
+        {SCRF_CAPTIONNAME | SCRF_PANZOOM, "one", 20210304, 0}, {SCRF_FIT, "", 0, 0}};
     ASSERT_EQ(show.blocks.size(), 6u);
     for (size_t i = 0; i < 5; ++i) {
         const SCRIMAGE h = show.blocks[i].As<SCRIMAGE>();
@@ -112,12 +116,13 @@ TEST(PhotoShow, BuildExtractBuildGivesTheSameBytesAndInfoTellsFitOrderCaption) {
     ASSERT_EQ(RunInfo(dir.Path("show.scr"), false, text), 0);
     EXPECT_NE(text.str().find("JPEG|FILL|CAPTIONDATE|CAPTIONNAME|RANDOMORDER"), std::string::npos) << text.str();
     EXPECT_NE(text.str().find(", fit fill, order random (group 1), caption date and name \"Beach day\", taken 2024-06-01\n"), std::string::npos);
-    EXPECT_NE(text.str().find(", fit none, order as stored, caption name \"one\", taken 2021-03-04\n"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find(", fit none, order as stored, caption name \"one\", motion pan-zoom, taken 2021-03-04\n"), std::string::npos) << text.str();
     EXPECT_NE(text.str().find("Crossfade / None, fade 2.25 s"), std::string::npos);
     const Bytes toml = testing_mlshow::ReadBytes(dir.Path("back/show.toml"));
-    EXPECT_NE(std::string(toml.begin(), toml.end()).find("\nfade = 2.25\n"), std::string::npos);
+    for (const char *line : {"\nfade = 2.25\n", "\nmotion = \"pan-zoom\"\n"})
+        EXPECT_NE(std::string(toml.begin(), toml.end()).find(line), std::string::npos) << line;
     ASSERT_EQ(RunInfo(dir.Path("show.scr"), true, json), 0);
-    EXPECT_NE(json.str().find("\"fit\": \"fit\", \"order\": \"random\", \"group\": 2, \"caption\": \"none\", \"captionText\": \"\", \"taken\": null"),
+    EXPECT_NE(json.str().find("\"fit\": \"fit\", \"order\": \"random\", \"group\": 2, \"caption\": \"none\", \"captionText\": \"\", \"taken\": null, \"fade\": 1.5, \"motion\": \"none\""),
               std::string::npos) << json.str();
 }
 

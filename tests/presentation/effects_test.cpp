@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -11,6 +12,8 @@
 #include "presentation/blend.h"
 #include "presentation/effect_common.h"
 #include "presentation/effect.h"
+#include "presentation/motion.h"
+#include "presentation/resample.h"
 #include "support/test_jpeg.h"
 #include "support/test_support.h"
 #include "support/window_canvas.h"
@@ -23,6 +26,7 @@ constexpr COLORREF kBackground = RGB(0, 0, 80);
 constexpr int kLeft = 30, kTop = 20;  // where the picture goes in the window
 constexpr int kMaxTicks = 50000;
 constexpr int kTestFadeMs = 20;  // Crossfades run by the clock: short ones keep the tests quick
+constexpr int kHoldTicks = 3;    // RunTo past a hold ends it after these ticks, as the second timer would
 
 // A picture being cycled through one appear and one disappear effect.
 class Cycle {
@@ -44,8 +48,9 @@ public:
     void Tick() { HandleOnceCell(window_.window(), window_.dc(), &status_); }
     // Ticks until the phase is `phase`; false if it never comes.
     bool RunTo(WORD phase) {
-        for (int i = 0; i < kMaxTicks; ++i) {
+        for (int i = 0, held = 0; i < kMaxTicks; ++i) {
             Tick();
+            if (status_.phase == PHASE_HOLD && phase != PHASE_HOLD && ++held >= kHoldTicks) status_.holdcount = 0;
             if (status_.phase == phase) return true;
         }
         return false;
@@ -55,6 +60,10 @@ public:
         return window_.Capture(kLeft, kTop, h->biWidth, h->biHeight);
     }
     bool ShowsPicture() const { return Area() == DibColours(dib_); }
+    bool ShowsNoBackground() const {
+        const std::vector<COLORREF> area = Area();
+        return std::find(area.begin(), area.end(), kBackground) == area.end();
+    }
     bool ShowsBackground() const {
         const std::vector<COLORREF> area = Area();
         return std::all_of(area.begin(), area.end(), [](COLORREF c) { return c == kBackground; });
@@ -193,17 +202,26 @@ TEST(Effects, EveryPairRunsWholeCyclesAfterCyclesCutShort) {
     for (int appear = 0; appear < MAXEFFECT; ++appear)
         for (int disappear = 0; disappear < MAXEFFECT; ++disappear) {
             SCOPED_TRACE(std::string(effect[appear].name) + " / " + effect[disappear].name);
-            for (WORD cut : {PHASE_APPEAR, PHASE_DISAPPEAR}) {
-                Cycle cycle(window, other, appear, disappear);
+            for (WORD cut : {PHASE_APPEAR, PHASE_HOLD, PHASE_DISAPPEAR}) {
+                Cycle cycle(window, other, appear, disappear, cut == PHASE_HOLD ? 1 : 0);
+                cycle.status().panzoom = cut == PHASE_HOLD;  // cut short while it moves
                 ASSERT_TRUE(cycle.RunTo(cut));
                 cycle.Tick();
+                if (cut == PHASE_HOLD) cycle.Tick();  // the motion's clock starts, then a frame
                 DestroyStatus(&cycle.status());
                 EXPECT_EQ(cycle.status().blend, nullptr);
+                EXPECT_EQ(cycle.status().motion, nullptr);
             }
             window.Clear();
-            Cycle cycle(window, dib, appear, disappear);
-            for (int lap = 0; lap < 2; ++lap) {
+            // A still lap, then pan-zoom laps: the motion goes from the
+            // appear's last frame to the disappear's first inside the picture.
+            Cycle cycle(window, dib, appear, disappear, 1);
+            for (int lap = 0; lap < 3; ++lap) {
+                cycle.status().panzoom = lap > 0;
                 ASSERT_TRUE(cycle.RunTo(PHASE_HOLD));
+                ASSERT_TRUE(cycle.RunTo(PHASE_DISAPPEAR));
+                EXPECT_TRUE(cycle.ShowsNoBackground() && cycle.SurroundingsClean()) << "lap " << lap;
+                EXPECT_EQ(cycle.status().motion, nullptr);
                 ASSERT_TRUE(cycle.RunTo(PHASE_SETUP));
                 if (disappear != 3 && !(disappear == 6 && RandomEffectInUse() == 3)) {
                     EXPECT_TRUE(cycle.ShowsBackground()) << "lap " << lap;
@@ -398,4 +416,75 @@ TEST(Crossfade, DissolvesPhotoIntoPhotoStepByStep) {
         EXPECT_EQ(cycle.status().blend, nullptr);       // the buffers go as the phase ends
         EXPECT_TRUE(phase == PHASE_APPEAR ? cycle.ShowsPicture() && cycle.SurroundingsClean() : cycle.ShowsBackground());
     }
+}
+
+// The zoom keeps the picture's area: scale 1 copies it, the focus pixel
+// stays, the SSE2 path gives what the scalar one gives, and a chosen
+// pixel is the bilinear blend of its four source pixels.
+TEST(PanZoom, ZoomMatchesTheScalarPathAndTheFormula) {
+    const int w = 37, h = 23;
+    std::vector<uint32_t> source(size_t(w) * h), out(source.size()), scalar(source.size());
+    for (size_t i = 0; i < source.size(); ++i) source[i] = uint32_t(i * 2654435761u);
+    std::vector<uint8_t> work(ZoomWorkBytes(w, h));
+    ASSERT_FALSE(work.empty());
+    Zoom(source.data(), out.data(), w, h, 1.0, 3, 17, work.data());
+    EXPECT_EQ(out, source);
+    for (double scale : {1.01, 1.07, MOTION_ZOOM}) {
+        Zoom(source.data(), out.data(), w, h, scale, 10.5, 5.5, work.data());
+        ZoomScalar(source.data(), scalar.data(), w, h, scale, 10.5, 5.5, work.data());
+        ASSERT_EQ(out, scalar) << scale;
+        EXPECT_EQ(out[5 * w + 10], source[5 * w + 10]);
+        const double sx = 10.5 + (30 + 0.5 - 10.5) / scale - 0.5, sy = 5.5 + (20 + 0.5 - 5.5) / scale - 0.5;
+        const int x = int(sx), y = int(sy);
+        for (int shift = 0; shift < 32; shift += 8) {
+            auto at = [&](int i, int j) { return double(source[size_t(j) * w + i] >> shift & 0xFF); };
+            const double top = at(x, y) + (at(x + 1, y) - at(x, y)) * (sx - x);
+            const double bottom = at(x, y + 1) + (at(x + 1, y + 1) - at(x, y + 1)) * (sx - x);
+            EXPECT_NEAR(double(out[20 * w + 30] >> shift & 0xFF), top + (bottom - top) * (sy - y), 3.0) << scale;
+        }
+    }
+    EXPECT_EQ(ZoomWorkBytes(0, 5), 0u);
+}
+
+// While it holds, a pan-zoom picture moves by the clock, zooming between
+// 100 % and 112 % one way or the other, and never leaves its area: no
+// background inside, nothing outside. The appear brings its first frame on
+// and its last is what the disappear effects work from.
+TEST(PanZoom, MovesByTheClockInsideThePicture) {
+    TestWindow window(200, 150, kBackground);
+    const Bytes dib = TestDib(90, 70, 24);
+    std::set<bool> ways;
+    for (unsigned seed = 1; seed < 8; ++seed) {
+        SCOPED_TRACE(seed);
+        window.Clear();
+        std::srand(seed);
+        Cycle cycle(window, dib, 0, 3, 2);
+        cycle.status().panzoom = 1;
+        ASSERT_TRUE(cycle.RunTo(PHASE_HOLD));
+        const bool zoomin = MotionLastScale() == 1;
+        ways.insert(zoomin);
+        EXPECT_EQ(cycle.ShowsPicture(), zoomin);  // zooming out starts from 112 %
+        std::vector<std::vector<COLORREF>> frames = {cycle.Area()};
+        std::vector<double> scales = {MotionLastScale()};
+        cycle.Tick();  // the clock starts
+        for (int moment = 0; moment < 3; ++moment) {
+            Sleep(150);
+            cycle.Tick();
+            scales.push_back(MotionLastScale());
+            frames.push_back(cycle.Area());
+            EXPECT_TRUE(cycle.ShowsNoBackground() && cycle.SurroundingsClean());
+            EXPECT_NE(frames[frames.size() - 1], frames[frames.size() - 2]);
+            EXPECT_TRUE(zoomin ? scales.back() > scales[scales.size() - 2] : scales.back() < scales[scales.size() - 2]);
+        }
+        EXPECT_TRUE(scales.back() > 1 && scales.back() < MOTION_ZOOM);
+        cycle.status().holdcount = 0;
+        cycle.Tick();
+        ASSERT_EQ(cycle.status().phase, PHASE_DISAPPEAR);
+        EXPECT_EQ(cycle.status().motion, nullptr);
+        const std::vector<COLORREF> last = cycle.Area();
+        window.Clear();
+        DrawWholePicture(&cycle.status(), PictureSize{90, 70});  // what the disappear effects draw from
+        EXPECT_EQ(cycle.Area(), last);
+    }
+    EXPECT_EQ(ways.size(), 2u);
 }

@@ -447,6 +447,34 @@ TEST(Show, FitAndFillScalePicturesToTheScreen) {
     }
 }
 
+// A fill-fitted pan-zoom photo covers the whole screen at every moment of
+// its hold, and moves; cut short there by its display time, it leaves the
+// screen to the background and the next picture.
+TEST(Show, APanZoomPhotoCoversTheScreenMovesAndLeavesNothingBehind) {
+    SCRIMAGE moving = Picture(0, 0, 6, 8);  // None: cleared at the advance, in the middle of its hold
+    moving.flags = SCRF_FILL | SCRF_PANZOOM;
+    const Bytes next = SolidDib(20, 20, RGB(0, 0, 255));
+    ShowWriter writer(TestHead("Pan and zoom", kBackground));
+    writer.AddPicture(moving, Gradient(kScreenWide / 2, kScreenDeep / 3), true);
+    writer.AddPicture(Picture(0, 3, 0), next, false);
+    Playing show(std::move(writer));
+    ASSERT_NE(show.window(), nullptr);
+    auto background = [](const std::vector<COLORREF> &area) { return std::count(area.begin(), area.end(), kBackground); };
+    ASSERT_TRUE(WaitFor([&] { return background(ScreenArea(0, 0, kScreenWide, kScreenDeep)) == 0; }));
+    std::vector<COLORREF> before = ScreenArea(0, 0, kScreenWide, kScreenDeep);
+    for (int moment = 0; moment < 3; ++moment) {
+        Sleep(400);
+        const std::vector<COLORREF> now = ScreenArea(0, 0, kScreenWide, kScreenDeep);
+        EXPECT_EQ(background(now), 0) << moment;
+        EXPECT_NE(now, before) << moment;
+        before = now;
+    }
+    const int x = (kScreenWide - 20) / 2, y = (kScreenDeep - 20) / 2;
+    ASSERT_TRUE(WaitFor([&] { return AreaShows(x, y, next); }));
+    for (POINT p : {POINT{1, 1}, {kScreenWide - 2, kScreenDeep - 2}, {x - 3, y}})
+        EXPECT_EQ(ScreenPixel(p.x, p.y), kBackground) << p.x << "," << p.y;
+}
+
 // On a palette display the picture is scaled first and then reduced: every
 // pixel of it is a colour of the display palette, and a patch of them still
 // averages to the scaled picture's colour there.

@@ -215,6 +215,7 @@ std::string Presentation(const ReadBlock &block) {
     const SCRIMAGE h = block.As<SCRIMAGE>();
     std::string text = ", fit " + FitName(h.flags) + ", order " + OrderText(h) + ", caption " + CaptionName(h.flags);
     if (!block.caption.empty()) text += " " + FirstWords(block.caption);
+    if (h.flags & SCRF_PANZOOM) text += ", motion " + MotionName(h.flags);
     if (h.takendate) text += ", taken " + DateText(h.takendate);
     return text;
 }

@@ -119,6 +119,7 @@ private:
         if (!jpeg && !(h.flags & SCRF_COMPRESSED)) toml_.Bool("compress", false);
         if (h.flags & SCRF_FITMASK) toml_.String("fit", FitName(h.flags));
         if (h.flags & (SCRF_CAPTIONDATE | SCRF_CAPTIONNAME)) toml_.String("caption", CaptionName(h.flags));
+        if (h.flags & SCRF_PANZOOM) toml_.String("motion", MotionName(h.flags));
         // The extracted file has a name of its own: the stored one goes with it.
         if (!block.caption.empty() || (h.flags & SCRF_CAPTIONNAME)) toml_.String("name", block.caption);
         // The day taken, where building again would not read it from the picture.

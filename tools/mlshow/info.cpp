@@ -76,6 +76,7 @@ std::string BlockJson(const ReadBlock &block) {
         b.Add("captionText", Json::String(block.caption));
         b.Add("taken", h.takendate ? Json::String(DateText(h.takendate)) : "null");
         b.Add("fade", FadeText(h.fade));
+        b.Add("motion", Json::String(MotionName(h.flags)));
     }
     b.Add("holds", Json::String(DescribeBlock(block)));
     JsonArray problems;

@@ -328,6 +328,7 @@ void ReadPictureKeys(Fields &f, PictureItem &item, uint32_t defaultFit) {
     // The names' indices are the values of the flag bits, shifted down.
     h.flags |= f.Name("fit", FitNames(), "fit").value_or(defaultFit) * SCRF_FIT;
     h.flags |= f.Name("caption", CaptionNames(), "caption").value_or(0) * SCRF_CAPTIONDATE;
+    h.flags |= f.Name("motion", MotionNames(), "motion").value_or(0) * SCRF_PANZOOM;
     item.compress = f.Bool("compress").value_or(true);
     if (auto size = f.Pair("max_size", 1, 16384)) {
         item.maxWidth = uint32_t(size->first);
@@ -722,6 +723,11 @@ const std::vector<std::string_view> &CaptionNames() {
     return names;
 }
 
+const std::vector<std::string_view> &MotionNames() {
+    static const std::vector<std::string_view> names = {"none", "pan-zoom"};
+    return names;
+}
+
 std::string FitName(uint32_t flags) {
     const uint32_t fit = (flags & SCRF_FITMASK) / SCRF_FIT;
     return std::string(FitNames()[fit == 3 ? 0 : fit]);
@@ -730,6 +736,8 @@ std::string FitName(uint32_t flags) {
 std::string CaptionName(uint32_t flags) {
     return std::string(CaptionNames()[(flags & (SCRF_CAPTIONDATE | SCRF_CAPTIONNAME)) / SCRF_CAPTIONDATE]);
 }
+
+std::string MotionName(uint32_t flags) { return std::string(MotionNames()[flags & SCRF_PANZOOM ? 1 : 0]); }
 
 const std::vector<std::string_view> &MonitorsNames() {
     static const std::vector<std::string_view> names = {"primary", "each", "mirror"};

@@ -64,8 +64,8 @@ struct PictureItem {
     uint32_t maxHeight = 0;
     PictureStore store = PictureStore::Auto;
     int quality = DEFAULT_JPEG_QUALITY;  // of JPEG pictures re-encoded
-    // The header's flags carry the fit (SCRF_FIT, SCRF_FILL) and the caption
-    // (SCRF_CAPTIONDATE, SCRF_CAPTIONNAME).
+    // The header's flags carry the fit (SCRF_FIT, SCRF_FILL), the caption
+    // (SCRF_CAPTIONDATE, SCRF_CAPTIONNAME) and the motion (SCRF_PANZOOM).
     std::optional<std::string> name;   // the name caption's text; default: the file's name without its extension
     std::optional<uint32_t> taken;     // yyyymmdd (0 none); default: the photo's EXIF DateTimeOriginal
     // Which run of pictures played in a drawn order the picture belongs to:
@@ -166,12 +166,15 @@ void ExpandPictureFolders(Manifest &manifest, std::vector<std::string> *errors);
 void NumberRandomGroups(std::vector<Item> &items);
 
 // The names of the fits by the value of their flag bits (0 none, 1 fit,
-// 2 fill) and of the captions (0 none, 1 date, 2 name, 3 date and name).
+// 2 fill), of the captions (0 none, 1 date, 2 name, 3 date and name) and
+// of the motions (0 none, 1 pan-zoom).
 const std::vector<std::string_view> &FitNames();
 const std::vector<std::string_view> &CaptionNames();
+const std::vector<std::string_view> &MotionNames();
 // The fit's name of a picture block's flags ("none" when both bits are set).
 std::string FitName(uint32_t flags);
 std::string CaptionName(uint32_t flags);
+std::string MotionName(uint32_t flags);
 // The monitor modes by the value of their header bits (0 primary, 1 each,
 // 2 mirror), and the mode of a header's flags ("primary" when both bits
 // are set, as the player plays it).

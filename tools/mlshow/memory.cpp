@@ -54,6 +54,7 @@ uint64_t JpegOnScreen(const Bytes &jpeg) {
 void PlayerMemory::AddBlock(const ReadBlock &block) {
     switch (block.type) {
         case TAG_IMAG:
+            other += block.caption.size();  // the player keeps a photo's caption text while the show runs
             if (block.flags & SCRF_JPEG)
                 jpegs = std::max(jpegs, JpegOnScreen(block.data));
             else
