@@ -115,6 +115,9 @@ LRESULT DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 static_assert(QS_INPUT == (QS_MOUSE | QS_KEY | QS_RAWINPUT), "QS_INPUT must be Windows 7's");
 
 int CheckForAbort(HWND window) {
+    // An applet keeps the thread from its message loop: the other monitors'
+    // shows go on whenever it looks for input.
+    ServeMonitorShows();
     // Almost every applet line finds nothing waiting: one look at the
     // queue's state spares the two filtered peeks (posted input included).
     if (!HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE))) return 0;

@@ -85,6 +85,24 @@ LRESULT PassToSaver(HWND cover, UINT message, WPARAM wParam, LPARAM lParam) {
     return SendMessageA(saver, message, wParam, lParam);
 }
 
+// At most this many messages of one monitor at a time, so that a show that
+// keeps posting cannot hold the applet up.
+constexpr int kServedAtOnce = 16;
+
+// Dispatches what waits for a playing monitor's window, its input left in
+// the queue for the input watch: nothing else of this thread runs while an
+// applet works or sleeps on the saver window.
+void ServeMonitor(HWND cover) {
+    MSG msg;
+    for (int served = 0; served < kServedAtOnce; ++served) {
+        if (!PeekMessageA(&msg, cover, 0, WM_KEYFIRST - 1, PM_REMOVE) &&
+            !PeekMessageA(&msg, cover, kKeyLast + 1, WM_MOUSEFIRST - 1, PM_REMOVE) &&
+            !PeekMessageA(&msg, cover, kMouseLast + 1, 0xFFFFFFFF, PM_REMOVE))
+            return;
+        DispatchMessageA(&msg);
+    }
+}
+
 }  // namespace
 
 int LayOutMonitors(HWND saver) {
@@ -104,6 +122,11 @@ int LayOutMonitors(HWND saver) {
 void ReleaseMonitorCovers(HINSTANCE instance) {
     if (registered) UnregisterClassA(kMonitorCoverClass, instance);
     registered = false;
+}
+
+void ServeMonitorShows() {
+    for (int i = 0; i < coverCount; ++i)
+        if (GetWindowLongPtrA(covers[i], GWLP_USERDATA)) ServeMonitor(covers[i]);
 }
 
 int MonitorCoverCount() { return coverCount; }

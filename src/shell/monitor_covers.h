@@ -21,6 +21,11 @@ int LayOutMonitors(HWND saver);
 // Unregisters the cover class once the covers have gone with their owner.
 void ReleaseMonitorCovers(HINSTANCE instance);
 
+// Runs what waits for the monitors that play the show (their timers, posted
+// messages and paints, not their input), for the loops that keep the
+// thread from its message loop while an applet runs.
+void ServeMonitorShows();
+
 // The covers that exist now, for the input check that reads the queue itself.
 int MonitorCoverCount();
 HWND MonitorCover(int index);

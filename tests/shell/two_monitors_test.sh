@@ -2,6 +2,7 @@
 # Two monitors side by side, 1024x768 and 800x600 to its right: the show
 # plays on the first at its placements, the second turns black while the
 # saver runs, and input over the second ends the saver as over the first.
+# A show for every monitor plays on both: each its own photos, or the same.
 # Usage: two_monitors_test.sh MLSHOW PLAYER WORKDIR, run under
 # scripts/with-two-monitors and scripts/with-wine-copy.
 . "$(dirname "$0")/play_checks.sh"
@@ -43,4 +44,51 @@ done
 check "a move message without a move over the second monitor does not end the saver" grep -qx running still.result
 covered_then_ended click shot-2.png "a click"
 covered_then_ended key shot-2.png "with the mouse there, a key"
+
+# photos NAME MODE [APPLET]: red and blue photos filling their monitor,
+# each held HOLD seconds, after an applet when one is named.
+photos() {
+    printf '[show]\ntitle = "%s"\nbackground = "#102030"\nmonitors = "%s"\n' "$1" "$2" >"$1.toml"
+    [ -n "$3" ] && printf '[[item]]\ntype = "applet"\nscript = "%s"\n' "$3" >>"$1.toml"
+    for c in red blue; do
+        printf '[[item]]\ntype = "picture"\nfile = "%s.png"\nfit = "fill"\ndisappear = "No Clear"\nhold = %s\n' \
+            "$c" "${HOLD:-20}" >>"$1.toml"
+    done
+    build "$1"
+}
+# The colour a monitor shows, when its four corners and middle agree.
+second_monitor() { monitor_colour "$1" 1024 0 800 600; }
+first_monitor() { monitor_colour "$1" 0 0 1024 768; }
+monitor_colour() {  # monitor_colour SHOT X Y W H
+    c=$(pixel "$1" $(($2 + 2)) $(($3 + 2)))
+    for p in "$(($2 + $4 - 3)) $(($3 + 2))" "$(($2 + 2)) $(($3 + $5 - 3))" "$(($2 + $4 - 3)) $(($3 + $5 - 3))" \
+        "$(($2 + $4 / 2)) $(($3 + $5 / 2))"; do
+        # shellcheck disable=SC2086  # x and y
+        [ "$(pixel "$1" $p)" = "$c" ] || c=mixed
+    done
+    echo "$c"
+}
+red="srgb(255,0,0)" blue="srgb(0,0,255)"
+
+photos each each && play each shot@3 move@3.5
+check "each: the first monitor shows its photo filled" [ "$(first_monitor each/shot-3.png)" = "$red" ]
+check "each: the second monitor shows another photo, filled to its size" [ "$(second_monitor each/shot-3.png)" = "$blue" ]
+check "each: a move over the second monitor ends the saver" ended each
+
+HOLD=3 photos mirror mirror && play mirror shot@2 shot@5.5 key@6
+mirror_same() {  # mirror_same SHOT: both monitors show the same photo, filled to each
+    a=$(first_monitor "$1") b=$(second_monitor "$1")
+    [ "$a" = "$b" ] && { [ "$a" = "$red" ] || [ "$a" = "$blue" ]; }
+}
+check "mirror: both monitors show the first photo" mirror_same mirror/shot-2.png
+check "mirror: both monitors follow the primary to the next photo" mirror_same mirror/shot-5.5.png
+check "mirror: the photo changed between the shots" \
+    [ "$(first_monitor mirror/shot-2.png)" != "$(first_monitor mirror/shot-5.5.png)" ]
+check "mirror: a key ends the saver" ended mirror
+
+printf 'setbrushcolor(makecolor(0,255,0))\nfillrect(100,100,200,200)\nsleep(20000)\n' >square.mla
+photos applet each square.mla && play applet shot@3 move@3.5
+check "each: the applet plays on the first monitor" is_pixel applet/shot-3.png 150 150 "srgb(0,255,0)"
+check "each: the second monitor passes over the applet to its photos" [ "$(second_monitor applet/shot-3.png)" = "$blue" ]
+check "each: during the applet, a move over the second monitor ends the saver" ended applet
 finish

@@ -126,16 +126,19 @@ int APPLETGetSystemTime(APPLET *applet, HWND) {
     return call.Finish(int(std::time(nullptr)));
 }
 
-// Pauses in slices of at most 100 ms, ending early on input.
+// Pauses for the time asked by the clock, ending early on input. It looks
+// for input at least every 100 ms and whenever a message arrives, which
+// lets the other monitors' shows go on while it waits.
 int APPLETSleep(APPLET *applet, HWND window) {
     BuiltinCall call(applet, ArgCounts(1));
     if (!call.ok()) return call.code();
     if (!call.accepted()) return call.Finish(1);
-    int remaining = call.Int(0);
-    while (remaining > 0 && IsWindow(window) && !CheckForAbort(window)) {
-        const int slice = remaining < 100 ? remaining : 100;
-        Sleep(DWORD(slice));
-        remaining -= slice;
+    const int total = call.Int(0);
+    const ULONGLONG end = GetTickCount64() + ULONGLONG(total > 0 ? total : 0);
+    while (total > 0 && IsWindow(window) && !CheckForAbort(window)) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(end - now < 100 ? end - now : 100), QS_ALLINPUT);
     }
     return call.Finish(1);
 }
