@@ -545,6 +545,9 @@ bool JoinShow(HWND cover, const BLOCKSET *lead, int number) {
         UnlockBlockSet(cover);
     }
     Begin(cover);
+    // A monitor that comes while the show plays mirrors the item on screen.
+    if (Mirrors(lead) && lead->current >= 0)
+        PostMessageA(cover, WM_MIRRORBLOCK, WPARAM(lead->current), LPARAM(lead->playedindex));
     return true;
 }
 

@@ -49,6 +49,20 @@ check "a monitor that comes back is covered again" is_pixel monitors/shot-6.5.pn
 check "the show goes on through the changes and a move ends it" ended monitors
 sh one.sh
 
+# A show for every monitor: a monitor that comes joins it with a photo of
+# its own, filled to its size, and one that goes leaves it.
+solid red.png "#FF0000" 40 30 && solid blue.png "#0000FF" 40 30
+printf '[show]\ntitle = "Joins"\nbackground = "#102030"\nmonitors = "each"\n' >joins.toml
+printf '[[item]]\ntype = "picture"\nfile = "%s.png"\nfit = "fill"\nhold = 20\n' red >>joins.toml
+printf '[[item]]\ntype = "picture"\nfile = "%s.png"\nfit = "fill"\nhold = 20\n' blue >>joins.toml
+build joins
+play joins cmd:"sh shown.sh@0" cmd:"sh right.sh@1.2" shot@4 cmd:"sh off.sh@4.5" cmd:"sh count.sh >joins/one@5.5" move@6
+sh one.sh
+check "each: a monitor that comes plays a photo of its own" is_pixel joins/shot-4.png 1400 300 "srgb(0,0,255)"
+check "each: the primary monitor goes on with its own" is_pixel joins/shot-4.png 500 400 "srgb(255,0,0)"
+check "each: a monitor that goes leaves the show" grep -qx 1 joins/one
+check "each: the show goes on and a move ends it" ended joins
+
 # DUMMY1 above and left of the primary DUMMY0: (-1, -1) is DUMMY1's corner.
 sh corner.sh
 ML_PLAY_MOUSE="799 599" play corner cmd:"sh shown.sh@0" shot@1 move@1.5
