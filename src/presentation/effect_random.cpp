@@ -10,8 +10,8 @@ namespace {
 // picture whose disappear effect alone is Random disappears through it.
 int lastchosen = 0;
 
-// A random effect that may be used this way, other than the last one chosen
-// and the one the status is using.
+// Gives the status a random effect that may be used this way, other than the
+// last one chosen and the one the status is using.
 void Choose(STATUS *status, WORD EFFECT::*allowed) {
     RANDOMSTATE &state = status->effects.random;
     int r;
