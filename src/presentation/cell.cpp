@@ -123,7 +123,7 @@ void HandleOnceCell(HWND window, HDC dc, STATUS *status) {
     status->window = window;
     if (status->activeeffect == NOACTIVEEFFECT) {
         if (GetImage(window, status)) {
-            BeginCycle();
+            BeginCycle(status);
             // The index of the effect really used, so that an out-of-range
             // index can never look like "no cycle" (0xFFFF).
             status->activeeffect = int(&EffectAt(status->appeareffect) - effect);

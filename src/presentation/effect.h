@@ -32,8 +32,8 @@ extern const EFFECT effect[MAXEFFECT];
 // content never calls through a pointer read past the table.
 const EFFECT &EffectAt(int index);
 
-// The effect "Random Effect" is using now.
-int RandomEffectInUse();
+// The effect "Random Effect" is using for the status's picture.
+int RandomEffectInUse(const STATUS *status);
 
 #define DECLARE_EFFECT(name)            \
     WORD Setup##name(STATUS *status);     \

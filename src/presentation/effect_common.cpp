@@ -14,21 +14,23 @@ bool PictureLayout(HGLOBAL picture, const void *locked, DIBLAYOUT *layout) {
     return locked && GetDibLayout(locked, GlobalSize(picture), layout);
 }
 
-uint32_t cyclenumber = 0;  // of the cycle running now
+uint32_t cyclenumber = 0;  // the last number given; 0 names no cycle
 
 }  // namespace
 
-void BeginCycle() { ++cyclenumber; }
-uint32_t CycleNumber() { return cyclenumber; }
+void BeginCycle(STATUS *status) {
+    if (++cyclenumber == 0) ++cyclenumber;
+    status->effects.cycle = cyclenumber;
+}
 
-int &StepCounter::InCycle() {
-    if (cycle_ != cyclenumber) Restart();
+int &StepCounter::InCycle(const STATUS *status) {
+    if (cycle_ != status->effects.cycle) Restart(status);
     return count_;
 }
 
-void StepCounter::Restart() {
+void StepCounter::Restart(const STATUS *status) {
     count_ = 0;
-    cycle_ = cyclenumber;
+    cycle_ = status->effects.cycle;
 }
 
 WORKLIST *OwnWorkList(const STATUS *status, ListOwner owner, ListPhase phase, const PictureSize &size) {
@@ -58,7 +60,7 @@ WORKLIST *NewWorkList(STATUS *status, ListOwner owner, ListPhase phase, const Pi
 }
 
 WORKLIST *DisappearList(STATUS *status, ListOwner owner, PictureSize *size, LISTBUILDER build) {
-    PictureSize now;
+    PictureSize now = {};
     if (!ReadPictureSize(status, &now)) return nullptr;
     if (WORKLIST *own = OwnWorkList(status, owner, ListPhase::Disappear, now)) return own;
     *size = now;
@@ -147,7 +149,7 @@ WORD DrawWholePicture(STATUS *status, const PictureSize &size) {
 }
 
 WORD ClearWholePicture(STATUS *status) {
-    PictureSize now;
+    PictureSize now = {};
     if (ReadPictureSize(status, &now)) FillArea(status, 0, 0, now.w - 1, now.h - 1);
     return EFFECT_NEXTPHASE;
 }

@@ -10,29 +10,10 @@
 
 #include "presentation/effect.h"
 
-// The picture's size as an effect works with it.
-struct PictureSize {
-    int w = 0;
-    int h = 0;
-};
-
-// Cycles are numbered as the cell sets them up. An effect's step counter
-// belongs to the cycle in which it last started over: an item that ends in
-// the middle of a cycle leaves its effects' counters where they stopped,
-// and the next cycle that uses such an effect starts it from 0 instead of
-// going on from there.
-void BeginCycle();
-uint32_t CycleNumber();
-class StepCounter {
-public:
-    // The count of the cycle running now; 0 at its first use in a cycle.
-    int &InCycle();
-    void Restart();
-
-private:
-    int count_ = 0;
-    uint32_t cycle_ = 0;
-};
+// Cycles are numbered as the cells set them up, across every status, so a
+// number names one cycle of one status. BeginCycle gives the status's new
+// cycle the next number.
+void BeginCycle(STATUS *status);
 
 // A work list as STATUS.worklist holds it: a label saying which effect built
 // it, for which phase and picture size, then its entries. Every effect shares

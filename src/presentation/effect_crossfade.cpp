@@ -19,8 +19,7 @@ namespace {
 
 constexpr int kDefaultFadeMs = 1500, kLongestFadeMs = 10000;
 
-PictureSize size;
-int lastWeight = -1;
+int lastWeight = -1;  // of the last step any Crossfade drew, for the tests
 
 struct BLEND {
     ListPhase phase;
@@ -59,7 +58,7 @@ BLEND *Begin(STATUS *status, ListPhase phase, const RECT &area) {
     if (!blend) return nullptr;
     status->blend = blend;
     blend->phase = phase;
-    blend->cycle = CycleNumber();
+    blend->cycle = status->effects.cycle;
     blend->area = area;
     blend->w = w;
     blend->h = h;
@@ -78,6 +77,7 @@ BLEND *Begin(STATUS *status, ListPhase phase, const RECT &area) {
         HDC picture = CreateCompatibleDC(status->dc);
         HGDIOBJ old = picture ? SelectObject(picture, status->bitmap) : nullptr;
         if (old) {
+            const PictureSize &size = status->effects.crossfade;
             BitBlt(blend->memory, status->x - area.left, status->y - area.top, size.w, size.h, picture, 0, 0,
                    SRCCOPY);
             SelectObject(picture, old);
@@ -95,7 +95,7 @@ BLEND *Begin(STATUS *status, ListPhase phase, const RECT &area) {
 // The status's buffers when this cycle's `phase` made them.
 BLEND *Current(const STATUS *status, ListPhase phase) {
     BLEND *blend = (BLEND *)status->blend;
-    return blend && blend->phase == phase && blend->cycle == CycleNumber() ? blend : nullptr;
+    return blend && blend->phase == phase && blend->cycle == status->effects.cycle ? blend : nullptr;
 }
 
 // Draws the blend for the time elapsed; EFFECT_NEXTPHASE once it is whole.
@@ -128,7 +128,7 @@ void ReleaseBlend(STATUS *status) {
 
 int CrossfadeLastWeight() { return lastWeight; }
 
-WORD SetupCrossfade(STATUS *status) { return SetupBitmap(status, &size); }
+WORD SetupCrossfade(STATUS *status) { return SetupBitmap(status, &status->effects.crossfade); }
 
 WORD AppearCrossfade(STATUS *status) {
     if (BLEND *blend = Current(status, ListPhase::Appear)) return Step(status, blend);
@@ -137,14 +137,14 @@ WORD AppearCrossfade(STATUS *status) {
     if (Begin(status, ListPhase::Appear, area)) return 0;
     // No room for the buffers: the picture comes on at once, as it would have ended.
     FillRect(status->dc, &area, status->backgroundbrush);
-    return DrawWholePicture(status, size);
+    return DrawWholePicture(status, status->effects.crossfade);
 }
 
 WORD WaitCrossfade(STATUS *status) { return HoldIsOver(status); }
 
 WORD DisappearCrossfade(STATUS *status) {
     if (BLEND *blend = Current(status, ListPhase::Disappear)) return Step(status, blend);
-    PictureSize now;
+    PictureSize now = {};
     if (!ReadPictureSize(status, &now)) return EFFECT_NEXTPHASE;
     RECT window = {}, area = {status->x, status->y, status->x + now.w, status->y + now.h};
     GetClientRect(status->window, &window);

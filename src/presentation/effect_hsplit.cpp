@@ -4,20 +4,20 @@
 
 namespace {
 constexpr int kColumnsPerStep = 6;
-PictureSize size;
-StepCounter steps;  // columns done
 }  // namespace
 
 WORD SetupHsplit(STATUS *status) {
-    steps.Restart();
-    return SetupBitmap(status, &size);
+    SLIDESTATE &state = status->effects.hsplit;
+    state.steps.Restart(status);
+    return SetupBitmap(status, &state.size);
 }
 
 WORD AppearHsplit(STATUS *status) {
-    int &c = steps.InCycle();
+    SLIDESTATE &state = status->effects.hsplit;
+    int &c = state.steps.InCycle(status);
     BitmapSource source(status);
     if (!source.ok()) return EFFECT_END;
-    const int w = size.w, h = size.h / 2;
+    const int w = state.size.w, h = state.size.h / 2;
     for (int step = 0; step < kColumnsPerStep && c < w; ++step, ++c) {
         MoveArea(status, w - c, 0, c, h, -1, 0);
         source.Draw(w - 1, 0, 1, h, c, 0);
@@ -25,20 +25,21 @@ WORD AppearHsplit(STATUS *status) {
         source.Draw(0, h, 1, h, w - c - 1, h);
     }
     if (c < w - 1) return 0;
-    source.DrawAll(w, size.h);
+    source.DrawAll(w, state.size.h);
     return EFFECT_NEXTPHASE;
 }
 
 WORD WaitHsplit(STATUS *status) {
     if (status->holdcount != 0) return 0;
-    steps.Restart();
+    status->effects.hsplit.steps.Restart(status);
     return EFFECT_NEXTPHASE;
 }
 
 WORD DisappearHsplit(STATUS *status) {
-    int &c = steps.InCycle();
-    ReadPictureSize(status, &size);
-    const int w = size.w, full = size.h, h = size.h / 2;
+    SLIDESTATE &state = status->effects.hsplit;
+    int &c = state.steps.InCycle(status);
+    ReadPictureSize(status, &state.size);
+    const int w = state.size.w, full = state.size.h, h = state.size.h / 2;
     for (int step = 0; step < kColumnsPerStep && c < w; ++step, ++c) {
         MoveArea(status, 1, 0, w - c - 1, h, -1, 0);
         FillArea(status, w - c, 0, w - c, h - 1);
@@ -53,6 +54,6 @@ WORD DisappearHsplit(STATUS *status) {
 }
 
 WORD CloseHsplit(STATUS *status) {
-    steps.Restart();
+    status->effects.hsplit.steps.Restart(status);
     return ReleaseEffect(status);
 }

@@ -7,11 +7,11 @@
 
 namespace {
 constexpr int kPixelsPerStep = 1024;
-PictureSize size;
 
 // A list of every pixel's y * w + x, in rows. Appear keeps its list when it
 // is done, so that Disappear can refill the same block in place.
 WORKLIST *BuildPixels(STATUS *status, ListPhase phase) {
+    const PictureSize &size = status->effects.sandblast;
     const uint64_t count = uint64_t(size.w) * uint64_t(size.h);
     WORKLIST *list = NewWorkList(status, ListOwner::Sandstorm, phase, size, count, sizeof(uint32_t));
     if (!list) return nullptr;
@@ -35,12 +35,13 @@ uint32_t TakePixel(WORKLIST *list) {
 }  // namespace
 
 WORD SetupSandblast(STATUS *status) {
-    const WORD result = SetupBitmap(status, &size);
+    const WORD result = SetupBitmap(status, &status->effects.sandblast);
     if (result == EFFECT_END) return result;
     return BuildPixels(status, ListPhase::Appear) ? result : EFFECT_END;
 }
 
 WORD AppearSandblast(STATUS *status) {
+    const PictureSize &size = status->effects.sandblast;
     WORKLIST *list = OwnWorkList(status, ListOwner::Sandstorm, ListPhase::Appear, size);
     if (!list) return EFFECT_END;
     if (list->count == 0) return EFFECT_NEXTPHASE;
@@ -57,6 +58,7 @@ WORD AppearSandblast(STATUS *status) {
 WORD WaitSandblast(STATUS *status) { return HoldIsOver(status); }
 
 WORD DisappearSandblast(STATUS *status) {
+    PictureSize &size = status->effects.sandblast;
     LOGBRUSH brush = {};
     GetObjectA(status->backgroundbrush, sizeof brush, &brush);
     WORKLIST *list = DisappearList(status, ListOwner::Sandstorm, &size, BuildPixels);

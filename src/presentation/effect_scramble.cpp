@@ -16,15 +16,12 @@
 #include "presentation/effect_common.h"
 
 namespace {
-PictureSize size;
-int block;    // B: the block's side
-int gridwide, griddeep;  // GW, GH: the picture rounded up to whole blocks
-int columns;  // blocks per row
-int count;    // N: blocks
-bool upwards = false;  // the sort pass's direction, alternating for ever
+// The sort pass's direction, alternating for ever: it carries on from item
+// to item, and is shared by every picture on screen (each pass still sorts).
+bool upwards = false;
 
 // A top-down 32-bit bitmap of the picture's size.
-BITMAPINFO CanvasInfo() {
+BITMAPINFO CanvasInfo(const PictureSize &size) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = size.w;
@@ -42,12 +39,15 @@ uint32_t *CanvasPixels(const STATUS *status) {
 }
 
 // The picture's pixels, 32 bits each, after the order list.
-uint32_t *PicturePixels(const STATUS *status) { return (uint32_t *)((int *)status->order + count); }
+uint32_t *PicturePixels(const STATUS *status) {
+    return (uint32_t *)((int *)status->order + status->effects.scramble.count);
+}
 
 // The canvas gets the picture, converted by GDI from whatever depth it has;
 // the copy is kept; then the canvas takes what the screen shows under it.
 bool PrepareCanvas(STATUS *status) {
-    const BITMAPINFO info = CanvasInfo();
+    const PictureSize &size = status->effects.scramble.size;
+    const BITMAPINFO info = CanvasInfo(size);
     void *bits = nullptr;
     status->bitmap = CreateDIBSection(status->dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     const void *picture = status->bitmap ? GlobalLock(status->picture) : nullptr;
@@ -71,6 +71,8 @@ bool PrepareCanvas(STATUS *status) {
 // order := a random permutation of 0..N-1, drawn without replacement, in a
 // block with room for the picture's pixels after it.
 bool Shuffle(STATUS *status) {
+    const int count = status->effects.scramble.count;
+    const PictureSize &size = status->effects.scramble.size;
     const uint64_t bytes = sizeof(int) * uint64_t(count) + 4 * uint64_t(size.w) * uint64_t(size.h);
     int *order = bytes <= MAXDIBBYTES ? (int *)std::malloc(size_t(bytes)) : nullptr;
     int *pool = (int *)std::malloc(sizeof(int) * count);
@@ -93,7 +95,8 @@ bool Shuffle(STATUS *status) {
 
 // Copies the w x h area of the picture at (sx, sy) to (x, y) of the canvas,
 // both cut at the picture's edges as a blit would cut them.
-void CopyArea(uint32_t *canvas, const uint32_t *picture, int x, int y, int w, int h, int sx, int sy) {
+void CopyArea(const PictureSize &size, uint32_t *canvas, const uint32_t *picture, int x, int y, int w, int h, int sx,
+              int sy) {
     w = std::min({w, size.w - x, size.w - sx});
     h = std::min({h, size.h - y, size.h - sy});
     if (w <= 0 || h <= 0 || x < 0 || y < 0) return;
@@ -103,16 +106,17 @@ void CopyArea(uint32_t *canvas, const uint32_t *picture, int x, int y, int w, in
 }
 
 // Draws block i of the picture into the cell named by v = order[i].
-void DrawBlock(uint32_t *canvas, const uint32_t *picture, int i, int v) {
-    const int sx = (v % columns) * block, sy = (v / columns) * block;
-    const int ex = (gridwide - sx) - std::min(block, size.w - sx);
-    const int ey = (griddeep - sy) - std::min(block, size.h - sy);
-    CopyArea(canvas, picture, gridwide - block - sx, griddeep - block - sy, std::min(block, size.w - ex),
-             std::min(block, size.h - ey), (i % columns) * block, (i / columns) * block);
+void DrawBlock(const SCRAMBLESTATE &s, uint32_t *canvas, const uint32_t *picture, int i, int v) {
+    const int sx = (v % s.columns) * s.block, sy = (v / s.columns) * s.block;
+    const int ex = (s.gridwide - sx) - std::min(s.block, s.size.w - sx);
+    const int ey = (s.griddeep - sy) - std::min(s.block, s.size.h - sy);
+    CopyArea(s.size, canvas, picture, s.gridwide - s.block - sx, s.griddeep - s.block - sy,
+             std::min(s.block, s.size.w - ex), std::min(s.block, s.size.h - ey), (i % s.columns) * s.block,
+             (i / s.columns) * s.block);
 }
 
 // One pass of a bubble sort towards descending order; true if it swapped.
-bool SortPass(int *order) {
+bool SortPass(int *order, int count) {
     bool swapped = false;
     auto order2 = [&](int a, int b) {
         if (order[a] < order[b]) {
@@ -135,27 +139,29 @@ WORD SetupScramble(STATUS *status) {
     FreeWorkList(status);
     std::free(status->order);
     status->order = nullptr;
-    if (!ReadPictureSize(status, &size)) return EFFECT_END;
-    block = (long long)size.w * size.h < 65535 ? 8 : 16;
-    if (block >= size.w || block >= size.h) return EFFECT_END;
-    gridwide = (size.w + block - 1) / block * block;
-    griddeep = (size.h + block - 1) / block * block;
-    columns = gridwide / block;
-    count = columns * (griddeep / block);
+    SCRAMBLESTATE &s = status->effects.scramble;
+    if (!ReadPictureSize(status, &s.size)) return EFFECT_END;
+    s.block = (long long)s.size.w * s.size.h < 65535 ? 8 : 16;
+    if (s.block >= s.size.w || s.block >= s.size.h) return EFFECT_END;
+    s.gridwide = (s.size.w + s.block - 1) / s.block * s.block;
+    s.griddeep = (s.size.h + s.block - 1) / s.block * s.block;
+    s.columns = s.gridwide / s.block;
+    s.count = s.columns * (s.griddeep / s.block);
     return Shuffle(status) && PrepareCanvas(status) ? EFFECT_NEXTPHASE : EFFECT_END;
 }
 
 WORD AppearScramble(STATUS *status) {
+    const SCRAMBLESTATE &s = status->effects.scramble;
     int *order = (int *)status->order;
     uint32_t *canvas = CanvasPixels(status);
     if (!order || !canvas) return EFFECT_END;
     GdiFlush();  // GDI is done with the canvas before it is written
     const uint32_t *picture = PicturePixels(status);
-    for (int i = 0; i < count; ++i) DrawBlock(canvas, picture, i, order[i]);
+    for (int i = 0; i < s.count; ++i) DrawBlock(s, canvas, picture, i, order[i]);
     BitmapSource source(status);
     if (!source.ok()) return EFFECT_END;
-    source.DrawAll(size.w, size.h);
-    if (SortPass(order)) return 0;
+    source.DrawAll(s.size.w, s.size.h);
+    if (SortPass(order, s.count)) return 0;
     std::free(status->order);
     status->order = nullptr;
     return EFFECT_NEXTPHASE;

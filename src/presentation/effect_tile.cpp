@@ -8,7 +8,6 @@
 namespace {
 constexpr int kTile = 8;
 constexpr int kTilesPerStep = 16;
-PictureSize size;
 
 struct Corner {
     int x, y;
@@ -16,6 +15,7 @@ struct Corner {
 
 // A list of every tile's top-left corner, in rows.
 WORKLIST *BuildTiles(STATUS *status, ListPhase phase) {
+    const PictureSize &size = status->effects.tile;
     const uint64_t across = uint64_t(size.w + kTile - 1) / kTile, down = uint64_t(size.h + kTile - 1) / kTile;
     WORKLIST *list = NewWorkList(status, ListOwner::Tile, phase, size, across * down, sizeof(Corner));
     if (!list) return nullptr;
@@ -44,12 +44,13 @@ uint32_t StepTarget(const WORKLIST *list) { return list->count > kTilesPerStep ?
 }  // namespace
 
 WORD SetupTile(STATUS *status) {
-    const WORD result = SetupBitmap(status, &size);
+    const WORD result = SetupBitmap(status, &status->effects.tile);
     if (result == EFFECT_END) return result;
     return BuildTiles(status, ListPhase::Appear) ? result : EFFECT_END;
 }
 
 WORD AppearTile(STATUS *status) {
+    const PictureSize &size = status->effects.tile;
     WORKLIST *list = OwnWorkList(status, ListOwner::Tile, ListPhase::Appear, size);
     if (!list || list->count == 0) return AllTilesDone(status);
     BitmapSource source(status);
@@ -64,6 +65,7 @@ WORD AppearTile(STATUS *status) {
 WORD WaitTile(STATUS *status) { return HoldIsOver(status); }
 
 WORD DisappearTile(STATUS *status) {
+    PictureSize &size = status->effects.tile;
     WORKLIST *list = DisappearList(status, ListOwner::Tile, &size, BuildTiles);
     if (!list) return EFFECT_END;
     if (list->count == 0) return AllTilesDone(status);

@@ -5,20 +5,20 @@
 
 namespace {
 constexpr int kRowsPerStep = 5;
-PictureSize size;
-StepCounter steps;  // rows done
 }  // namespace
 
 WORD SetupVsplit(STATUS *status) {
-    steps.Restart();
-    return SetupBitmap(status, &size);
+    SLIDESTATE &state = status->effects.vsplit;
+    state.steps.Restart(status);
+    return SetupBitmap(status, &state.size);
 }
 
 WORD AppearVsplit(STATUS *status) {
-    int &c = steps.InCycle();
+    SLIDESTATE &state = status->effects.vsplit;
+    int &c = state.steps.InCycle(status);
     BitmapSource source(status);
     if (!source.ok()) return EFFECT_END;
-    const int h = size.h, v = size.w / 2;
+    const int h = state.size.h, v = state.size.w / 2;
     for (int step = 0; step < kRowsPerStep && c < h - 1; ++step, ++c) {
         source.Draw(0, h - 1, v, 1, 0, c);
         MoveArea(status, 0, h - c, v, c, 0, -1);
@@ -26,20 +26,21 @@ WORD AppearVsplit(STATUS *status) {
         MoveArea(status, v, 0, v, c, 0, 1);
     }
     if (c < h - 1) return 0;
-    source.DrawAll(size.w, h);
+    source.DrawAll(state.size.w, h);
     return EFFECT_NEXTPHASE;
 }
 
 WORD WaitVsplit(STATUS *status) {
     if (status->holdcount != 0) return 0;
-    steps.Restart();
+    status->effects.vsplit.steps.Restart(status);
     return EFFECT_NEXTPHASE;
 }
 
 WORD DisappearVsplit(STATUS *status) {
-    int &c = steps.InCycle();
-    ReadPictureSize(status, &size);
-    const int w = size.w, h = size.h, v = size.w / 2;
+    SLIDESTATE &state = status->effects.vsplit;
+    int &c = state.steps.InCycle(status);
+    ReadPictureSize(status, &state.size);
+    const int w = state.size.w, h = state.size.h, v = state.size.w / 2;
     for (int step = 0; step < kRowsPerStep && c < h; ++step, ++c) {
         MoveArea(status, 0, c, v, h - c, 0, 1);
         FillArea(status, 0, c - 1, v - 1, c + 1);
@@ -53,6 +54,6 @@ WORD DisappearVsplit(STATUS *status) {
 }
 
 WORD CloseVsplit(STATUS *status) {
-    steps.Restart();
+    status->effects.vsplit.steps.Restart(status);
     return ReleaseEffect(status);
 }

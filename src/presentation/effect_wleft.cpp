@@ -5,20 +5,20 @@
 
 namespace {
 constexpr int kColumnsPerStep = 6;
-PictureSize size;
-StepCounter steps;  // columns done
 }  // namespace
 
 WORD SetupWleft(STATUS *status) {
-    steps.Restart();
-    return SetupBitmap(status, &size);
+    SLIDESTATE &state = status->effects.wleft;
+    state.steps.Restart(status);
+    return SetupBitmap(status, &state.size);
 }
 
 WORD AppearWleft(STATUS *status) {
-    int &c = steps.InCycle();
+    SLIDESTATE &state = status->effects.wleft;
+    int &c = state.steps.InCycle(status);
     BitmapSource source(status);
     if (!source.ok()) return EFFECT_END;
-    const int w = size.w, h = size.h;
+    const int w = state.size.w, h = state.size.h;
     for (int step = 0; step < kColumnsPerStep && c < w; ++step, ++c) {
         MoveArea(status, 0, 0, c + 1, h, 1, 0);
         source.Draw(1, 0, 1, h, w - c - 1, 0);
@@ -30,14 +30,15 @@ WORD AppearWleft(STATUS *status) {
 
 WORD WaitWleft(STATUS *status) {
     if (status->holdcount != 0) return 0;
-    steps.Restart();
+    status->effects.wleft.steps.Restart(status);
     return EFFECT_NEXTPHASE;
 }
 
 WORD DisappearWleft(STATUS *status) {
-    int &c = steps.InCycle();
-    ReadPictureSize(status, &size);
-    const int w = size.w, h = size.h;
+    SLIDESTATE &state = status->effects.wleft;
+    int &c = state.steps.InCycle(status);
+    ReadPictureSize(status, &state.size);
+    const int w = state.size.w, h = state.size.h;
     for (int step = 0; step < kColumnsPerStep && c < w; ++step, ++c) {
         MoveArea(status, c, 0, w - c, h, 1, 0);
         FillArea(status, c - 1, 0, c, h - 1);
@@ -49,6 +50,6 @@ WORD DisappearWleft(STATUS *status) {
 }
 
 WORD CloseWleft(STATUS *status) {
-    steps.Restart();
+    status->effects.wleft.steps.Restart(status);
     return ReleaseEffect(status);
 }

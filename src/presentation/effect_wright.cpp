@@ -4,20 +4,20 @@
 
 namespace {
 constexpr int kColumnsPerStep = 6;
-PictureSize size;
-StepCounter steps;  // columns done
 }  // namespace
 
 WORD SetupWright(STATUS *status) {
-    steps.Restart();
-    return SetupBitmap(status, &size);
+    SLIDESTATE &state = status->effects.wright;
+    state.steps.Restart(status);
+    return SetupBitmap(status, &state.size);
 }
 
 WORD AppearWright(STATUS *status) {
-    int &c = steps.InCycle();
+    SLIDESTATE &state = status->effects.wright;
+    int &c = state.steps.InCycle(status);
     BitmapSource source(status);
     if (!source.ok()) return EFFECT_END;
-    const int w = size.w, h = size.h;
+    const int w = state.size.w, h = state.size.h;
     for (int step = 0; step < kColumnsPerStep && c < w; ++step, ++c) {
         MoveArea(status, w - c, 0, c, h, -1, 0);
         source.Draw(w - 1, 0, 1, h, c, 0);
@@ -29,14 +29,15 @@ WORD AppearWright(STATUS *status) {
 
 WORD WaitWright(STATUS *status) {
     if (status->holdcount != 0) return 0;
-    steps.Restart();
+    status->effects.wright.steps.Restart(status);
     return EFFECT_NEXTPHASE;
 }
 
 WORD DisappearWright(STATUS *status) {
-    int &c = steps.InCycle();
-    ReadPictureSize(status, &size);
-    const int w = size.w, h = size.h;
+    SLIDESTATE &state = status->effects.wright;
+    int &c = state.steps.InCycle(status);
+    ReadPictureSize(status, &state.size);
+    const int w = state.size.w, h = state.size.h;
     for (int step = 0; step < kColumnsPerStep && c < w; ++step, ++c) {
         MoveArea(status, 1, 0, w - c, h, -1, 0);
         FillArea(status, w - c, 0, w - c, h - 1);
@@ -47,6 +48,6 @@ WORD DisappearWright(STATUS *status) {
 }
 
 WORD CloseWright(STATUS *status) {
-    steps.Restart();
+    status->effects.wright.steps.Restart(status);
     return ReleaseEffect(status);
 }

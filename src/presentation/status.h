@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "content/format.h"
+#include "presentation/effect_state.h"
 
 // Phases of a picture's display cycle; each waits for its effect operation
 // to report EFFECT_NEXTPHASE.
@@ -47,6 +48,7 @@ struct STATUS {
     int alignment;
     RECT textrect;
     RECT boxrect;
+    EFFECTSTATE effects;  // the appear and disappear effects' working state
 };
 
 // Results of an effect operation.

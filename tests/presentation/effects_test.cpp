@@ -46,13 +46,17 @@ public:
     bool ok() const { return ok_; }
     STATUS &status() { return status_; }
     void Tick() { HandleOnceCell(window_.window(), window_.dc(), &status_); }
+    // One tick on the way to `phase`; true once it is there.
+    bool TickTowards(WORD phase) {
+        Tick();
+        if (status_.phase != PHASE_HOLD) held_ = 0;
+        if (status_.phase == PHASE_HOLD && phase != PHASE_HOLD && ++held_ >= kHoldTicks) status_.holdcount = 0;
+        return status_.phase == phase;
+    }
     // Ticks until the phase is `phase`; false if it never comes.
     bool RunTo(WORD phase) {
-        for (int i = 0, held = 0; i < kMaxTicks; ++i) {
-            Tick();
-            if (status_.phase == PHASE_HOLD && phase != PHASE_HOLD && ++held >= kHoldTicks) status_.holdcount = 0;
-            if (status_.phase == phase) return true;
-        }
+        for (int i = 0; i < kMaxTicks; ++i)
+            if (TickTowards(phase)) return true;
         return false;
     }
     std::vector<COLORREF> Area() const {
@@ -88,7 +92,18 @@ private:
     HGLOBAL picture_;
     STATUS status_ = {};
     bool ok_ = false;
+    int held_ = 0;  // hold ticks so far on the way to a phase past the hold
 };
+
+// Ticks the cycles in turn, each until its phase is `phase`; false if one
+// never gets there.
+bool RunInTurn(Cycle &first, Cycle &second, WORD phase) {
+    bool done[2] = {};
+    for (int i = 0; i < kMaxTicks && !(done[0] && done[1]); ++i)
+        for (int k = 0; k < 2; ++k)
+            if (!done[k]) done[k] = (k ? second : first).TickTowards(phase);
+    return done[0] && done[1];
+}
 
 }  // namespace
 
@@ -162,7 +177,7 @@ TEST(Effects, AppearLeavesThePictureAndDisappearTheBackground) {
         EXPECT_TRUE(cycle.SurroundingsClean());
         ASSERT_TRUE(cycle.RunTo(PHASE_SETUP));
         EXPECT_EQ(window.TakeCycleDone(), 1);
-        if (index == 3 || (index == 6 && RandomEffectInUse() == 3))
+        if (index == 3 || (index == 6 && RandomEffectInUse(&cycle.status()) == 3))
             EXPECT_TRUE(cycle.ShowsPicture());  // No Clear keeps it
         else
             EXPECT_TRUE(cycle.ShowsBackground());
@@ -223,11 +238,33 @@ TEST(Effects, EveryPairRunsWholeCyclesAfterCyclesCutShort) {
                 EXPECT_TRUE(cycle.ShowsNoBackground() && cycle.SurroundingsClean()) << "lap " << lap;
                 EXPECT_EQ(cycle.status().motion, nullptr);
                 ASSERT_TRUE(cycle.RunTo(PHASE_SETUP));
-                if (disappear != 3 && !(disappear == 6 && RandomEffectInUse() == 3)) {
+                if (disappear != 3 && !(disappear == 6 && RandomEffectInUse(&cycle.status()) == 3)) {
                     EXPECT_TRUE(cycle.ShowsBackground()) << "lap " << lap;
                 }
             }
         }
+}
+
+// Two pictures of different sizes in two windows of one thread, their ticks
+// interleaved, each through the same effect for two laps: each ends its
+// appear with its whole picture and its disappear with the background, as
+// it does alone.
+TEST(Effects, TwoPicturesSteppedInTurnEachShowWhatTheyShowAlone) {
+    TestWindow one(160, 120, kBackground), other(160, 120, kBackground);
+    const Bytes large = TestDib(61, 47, 24), small = TestDib(43, 33, 24);
+    for (int index = 0; index < MAXEFFECT; ++index) {
+        SCOPED_TRACE(effect[index].name);
+        one.Clear(), other.Clear();
+        Cycle first(one, large, index, index), second(other, small, index, index);
+        for (int lap = 0; lap < 2; ++lap) {
+            ASSERT_TRUE(RunInTurn(first, second, PHASE_HOLD));
+            for (const Cycle *cycle : {&first, &second})
+                EXPECT_TRUE(cycle->ShowsPicture() && cycle->SurroundingsClean()) << "lap " << lap;
+            ASSERT_TRUE(RunInTurn(first, second, PHASE_SETUP));
+            for (const Cycle *cycle : {&first, &second})
+                EXPECT_TRUE(index == 3 ? cycle->ShowsPicture() : cycle->ShowsBackground()) << "lap " << lap;
+        }
+    }
 }
 
 // Every effect draws what GDI draws: 16- and 32-bit pictures and headers
@@ -323,18 +360,18 @@ TEST(Effects, RandomNeverRepeatsAndUsesOnlyAllowedEffects) {
     status.dc = window.dc();
     status.window = window.window();
     std::set<int> seen;
-    int previous = RandomEffectInUse();
+    int previous = RandomEffectInUse(&status);
     for (int i = 0; i < 400; ++i) {
         // The chosen effects reseed with the time in seconds: vary the seed.
         std::srand(unsigned(i));
         SetupRandom(&status);
-        const int chosen = RandomEffectInUse();
+        const int chosen = RandomEffectInUse(&status);
         EXPECT_NE(chosen, previous);
         EXPECT_TRUE(effect[chosen].randomappear) << chosen;
         seen.insert(chosen);
         status.holdcount = 0;
         EXPECT_EQ(WaitRandom(&status), EFFECT_NEXTPHASE);
-        previous = RandomEffectInUse();
+        previous = RandomEffectInUse(&status);
         EXPECT_NE(previous, chosen);
         EXPECT_TRUE(effect[previous].randomdisappear) << previous;
         CloseRandom(&status);
