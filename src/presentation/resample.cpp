@@ -3,8 +3,6 @@
 // SSE2, the 32-bit build asks the processor, as the blend does.
 #include "presentation/resample.h"
 
-#include <windows.h>
-
 #include <emmintrin.h>
 
 #include "presentation/blend.h"
@@ -42,15 +40,6 @@ void ColumnsSse2(const uint32_t *line, uint32_t *out, const RESAMPLETAP *taps, i
         _mm_storel_epi64((__m128i *)(out + u), _mm_packus_epi16(sum, zero));
     }
     ColumnsScalar(line, out + u, taps + u, count - u);
-}
-
-bool HasSse2() {
-#if defined(__SSE2__) || defined(_M_X64) || defined(__x86_64__)
-    return true;
-#else
-    static const bool has = IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE) != 0;
-    return has;
-#endif
 }
 
 void ZoomWith(bool sse2, const uint32_t *source, uint32_t *out, int w, int h, double scale, double fx, double fy,
@@ -96,7 +85,8 @@ size_t ZoomWorkBytes(int w, int h) {
 }
 
 void Zoom(const uint32_t *source, uint32_t *out, int w, int h, double scale, double fx, double fy, void *work) {
-    ZoomWith(HasSse2(), source, out, w, h, scale, fx, fy, work);
+    // The zoom takes SSE2 where the blend does: the processor has it.
+    ZoomWith(BlendUsesSse2(), source, out, w, h, scale, fx, fy, work);
 }
 
 void ZoomScalar(const uint32_t *source, uint32_t *out, int w, int h, double scale, double fx, double fy, void *work) {
