@@ -31,6 +31,7 @@
 #include "shell/caption.h"
 #include "shell/messages.h"
 #include "shell/monitor_covers.h"
+#include "shell/monitor_places.h"
 #include "shell/play_order.h"
 #include "shell/prepare.h"
 #include "shell/saver_window.h"
@@ -61,12 +62,6 @@ private:
 void PostAdvance(HWND window) { PostMessageA(window, WM_TIMER, IDT_ADVANCE, 0); }
 
 UINT DisplayMilliseconds(DWORD seconds) { return seconds >= kLongestTimer / 1000 ? kLongestTimer : seconds * 1000; }
-
-// Whether the window plays on a monitor other than the primary one.
-bool Follows(const BLOCKSET *set) { return set->lead != nullptr; }
-bool Mirrors(const BLOCKSET *set) { return set->monitors == SCRF_MIRRORMONITORS; }
-// Applets, sounds and animations play on the primary monitor only.
-bool PlaysOnPrimaryOnly(DWORD type) { return type == TAG_APPL || type == TAG_SOND || type == TAG_ANIM; }
 
 SIZE Screen(const BLOCKSET *set) { return SIZE{set->screenwide, set->screendeep}; }
 
@@ -312,51 +307,6 @@ void StartBlock(HWND window, BLOCKSET *set) {
     }
 }
 
-// The windows the show plays on: the primary monitor's first, then the
-// others', as long as they are there.
-HWND MonitorWindow(const BLOCKSET *set, HWND window, int index) {
-    if (index == 0) return Follows(set) ? set->lead : window;
-    return MonitorCover(index - 1);
-}
-
-int MonitorWindowCount() { return 1 + MonitorCoverCount(); }
-
-// Whether a monitor other than `window`'s shows the picture of store index
-// `index` now, or waits for it.
-bool ShownElsewhere(HWND window, const BLOCKSET *set, int index) {
-    bool shown = false;
-    for (int i = 0; i < MonitorWindowCount() && !shown; ++i) {
-        HWND other = MonitorWindow(set, window, i);
-        if (!other || other == window) continue;
-        if (BLOCKSET *them = LockBlockSet(other)) {
-            shown = them->block.type == TAG_IMAG && them->playedindex == index;
-            UnlockBlockSet(other);
-        }
-    }
-    return shown;
-}
-
-// In "each" mode a monitor passes over a photo that another monitor shows,
-// and the other monitors over what plays on the primary one; the header is
-// never passed over, so a lap always ends.
-bool PassesOver(HWND window, const BLOCKSET *set, int slot) {
-    BLOCK block;
-    if (!GetBlock(set->store, slot, &block)) return false;
-    if (block.type == TAG_IMAG) return ShownElsewhere(window, set, PlayedBlockIndex(slot));
-    return Follows(set) && PlaysOnPrimaryOnly(block.type);
-}
-
-// The show's next place on this monitor.
-int NextSlot(HWND window, const BLOCKSET *set) {
-    const int next = set->current + 1 >= set->count ? 0 : set->current + 1;
-    if (set->monitors != SCRF_EACHMONITOR) return next;
-    for (int step = 0; step < set->count; ++step) {
-        const int slot = (next + step) % set->count;
-        if (!PassesOver(window, set, slot)) return slot;
-    }
-    return next;
-}
-
 // Takes the item on screen off and forgets it.
 void EndItem(HWND window, BLOCKSET *set) {
     HideCaption(&set->caption, window);
@@ -485,23 +435,6 @@ void ResetPlace(BLOCKSET *set, int current) {
     set->itemsthislap = -1;
     std::memset(&set->block, 0, sizeof set->block);
     std::memset(&set->status, 0, sizeof set->status);
-}
-
-// Where monitor `number` of `monitors` starts in "each" mode: before the
-// picture or text that far through the show, so the monitors begin spread
-// over it. Every other mode starts at the show's beginning.
-int StartingPlace(const BLOCKSET *set, int number, int monitors) {
-    if (set->monitors != SCRF_EACHMONITOR || number == 0) return -1;
-    BLOCK block;
-    int items = 0;
-    for (int i = 0; i < set->count; ++i)
-        if (GetBlock(set->store, i, &block) && (block.type == TAG_IMAG || block.type == TAG_TEXT)) ++items;
-    const int wanted = int((long long)items * number / monitors);
-    for (int i = 0, seen = 0; i < set->count; ++i) {
-        if (!GetBlock(set->store, i, &block) || (block.type != TAG_IMAG && block.type != TAG_TEXT)) continue;
-        if (seen++ == wanted) return i - 1;
-    }
-    return -1;
 }
 
 // A new window of its own for a monitor that joins the show: what the
