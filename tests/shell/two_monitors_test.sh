@@ -75,6 +75,14 @@ check "each: the first monitor shows its photo filled" [ "$(first_monitor each/s
 check "each: the second monitor shows another photo, filled to its size" [ "$(second_monitor each/shot-3.png)" = "$blue" ]
 check "each: a move over the second monitor ends the saver" ended each
 
+mkdir -p folder && cp red.png blue.png folder/
+printf '[show]\ntitle = "Random"\nmonitors = "each"\n[[item]]\ntype = "pictures"\nfolder = "folder"\n' >random.toml
+printf 'order = "random"\nfit = "fill"\nhold = 20\n' >>random.toml
+build random && play random shot@3 key@3.5
+check "each, random order: the monitors take different photos of the folder" \
+    sh -c "[ '$(first_monitor random/shot-3.png) $(second_monitor random/shot-3.png)' = '$red $blue' ] ||
+           [ '$(first_monitor random/shot-3.png) $(second_monitor random/shot-3.png)' = '$blue $red' ]"
+
 HOLD=3 photos mirror mirror && play mirror shot@2 shot@5.5 key@6
 mirror_same() {  # mirror_same SHOT: both monitors show the same photo, filled to each
     a=$(first_monitor "$1") b=$(second_monitor "$1")
