@@ -13,13 +13,10 @@ player=$2
 work=$3
 update=$4
 seconds=${ML_MONITORS_BENCH_SECONDS:-20}
-mkdir -p "$work/photos"
+here=$(cd "$(dirname "$0")" && pwd)
+mkdir -p "$work"
 cd "$work"
-
-for i in 0 1 2 3 4 5 6 7 8 9; do
-    [ -s "photos/photo$i.jpg" ] || /usr/bin/convert -size 1920x1080 -seed "$i" plasma:fractal -blur 0x1 \
-        -attenuate 0.4 +noise Gaussian -quality 90 "photos/photo$i.jpg"
-done
+. "$here/bench_photos.sh"
 for mode in primary each mirror; do
     cat >"$mode.toml" <<TOML
 [show]

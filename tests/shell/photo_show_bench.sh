@@ -11,14 +11,10 @@ set -e
 mlshow=$1
 player=$2
 work=$3
-mkdir -p "$work/photos"
+here=$(cd "$(dirname "$0")" && pwd)
+mkdir -p "$work"
 cd "$work"
-
-# Ten distinct photo-like pictures: fractal clouds with grain.
-for i in 0 1 2 3 4 5 6 7 8 9; do
-    [ -s "photos/photo$i.jpg" ] || /usr/bin/convert -size 1920x1080 -seed "$i" plasma:fractal -blur 0x1 \
-        -attenuate 0.4 +noise Gaussian -quality 90 "photos/photo$i.jpg"
-done
+. "$here/bench_photos.sh"
 
 # A folder of `count` pictures named in playing order, the ten repeated.
 folder() {
