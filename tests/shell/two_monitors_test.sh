@@ -83,15 +83,15 @@ check "each, random order: the monitors take different photos of the folder" \
     sh -c "[ '$(first_monitor random/shot-3.png) $(second_monitor random/shot-3.png)' = '$red $blue' ] ||
            [ '$(first_monitor random/shot-3.png) $(second_monitor random/shot-3.png)' = '$blue $red' ]"
 
-HOLD=3 photos mirror mirror && play mirror shot@2 shot@5.5 key@6
+HOLD=4 photos mirror mirror && play mirror shot@2.5 shot@6.5 key@7
 mirror_same() {  # mirror_same SHOT: both monitors show the same photo, filled to each
     a=$(first_monitor "$1") b=$(second_monitor "$1")
     [ "$a" = "$b" ] && { [ "$a" = "$red" ] || [ "$a" = "$blue" ]; }
 }
-check "mirror: both monitors show the first photo" mirror_same mirror/shot-2.png
-check "mirror: both monitors follow the primary to the next photo" mirror_same mirror/shot-5.5.png
+check "mirror: both monitors show the first photo" mirror_same mirror/shot-2.5.png
+check "mirror: both monitors follow the primary to the next photo" mirror_same mirror/shot-6.5.png
 check "mirror: the photo changed between the shots" \
-    [ "$(first_monitor mirror/shot-2.png)" != "$(first_monitor mirror/shot-5.5.png)" ]
+    [ "$(first_monitor mirror/shot-2.5.png)" != "$(first_monitor mirror/shot-6.5.png)" ]
 check "mirror: a key ends the saver" ended mirror
 
 printf 'setbrushcolor(makecolor(0,255,0))\nfillrect(100,100,200,200)\nsleep(20000)\n' >square.mla
