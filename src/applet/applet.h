@@ -89,9 +89,13 @@ struct APPLET {
     COLORREF savercolour;
     int xoffset;
     int yoffset;
+    // Set by whoever runs the applet: serves what waits while the applet
+    // keeps the thread, and returns non-zero when input ends the saver.
+    // Called between lines and inside a pause; null: nothing ends it.
+    int (*checkinput)(HWND window);
 };
 #ifndef _WIN64
-static_assert(sizeof(APPLET) == 128, "the applet record is 32 machine words");
+static_assert(sizeof(APPLET) == 132, "the applet record is 33 machine words");
 #endif
 
 // A graphic state saved on the value stack: the handles that were current

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "applet/objects.h"
+#include "content/object_list.h"
 
 namespace {
 
@@ -120,18 +120,5 @@ int DestroyBlock(BLOCK *block) {
     FreeObjectList(block->pictures, block->picturecount);
     FreeObjectList(block->sounds, block->soundcount);
     std::memset(block, 0, sizeof *block);
-    return 0;
-}
-
-BLOCKSET *LockBlockSet(HWND window) {
-    HGLOBAL handle = (HGLOBAL)GetWindowLongPtrA(window, GWLP_USERDATA);
-    BLOCKSET *set = handle ? (BLOCKSET *)GlobalLock(handle) : nullptr;
-    if (set) set->window = window;
-    return set;
-}
-
-int UnlockBlockSet(HWND window) {
-    HGLOBAL handle = (HGLOBAL)GetWindowLongPtrA(window, GWLP_USERDATA);
-    if (handle) GlobalUnlock(handle);
     return 0;
 }

@@ -1,6 +1,6 @@
 // The block store: the loaded show as BLOCK records held by a hidden list box
 // (item index = block index, item data = the record's memory handle), and the
-// BLOCKSET record with the state of the show.
+// BLOCKSET record of what was loaded.
 //
 // Records and the data the loader reads into them are fixed global memory
 // (GMEM_FIXED): a process has at most 65,536 movable handles (Windows
@@ -12,7 +12,6 @@
 #include <windows.h>
 
 #include "content/format.h"
-#include "presentation/status.h"
 
 struct APPLET;
 struct BLOCKSET;
@@ -49,49 +48,13 @@ struct BLOCK {
     UINT_PTR durationtimer;
 };
 
-struct PICTUREWORK;  // a picture being made on a worker thread (shell/prepare.cpp)
-
-// The next picture of a monitor, being made on a worker thread or made.
-struct PREPARING {
-    PICTUREWORK *work;
-    HANDLE worker;  // the thread making `work`, until it is joined
-};
-
-// The caption over a monitor's photo while it shows.
-struct CAPTIONSTATE {
-    HBITMAP under;  // the screen under it
-    RECT underrect;  // where that was
-    BOOL drawn;      // drawn in this hold (also when there was nothing to draw)
-};
-
-// The show as one monitor plays it: the saver window on the primary monitor
-// holds one, and so does the window of every other monitor the show plays on.
-// The blocks themselves are loaded once, into the primary window's store.
+// The loaded show as the container knows it: the file it was read from and
+// how many blocks its store holds.
 struct BLOCKSET {
     char path[269];
-    HWND window;
-    COLORREF backgroundcolour;
-    int screenwide;
-    int screendeep;
-    int current;  // index of the current block, -1 before the first
+    HWND window;  // the window whose child holds the store
     int count;
-    BLOCK block;  // copy of the current block
-    HBRUSH backgroundbrush;
     DWORD reserved[8];
-    STATUS status;
-    APPLET *applet;
-    HBITMAP savedscreen;
-    RECT savedrect;
-    // Where the show stands on this monitor.
-    HWND store;     // the block store, a child of the primary monitor's saver window
-    HWND lead;      // the primary monitor's saver window; null on that window itself
-    DWORD monitors;  // the header's monitor bits: 0, SCRF_EACHMONITOR or SCRF_MIRRORMONITORS
-    int itemsthislap;       // items started since the header: -1 in the first lap
-    int playedindex;        // store index of the block playing at `current`
-    int waitingforpicture;  // store index of a picture the item waits for; -1 none
-    BOOL lookingahead;      // the next picture is being made for the one on screen
-    PREPARING preparing;
-    CAPTIONSTATE caption;
 };
 
 #pragma pack(pop)
@@ -111,5 +74,3 @@ int FreeBlock(HWND list, int index);
 int FreeBlocks(HWND window, BLOCKSET *set);
 int FreeUndo(HWND window, BLOCKSET *set);
 int DestroyBlock(BLOCK *block);
-BLOCKSET *LockBlockSet(HWND window);
-int UnlockBlockSet(HWND window);

@@ -14,13 +14,13 @@
 #include <ctime>
 #include <vector>
 
-#include "applet/objects.h"
+#include "content/machine_identity.h"
+#include "content/object_list.h"
 #include "content/compress.h"
 #include "content/crc32.h"
 #include "content/jpeg.h"
 #include "content/scrfile.h"
 #include "imaging/dib.h"
-#include "shell/globals.h"
 
 namespace {
 
@@ -300,8 +300,6 @@ int LoadScrFile(HWND list, BLOCKSET *set, const char *path) {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     const int loaded = LoadShow(list, set, path);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    // The program's cursor is fully transparent: the pointer stays hidden.
-    SetCursor(LoadCursorA(hInst, MAKEINTRESOURCEA(IDC_INVISIBLE)));
     return loaded;
 }
 

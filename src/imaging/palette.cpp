@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/globals.h"
 
 namespace {
 
@@ -37,9 +36,9 @@ void FillRamps(BYTE *palette, const BYTE *reds, int nred, const BYTE *greens, in
 // resource is missing or too short to hold them.
 void ReadPaletteResource(BYTE *palette, const char *name) {
     constexpr DWORD offset = 85;
-    HRSRC found = FindResourceA(hInst, name, RT_RCDATA);
-    if (!found || SizeofResource(hInst, found) < offset + 768) return;
-    HGLOBAL loaded = LoadResource(hInst, found);
+    HRSRC found = FindResourceA(nullptr, name, RT_RCDATA);  // the program's own module
+    if (!found || SizeofResource(nullptr, found) < offset + 768) return;
+    HGLOBAL loaded = LoadResource(nullptr, found);
     const BYTE *bytes = loaded ? (const BYTE *)LockResource(loaded) : nullptr;
     if (bytes) std::memcpy(palette, bytes + offset, 768);
 }

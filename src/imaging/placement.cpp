@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "applet/objects.h"
+#include "imaging/rect.h"
 #include "content/loader.h"
 #include "imaging/dib.h"
 
@@ -64,12 +64,12 @@ int GetImageOriginForSize(int *x, int *y, const BLOCK *block, int w, int h, cons
     return 1;
 }
 
-int GetTextOrigin(int *x, int *y, const BLOCK *block, const STATUS *status, const SIZE *screen) {
+int GetTextOrigin(int *x, int *y, const BLOCK *block, const RECT *textrect, const SIZE *screen) {
     SetOrigin(x, y, 0, 0);
     if (block->type != TAG_TEXT) return 0;
     long long cx = 0, cy = 0;
     ScreenSize(screen, &cx, &cy);
-    const long long w = RectWidth(&status->textrect), h = RectDepth(&status->textrect);
+    const long long w = RectWidth(textrect), h = RectDepth(textrect);
     const SCRTEXT &text = block->text;
     const long long margin = text.margin;
     long long left, top;

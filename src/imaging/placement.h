@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include "content/blockstore.h"
-#include "presentation/status.h"
 
 // The size of an IMAG block's picture as stored, a packed bitmap or a JPEG
 // file; 1, or 0 when it cannot be read.
@@ -17,6 +16,6 @@ int GetImageOrigin(int *x, int *y, const BLOCK *block);
 // to the screen, on a screen of the size `screen` (null: the primary
 // monitor's).
 int GetImageOriginForSize(int *x, int *y, const BLOCK *block, int w, int h, const SIZE *screen = nullptr);
-// The screen position of a TEXT block's text, whose size `status` holds in
-// `textrect`; 1, or 0 with (0, 0) when the block is no TEXT block.
-int GetTextOrigin(int *x, int *y, const BLOCK *block, const STATUS *status, const SIZE *screen = nullptr);
+// The screen position of a TEXT block's text measured as `textrect`; 1, or
+// 0 with (0, 0) when the block is no TEXT block.
+int GetTextOrigin(int *x, int *y, const BLOCK *block, const RECT *textrect, const SIZE *screen = nullptr);

@@ -15,7 +15,7 @@
 #include "presentation/effect.h"
 #include "presentation/effect_common.h"
 #include "presentation/motion.h"
-#include "shell/messages.h"
+#include "presentation/timers.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "imaging/dib.h"
 #include "presentation/effect_common.h"
 #include "presentation/resample.h"
-#include "shell/messages.h"
+#include "presentation/timers.h"
 
 namespace {
 

@@ -9,6 +9,13 @@
 
 #include "content/blockstore.h"
 
+// The caption over a monitor's photo while it shows.
+struct CAPTIONSTATE {
+    HBITMAP under;   // the screen under it
+    RECT underrect;  // where that was
+    BOOL drawn;      // drawn in this hold (also when there was nothing to draw)
+};
+
 // Room for the longest caption: a long date, two spaces and a name of
 // MAXCAPTIONLENGTH bytes (UTF-16 never needs more units than UTF-8 bytes).
 constexpr int kCaptionRoom = 128 + 2 + int(MAXCAPTIONLENGTH) + 1;

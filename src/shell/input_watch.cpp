@@ -1,13 +1,13 @@
 // The saver's input watch: any mouse movement, key or button asks the host's
 // password check and, when it agrees, closes the saver window.
+#include "shell/input_watch.h"
+
 #include "shell/globals.h"
-#include "shell/monitor_covers.h"
-#include "shell/saver_window.h"
+#include "shell/messages.h"
+#include "shell/monitor_windows.h"
+#include "shell/password.h"
 
 namespace {
-
-constexpr UINT kMouseLast = 0x0209;
-constexpr UINT kKeyLast = 0x0108;
 
 // A remembered cursor position. Whether one is held is a flag of its own:
 // every pair of numbers, (-1, -1) included, is a real position on a monitor
@@ -47,18 +47,18 @@ bool IsOwnWindow(HWND other) {
 }
 
 // Takes the next message in the range that waits for the window or for one
-// of the monitor covers, whose input counts as the saver window's.
+// of the other monitors' windows, whose input counts as the saver window's.
 bool TakeInput(HWND window, MSG *msg, UINT first, UINT last) {
     if (PeekMessageA(msg, window, first, last, PM_REMOVE)) return true;
-    for (int i = 0; i < MonitorCoverCount(); ++i)
-        if (PeekMessageA(msg, MonitorCover(i), first, last, PM_REMOVE)) return true;
+    for (int i = 0; i < OtherMonitorCount(); ++i)
+        if (PeekMessageA(msg, OtherMonitorWindow(i), first, last, PM_REMOVE)) return true;
     return false;
 }
 
 void DropPendingInput(HWND window) {
     MSG msg;
-    while (TakeInput(window, &msg, WM_MOUSEFIRST, kMouseLast)) {}
-    while (TakeInput(window, &msg, WM_KEYFIRST, kKeyLast)) {}
+    while (TakeInput(window, &msg, WM_MOUSEFIRST, kSaverMouseLast)) {}
+    while (TakeInput(window, &msg, WM_KEYFIRST, kSaverKeyLast)) {}
 }
 
 void OnRequestClose(HWND window) {
@@ -73,7 +73,7 @@ void RequestClose(HWND window) { PostMessageA(window, WM_REQUESTCLOSE, 0, 0); }
 
 // The next input message of the window or a cover: mouse messages before keys.
 bool NextInput(HWND window, MSG *msg) {
-    return TakeInput(window, msg, WM_MOUSEFIRST, kMouseLast) || TakeInput(window, msg, WM_KEYFIRST, kKeyLast);
+    return TakeInput(window, msg, WM_MOUSEFIRST, kSaverMouseLast) || TakeInput(window, msg, WM_KEYFIRST, kSaverKeyLast);
 }
 
 }  // namespace
@@ -115,12 +115,12 @@ LRESULT DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 static_assert(QS_INPUT == (QS_MOUSE | QS_KEY | QS_RAWINPUT), "QS_INPUT must be Windows 7's");
 
 int CheckForAbort(HWND window) {
-    // An applet keeps the thread from its message loop: the other monitors'
-    // shows go on whenever it looks for input.
-    ServeMonitorShows();
     // Almost every applet line finds nothing waiting: one look at the
     // queue's state spares the two filtered peeks (posted input included).
-    if (!HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE))) return 0;
+    // Both what came since the last look and what is there count: a pause
+    // that sleeps marks the whole queue as seen (applet/builtins/time.cpp).
+    const DWORD status = GetQueueStatus(QS_INPUT | QS_POSTMESSAGE);
+    if (!HIWORD(status) && !LOWORD(status)) return 0;
     int abort = 0;
     MSG msg;
     while (NextInput(window, &msg)) {

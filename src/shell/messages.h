@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "presentation/timers.h"  // IDT_STEP and IDT_CYCLEDONE, the display status's own
+
 // Private messages, posted with wParam and lParam 0 unless said.
 constexpr UINT WM_CONTENTLOADED = 0x0439;  // the show is loaded: set it up
 constexpr UINT WM_APPLETSTEP = 0x04BC;     // run the next applet line
@@ -14,8 +16,16 @@ constexpr UINT WM_PICTUREREADY = 0x04C9;
 // store index lParam at the show's place wParam.
 constexpr UINT WM_MIRRORBLOCK = 0x04CA;
 
+// The input the saver watches: mouse moves and buttons (not the wheel), and
+// keys (not WM_UNICHAR), whatever the headers' own limits say.
+constexpr UINT kSaverMouseLast = 0x0209;
+constexpr UINT kSaverKeyLast = 0x0108;
+inline bool IsSaverInput(UINT message) {
+    return (message >= WM_KEYFIRST && message <= kSaverKeyLast) ||
+           (message >= WM_MOUSEFIRST && message <= kSaverMouseLast);
+}
+
 // Timers of the saver window, each with its interval.
-constexpr UINT_PTR IDT_STEP = 1;         // 81 - speed ms: one display step
 constexpr UINT_PTR IDT_SECOND = 2;       // 1000 ms: counts the hold down
 constexpr UINT_PTR IDT_DURATION = 4;     // duration x 1000 ms: the item's time is up
 constexpr UINT_PTR IDT_ANIMSTART = 102;  // 500 ms once: go on after an animation starts
@@ -23,10 +33,5 @@ constexpr UINT_PTR IDT_IDLELAP = 103;    // 1000 ms once: a lap in which nothing
 constexpr UINT IDT_SECOND_MS = 1000;
 constexpr UINT IDT_IDLELAP_MS = 1000;
 constexpr UINT IDT_ANIMSTART_MS = 500;
-// WM_TIMER ids that are only ever posted, never set as timers.
-constexpr UINT_PTR IDT_CYCLEDONE = 0xFFFFFFFF;  // the item finished one cycle
-constexpr UINT_PTR IDT_ADVANCE = 0xFFFFFFFE;    // go to the next block
-
-// The step period of an item of `speed` 1..80 (80..1 ms); speeds outside
-// that range are taken as the nearest end rather than as a period of days.
-inline UINT StepInterval(unsigned speed) { return 81 - (speed < 1 ? 1 : speed > 80 ? 80 : speed); }
+// A WM_TIMER id that is only ever posted, never set as a timer.
+constexpr UINT_PTR IDT_ADVANCE = 0xFFFFFFFE;  // go to the next block

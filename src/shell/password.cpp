@@ -1,5 +1,5 @@
 // The host's screen-saver password check.
-#include "shell/saver_window.h"
+#include "shell/password.h"
 
 namespace {
 

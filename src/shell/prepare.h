@@ -4,7 +4,7 @@
 // so neither input nor the picture on screen waits for a decode.
 //
 // The worker works on copies: the block record, the show file's path and the
-// screen size. It never touches the window's BLOCKSET. It reads the block's
+// screen size. It never touches the monitor's show. It reads the block's
 // stored data, which the store owns, so StopPreparing must run before the
 // store is freed. Each monitor has its PREPARING: one picture at most is in
 // hand beside the one on its screen.
@@ -13,6 +13,14 @@
 #include <windows.h>
 
 #include "content/blockstore.h"
+
+struct PICTUREWORK;  // a picture being made on a worker thread
+
+// The next picture of a monitor, being made on a worker thread or made.
+struct PREPARING {
+    PICTUREWORK *work;
+    HANDLE worker;  // the thread making `work`, until it is joined
+};
 
 // What the worker needs to make one picture.
 struct PICTUREJOB {

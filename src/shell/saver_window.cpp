@@ -1,12 +1,14 @@
-// The saver window procedure: routes each message to its handler. The
-// show's messages are routed the same way for every monitor's window.
+// The window procedures of the saver: each routes a message to its handler.
+// The show's messages are routed the same way for every monitor's window;
+// input over another monitor's window goes to the saver window, so there is
+// one input watch and one password check.
 #include "shell/saver_window.h"
 
-#include "applet/builtins/sound.h"
-#include "content/blockstore.h"
-#include "shell/messages.h"
-#include "shell/monitor_covers.h"
-#include "shell/show.h"
+#include "shell/input_watch.h"
+#include "shell/monitor_show.h"
+#include "shell/monitor_windows.h"
+#include "shell/session.h"
+#include "sound/player.h"
 
 namespace {
 
@@ -15,72 +17,43 @@ void OnCreate() {
     SystemParametersInfoA(SPI_SCREENSAVERRUNNING, TRUE, &old, 0);
 }
 
-// A window without a show (no show loaded, or a monitor's window in
-// "primary" mode) keeps its class's black.
-bool OnEraseBackground(HWND window, HDC dc) {
-    BLOCKSET *set = LockBlockSet(window);
-    if (!set) return false;
-    RECT client;
-    GetClientRect(window, &client);
-    if (set->backgroundbrush) FillRect(dc, &client, set->backgroundbrush);
-    UnlockBlockSet(window);
-    return true;
-}
-
-// A monitor came or went, or a resolution changed: the saver window and the
-// covers follow the monitors as they are now, and the show takes the new
-// screen size.
+// A monitor came or went, or a resolution changed: the windows follow the
+// monitors as they are now, and the shows take the new sizes.
 void OnDisplayChange(HWND window) {
-    LayOutMonitors(window);
-    if (BLOCKSET *set = LockBlockSet(window)) {
-        set->screenwide = GetSystemMetrics(SM_CXSCREEN);
-        set->screendeep = GetSystemMetrics(SM_CYSCREEN);
-        UnlockBlockSet(window);
-    }
-    SpreadShow(window);
+    LayOutMonitors(window, MonitorWindowProc);
+    SpreadSession();
 }
 
 // Input that arrived while the window was closing is dropped.
 void FlushInput(HWND window) {
     MSG msg;
-    while (PeekMessageA(&msg, window, WM_MOUSEFIRST, 0x0209, PM_REMOVE)) {}
-    while (PeekMessageA(&msg, window, WM_KEYFIRST, 0x0108, PM_REMOVE)) {}
+    while (PeekMessageA(&msg, window, WM_MOUSEFIRST, kSaverMouseLast, PM_REMOVE)) {}
+    while (PeekMessageA(&msg, window, WM_KEYFIRST, kSaverKeyLast, PM_REMOVE)) {}
 }
 
 // Releases what the show holds and tells the system the saver has ended.
 void OnDestroy(HWND window) {
-    APPLETKillSound(window);
-    // The other monitors' shows read the store: they end first.
-    for (int i = 0; i < MonitorCoverCount(); ++i) LeaveShow(MonitorCover(i));
-    ReleaseCurrentItem(window);
-    if (BLOCKSET *set = LockBlockSet(window)) {
-        if (set->backgroundbrush) DeleteObject(set->backgroundbrush);
-        FreeBlocks(window, set);
-        UnlockBlockSet(window);
-    }
-    if (HGLOBAL handle = (HGLOBAL)GetWindowLongPtrA(window, GWLP_USERDATA)) GlobalFree(handle);
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    EndSession();
     FlushInput(window);
     BOOL old;
     SystemParametersInfoA(SPI_SCREENSAVERRUNNING, FALSE, &old, 0);
 }
 
-}  // namespace
-
-bool ShowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result) {
-    *result = 0;
-    switch (message) {
-        case WM_ERASEBKGND:
-            *result = 1;
-            return OnEraseBackground(window, (HDC)wParam);
-        case WM_TIMER: return OnShowTimer(window, wParam);
-        case WM_APPLETSTEP: OnAppletStep(window); return true;
-        case WM_PICTUREREADY: OnPictureReady(window, int(wParam)); return true;
-        case WM_MIRRORBLOCK: OnMirrorBlock(window, int(wParam), int(lParam)); return true;
-        case WM_CONTENTLOADED: OnContentLoaded(window); return true;
-        default: return false;
+// Input over another monitor's window goes to the saver window as if it had
+// arrived there; mouse positions are moved into the saver window's client
+// coordinates.
+LRESULT PassToSaver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND saver = GetWindow(window, GW_OWNER);
+    if (!saver) return DefWindowProcA(window, message, wParam, lParam);
+    if (message >= WM_MOUSEFIRST) {
+        POINT p = {short(LOWORD(lParam)), short(HIWORD(lParam))};
+        MapWindowPoints(window, saver, &p, 1);
+        lParam = MAKELPARAM(p.x, p.y);
     }
+    return SendMessageA(saver, message, wParam, lParam);
 }
+
+}  // namespace
 
 LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // Sound completions are finished first, whatever the window does next.
@@ -91,6 +64,9 @@ LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_CREATE:
             OnCreate();
             break;
+        case WM_CONTENTLOADED:
+            StartSession(window);
+            return 0;
         case WM_DESTROY:
             OnDestroy(window);
             break;
@@ -102,4 +78,26 @@ LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARA
             break;
     }
     return DefScreenSaverProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsSaverInput(message)) return PassToSaver(window, message, wParam, lParam);
+    LRESULT result = 0;
+    if (ShowMessage(window, message, wParam, lParam, &result)) return result;
+    switch (message) {
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_SYSCOMMAND:
+            if (wParam == SC_SCREENSAVE || wParam == SC_CLOSE) return 0;
+            break;
+        case WM_CLOSE:
+            return 0;  // a monitor's window goes only with the saver window
+        case WM_DESTROY:
+            LeaveSession(window);
+            break;
+        case WM_NCDESTROY:
+            ForgetMonitorWindow(window);
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -1,4 +1,6 @@
-// The full-screen saver window: the show's engine and its input watch.
+// The window procedures of the saver: the saver window on the primary
+// monitor and the other monitors' windows. Input goes to the input watch,
+// the show's messages to the monitor's show.
 #pragma once
 
 #include <windows.h>
@@ -6,10 +8,4 @@
 #include "shell/messages.h"
 
 LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// The show's own messages, for every monitor's window: true when `message`
-// was one, with the window procedure's *result.
-bool ShowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result);
-LRESULT DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-int CheckForAbort(HWND window);
-// Non-zero when the saver may close (no password set, or the host agreed).
-int VerifyPassword(HWND window);
+LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -2,14 +2,14 @@
 #include "shell/start.h"
 
 #include "animation/animation.h"
-#include "content/blockstore.h"
 #include "content/loader.h"
 #include "shell/commandline.h"
 #include "shell/globals.h"
 #include "shell/information_dialog.h"
-#include "shell/monitor_covers.h"
+#include "shell/monitor_windows.h"
 #include "shell/preview.h"
 #include "shell/saver_window.h"
+#include "shell/session.h"
 
 namespace {
 
@@ -37,22 +37,12 @@ bool RegisterSaverClass(HINSTANCE instance) {
     return RegisterClassA(&cls) != 0;
 }
 
-// The show's state record, filled by the loader; its handle goes into the
-// window's user data. When memory runs out the window keeps no content and
-// only waits for input.
-void LoadShowInto(HWND window, HWND store) {
+// The show of this program's own file. When it cannot be loaded the window
+// keeps no content and only waits for input.
+void LoadOwnShow(HWND window) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(hInst, path, MAX_PATH);
-    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(BLOCKSET));
-    BLOCKSET *set = handle ? (BLOCKSET *)GlobalLock(handle) : nullptr;
-    if (!set) {
-        if (handle) GlobalFree(handle);
-        return;
-    }
-    const int loaded = LoadScrFile(store, set, path);
-    GlobalUnlock(handle);
-    SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)handle);
-    if (loaded) PostMessageA(window, WM_CONTENTLOADED, 0, 0);
+    LoadSession(window, path);
 }
 
 // 's': the show, full-screen and top-most on the primary monitor, the other
@@ -69,12 +59,11 @@ int RunSaver(HINSTANCE instance) {
         return 0;
     }
     hMainWindow = window;
-    LayOutMonitors(window);
-    HWND store = CreateBlockStore(window);
-    LoadShowInto(window, store);
+    LayOutMonitors(window, MonitorWindowProc);
+    LoadOwnShow(window);
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     const int result = RunMessageLoop();
-    ReleaseMonitorCovers(instance);  // the covers went with the saver window
+    ReleaseMonitorWindows(instance);  // the windows went with the saver window
     DeinitializeAnimation();
     UnregisterClassA(kSaverClass, instance);
     return result;

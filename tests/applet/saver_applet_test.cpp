@@ -2,6 +2,7 @@
 // error or its "end", and the show goes on; input ends a long pause.
 #include <gtest/gtest.h>
 
+#include "shell/monitor_show.h"
 #include "support/saver_in_process.h"
 #include "support/test_support.h"
 
@@ -17,9 +18,9 @@ Bytes AppletShow(const std::vector<std::string> &scripts) {
 
 // Which block the show is at.
 int Current(HWND window) {
-    BLOCKSET *set = LockBlockSet(window);
+    MONITORSHOW *set = LockMonitorShow(window);
     const int current = set ? set->current : -2;
-    if (set) UnlockBlockSet(window);
+    if (set) UnlockMonitorShow(window);
     return current;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "applet/builtins/sound.h"
+#include "sound/player.h"
 #include "support/saver_in_process.h"
 #include "support/test_support.h"
 

@@ -101,7 +101,7 @@ TEST(BlockStore, FreeBlocksReleasesEverythingTheRecordsOwn) {
     EXPECT_TRUE(fixed[1] && fixed[2]) << "object lists are fixed memory";
     AppendBlock(store.list(), store.set(), &applet);
     AppendBlock(store.list(), store.set(), &picture);
-    store.set()->current = 5;
+    store.set()->path[0] = 'x';
     store.set()->count = 2;
 
     FreeBlocks(store.window(), store.set());
@@ -130,19 +130,4 @@ TEST(BlockStore, FreeUndoWithoutAnUndoListDoesNothing) {
     EXPECT_EQ(FreeUndo(store.window(), store.set()), 0);
     EXPECT_EQ(store.Count(), 1);
     EXPECT_EQ(store.set()->count, 1);
-}
-
-TEST(BlockStore, LockBlockSetFindsTheWindowsRecord) {
-    TestStore store;
-    EXPECT_EQ(LockBlockSet(store.window()), nullptr);  // no user data yet
-
-    HGLOBAL handle = Memory(sizeof(BLOCKSET));
-    SetWindowLongPtrA(store.window(), GWLP_USERDATA, (LONG_PTR)handle);
-    BLOCKSET *set = LockBlockSet(store.window());
-    ASSERT_NE(set, nullptr);
-    EXPECT_EQ(set->window, store.window());
-    UnlockBlockSet(store.window());
-    EXPECT_EQ(GlobalFlags(handle) & GMEM_LOCKCOUNT, 0u);
-    SetWindowLongPtrA(store.window(), GWLP_USERDATA, 0);
-    GlobalFree(handle);
 }

@@ -130,7 +130,7 @@ TEST(GetTextOrigin, EveryPlacement) {
         const BLOCK block = TextBlock(row.placement, row.x, row.y, row.margin, row.style);
         const STATUS status = TextStatus(row.w, row.h);
         int x = -1, y = -1;
-        EXPECT_EQ(GetTextOrigin(&x, &y, &block, &status), 1);
+        EXPECT_EQ(GetTextOrigin(&x, &y, &block, &status.textrect), 1);
         EXPECT_EQ(x, row.ex);
         EXPECT_EQ(y, row.ey);
     }
@@ -141,7 +141,7 @@ TEST(GetTextOrigin, FailsWithZeroForOtherBlocks) {
     block.type = TAG_IMAG;
     const STATUS status = TextStatus(10, 10);
     int x = -1, y = -1;
-    EXPECT_EQ(GetTextOrigin(&x, &y, &block, &status), 0);
+    EXPECT_EQ(GetTextOrigin(&x, &y, &block, &status.textrect), 0);
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 0);
 }

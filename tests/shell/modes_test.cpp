@@ -6,7 +6,7 @@
 #include <string>
 
 #include "shell/globals.h"
-#include "shell/monitor_covers.h"
+#include "shell/monitor_windows.h"
 #include "support/player_process.h"
 #include "support/test_support.h"
 
@@ -45,7 +45,7 @@ TEST(PlayerModes, RunSwitchesOpenTheSaverAndAKeyEndsIt) {
         EXPECT_TRUE(WaitFor([&] { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
         EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & (WS_POPUP | WS_VISIBLE), LONG(WS_POPUP | WS_VISIBLE));
         if (GetSystemMetrics(SM_CMONITORS) == 1) {  // one monitor: nothing else to cover
-            EXPECT_EQ(FindWindowExA(nullptr, nullptr, kMonitorCoverClass, nullptr), nullptr);
+            EXPECT_EQ(FindWindowExA(nullptr, nullptr, kMonitorWindowClass, nullptr), nullptr);
         }
         PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0);
         EXPECT_EQ(process.ExitCode(), 1);

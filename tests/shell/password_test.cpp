@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/saver_window.h"
+#include "shell/password.h"
 
 namespace {
 

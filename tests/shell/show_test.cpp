@@ -5,7 +5,9 @@
 
 #include "imaging/dib.h"
 #include "imaging/palette.h"
+#include "shell/monitor_show.h"
 #include "shell/play_order.h"
+#include "shell/session_state.h"
 #include "support/player_process.h"
 #include "support/saver_in_process.h"
 #include "support/test_jpeg.h"
@@ -282,11 +284,11 @@ TEST(Show, FortyThousandPicturesLoadAndPlayToTheEnd) {
     SaverInProcess saver(writer.Build(FakeProgram()));
     ASSERT_TRUE(saver.loaded());
     saver.Run(300);
-    BLOCKSET *set = LockBlockSet(saver.window());
+    EXPECT_EQ(theSession.show.count, 40001);
+    MONITORSHOW *set = LockMonitorShow(saver.window());
     ASSERT_NE(set, nullptr);
-    EXPECT_EQ(set->count, 40001);
-    set->current = set->count - 3;  // on to the last pictures at the next advance
-    UnlockBlockSet(saver.window());
+    set->current = theSession.show.count - 3;  // on to the last pictures at the next advance
+    UnlockMonitorShow(saver.window());
     EXPECT_TRUE(WaitFor([&] { return saver.Run(50), LastShows(last); }));
 }
 
@@ -522,4 +524,19 @@ TEST(Show, ClosingWhileAPhotoIsMadeLeavesNothingBehind) {
         EXPECT_FALSE(IsWindow(saver.window())) << round;
     }
     EXPECT_LT(CommittedPrivateBytes(), before + (8 << 20));
+}
+
+TEST(Show, LockMonitorShowFindsTheWindowsRecord) {
+    TestStore store;
+    EXPECT_EQ(LockMonitorShow(store.window()), nullptr);  // no user data yet
+
+    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(MONITORSHOW));
+    SetWindowLongPtrA(store.window(), GWLP_USERDATA, (LONG_PTR)handle);
+    MONITORSHOW *set = LockMonitorShow(store.window());
+    ASSERT_NE(set, nullptr);
+    EXPECT_EQ(set->window, store.window());
+    UnlockMonitorShow(store.window());
+    EXPECT_EQ(GlobalFlags(handle) & GMEM_LOCKCOUNT, 0u);
+    SetWindowLongPtrA(store.window(), GWLP_USERDATA, 0);
+    GlobalFree(handle);
 }

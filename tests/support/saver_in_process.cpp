@@ -1,9 +1,9 @@
 // The saver window run inside the test program.
 #include "support/saver_in_process.h"
 
-#include "content/loader.h"
 #include "shell/globals.h"
 #include "shell/saver_window.h"
+#include "shell/session.h"
 
 namespace testing_support {
 
@@ -32,13 +32,7 @@ SaverInProcess::SaverInProcess(const Bytes &show) {
                               GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
                               hInst, nullptr);
     hMainWindow = window_;
-    HWND store = CreateBlockStore(window_);
-    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(BLOCKSET));
-    BLOCKSET *set = (BLOCKSET *)GlobalLock(handle);
-    loaded_ = LoadScrFile(store, set, file_.path()) == 1;
-    GlobalUnlock(handle);
-    SetWindowLongPtrA(window_, GWLP_USERDATA, (LONG_PTR)handle);
-    if (loaded_) PostMessageA(window_, WM_CONTENTLOADED, 0, 0);
+    loaded_ = LoadSession(window_, file_.path()) == 1;
 }
 
 SaverInProcess::~SaverInProcess() {

@@ -1,13 +1,10 @@
-// Arithmetic and logic on 32-bit signed integers, random numbers, the clock
-// and the pause. Sums, differences, products and shifts wrap around.
+// Arithmetic and logic on 32-bit signed integers and random numbers. Sums, differences, products and shifts wrap around.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <ctime>
 
 #include "applet/builtins/builtins.h"
 #include "applet/builtins/call.h"
-#include "shell/saver_window.h"
 
 namespace {
 
@@ -120,29 +117,6 @@ int APPLETRandom(APPLET *applet, HWND) {
     });
 }
 
-int APPLETGetSystemTime(APPLET *applet, HWND) {
-    BuiltinCall call(applet, ArgCounts(0));
-    if (!call.ok()) return call.code();
-    return call.Finish(int(std::time(nullptr)));
-}
-
-// Pauses for the time asked by the clock, ending early on input. It looks
-// for input at least every 100 ms and whenever a message arrives, which
-// lets the other monitors' shows go on while it waits.
-int APPLETSleep(APPLET *applet, HWND window) {
-    BuiltinCall call(applet, ArgCounts(1));
-    if (!call.ok()) return call.code();
-    if (!call.accepted()) return call.Finish(1);
-    const int total = call.Int(0);
-    const ULONGLONG end = GetTickCount64() + ULONGLONG(total > 0 ? total : 0);
-    while (total > 0 && IsWindow(window) && !CheckForAbort(window)) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= end) break;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(end - now < 100 ? end - now : 100), QS_ALLINPUT);
-    }
-    return call.Finish(1);
-}
-
 // This family's slice of the keyword table.
 const APPLETFUNCTION arithmeticfunctions[] = {
     {"abs", APPLETAbs},
@@ -152,7 +126,6 @@ const APPLETFUNCTION arithmeticfunctions[] = {
     {"bitor", APPLETBitOr},
     {"bitxor", APPLETBitXor},
     {"div", APPLETDiv},
-    {"getsystemtime", APPLETGetSystemTime},
     {"max", APPLETMax},
     {"min", APPLETMin},
     {"mod", APPLETMod},
@@ -163,7 +136,6 @@ const APPLETFUNCTION arithmeticfunctions[] = {
     {"random", APPLETRandom},
     {"shiftleft", APPLETShiftLeft},
     {"shiftright", APPLETShiftRight},
-    {"sleep", APPLETSleep},
     {"sub", APPLETSubtract},
 };
 const int arithmeticfunctioncount = int(sizeof arithmeticfunctions / sizeof arithmeticfunctions[0]);

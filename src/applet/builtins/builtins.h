@@ -8,6 +8,8 @@ extern const APPLETFUNCTION controlfunctions[];
 extern const int controlfunctioncount;
 extern const APPLETFUNCTION arithmeticfunctions[];
 extern const int arithmeticfunctioncount;
+extern const APPLETFUNCTION timefunctions[];
+extern const int timefunctioncount;
 extern const APPLETFUNCTION stringfunctions[];
 extern const int stringfunctioncount;
 extern const APPLETFUNCTION soundfunctions[];

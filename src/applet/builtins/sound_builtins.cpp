@@ -1,7 +1,7 @@
 // The applets' sound built-ins, on the program's one-at-a-time player.
 #include "applet/builtins/builtins.h"
 #include "applet/builtins/call.h"
-#include "applet/builtins/sound.h"
+#include "sound/player.h"
 #include "applet/objects.h"
 
 // playsound(number): plays the applet's sound object with that number.

@@ -17,6 +17,7 @@ struct FAMILY {
 const FAMILY kFamilies[] = {
     {controlfunctions, &controlfunctioncount},
     {arithmeticfunctions, &arithmeticfunctioncount},
+    {timefunctions, &timefunctioncount},
     {stringfunctions, &stringfunctioncount},
     {soundfunctions, &soundfunctioncount},
     {graphicstatefunctions, &graphicstatefunctioncount},

@@ -5,11 +5,11 @@
 // resets the device first, so it has let go of the buffer before anything is
 // released. MIDI: the song is written to a temporary file that the MCI
 // sequencer plays; the file goes when the song ends or is stopped.
-#include "applet/builtins/sound.h"
+#include "sound/player.h"
 
 #include <cstring>
 
-#include "applet/objects.h"
+#include "content/object_list.h"
 #include "content/format.h"
 
 HGLOBAL APPLETwavehandle = nullptr;

@@ -2,71 +2,69 @@
 // monitor, and the window of every other monitor the show plays on.
 //
 // Every step is requested by a posted message, so each handler returns
-// before the next runs. The BLOCKSET is locked for the length of one handler.
-// An item that cannot be started stops the show where it is: nothing more
-// is posted, and input still ends the saver. A JPEG picture that does not
-// decode is the exception: it is passed over. Pictures are made ready on a
-// worker thread, the next one while the current one holds; an item whose
-// picture is not ready yet starts when the worker says it is.
+// before the next runs. The MONITORSHOW is locked for the length of one
+// handler. An item that cannot be started stops the show where it is:
+// nothing more is posted, and input still ends the saver. A JPEG picture
+// that does not decode is the exception: it is passed over. Pictures are
+// made ready on a worker thread, the next one while the current one holds;
+// an item whose picture is not ready yet starts when the worker says it is.
 //
-// Each monitor keeps where it stands in its own BLOCKSET; the blocks are
-// loaded once, into the primary window's store. In "each" mode every
-// monitor walks the show by itself; in "mirror" mode the primary monitor
-// leads and tells the others which block to start.
-#include "shell/show.h"
+// Each monitor keeps where it stands in its own MONITORSHOW; the blocks are
+// loaded once, into the session's store. In "each" mode every monitor walks
+// the show by itself; in "mirror" mode the primary monitor leads and tells
+// the others which block to start.
+#include "shell/monitor_show.h"
 
 #include <cstring>
 
 #include "animation/animation.h"
 #include "applet/applet.h"
-#include "applet/builtins/sound.h"
-#include "applet/objects.h"
-#include "content/blockstore.h"
 #include "content/loader.h"
 #include "imaging/dib.h"
 #include "imaging/drawing.h"
+#include "imaging/palette.h"
 #include "imaging/placement.h"
+#include "imaging/rect.h"
 #include "imaging/scale.h"
 #include "imaging/window_dc.h"
-#include "shell/caption.h"
 #include "shell/messages.h"
-#include "shell/monitor_covers.h"
 #include "shell/monitor_places.h"
+#include "shell/monitor_windows.h"
 #include "shell/play_order.h"
-#include "shell/prepare.h"
-#include "shell/saver_window.h"
+#include "shell/session_state.h"
+#include "sound/player.h"
 
 namespace {
 
 constexpr DWORD kNoClearEffect = 3;
 constexpr UINT kLongestTimer = 0x7FFFFFFF;  // the longest period SetTimer takes
 
-// Locks the window's BLOCKSET for one handler and unlocks it on every path.
+// Locks the window's show for one handler and unlocks it on every path.
 class LockedShow {
 public:
-    explicit LockedShow(HWND window) : window_(window), set_(LockBlockSet(window)) {}
+    explicit LockedShow(HWND window) : window_(window), set_(LockMonitorShow(window)) {}
     ~LockedShow() {
-        if (set_) UnlockBlockSet(window_);
+        if (set_) UnlockMonitorShow(window_);
     }
     LockedShow(const LockedShow &) = delete;
     LockedShow &operator=(const LockedShow &) = delete;
-    BLOCKSET *get() const { return set_; }
-    BLOCKSET *operator->() const { return set_; }
+    MONITORSHOW *get() const { return set_; }
+    MONITORSHOW *operator->() const { return set_; }
     explicit operator bool() const { return set_ != nullptr; }
 
 private:
     HWND window_;
-    BLOCKSET *set_;
+    MONITORSHOW *set_;
 };
 
 void PostAdvance(HWND window) { PostMessageA(window, WM_TIMER, IDT_ADVANCE, 0); }
 
 UINT DisplayMilliseconds(DWORD seconds) { return seconds >= kLongestTimer / 1000 ? kLongestTimer : seconds * 1000; }
 
-SIZE Screen(const BLOCKSET *set) { return SIZE{set->screenwide, set->screendeep}; }
+SIZE Screen(const MONITORSHOW *set) { return SIZE{set->screenwide, set->screendeep}; }
 
 // Puts the screen under the item that ends back, when the item asks for it.
-void ClearItemArea(HWND window, BLOCKSET *set) {
+void ClearItemArea(HWND window, MONITORSHOW *set) {
     const BLOCK &block = set->block;
     const bool clear = (block.type == TAG_IMAG && block.image.disappeareffect != kNoClearEffect) ||
                        (block.type == TAG_TEXT && (block.text.flags & SCRF_RESTORE));
@@ -93,7 +91,7 @@ void KillItemTimer(HWND window, UINT_PTR *timer) {
     *timer = 0;
 }
 
-void ReleaseItem(HWND window, BLOCKSET *set) {
+void ReleaseItem(HWND window, MONITORSHOW *set) {
     KillItemTimer(window, &set->block.secondtimer);
     KillItemTimer(window, &set->block.steptimer);
     KillItemTimer(window, &set->block.durationtimer);
@@ -112,11 +110,11 @@ void ReleaseItem(HWND window, BLOCKSET *set) {
 }
 
 // What the worker needs to make the picture of `block`: copies only.
-PICTUREJOB JobFor(const BLOCKSET *set, const BLOCK &block) {
+PICTUREJOB JobFor(const MONITORSHOW *set, const BLOCK &block) {
     PICTUREJOB job;
     std::memset(&job, 0, sizeof job);
     job.block = block;
-    lstrcpynA(job.path, set->path, sizeof job.path);
+    lstrcpynA(job.path, theSession.show.path, sizeof job.path);
     job.screenwide = set->screenwide;
     job.screendeep = set->screendeep;
     job.devicebits = devicebits;
@@ -126,27 +124,27 @@ PICTUREJOB JobFor(const BLOCKSET *set, const BLOCK &block) {
 // The store index of the picture block that plays next after the current
 // item, or -1 when the show has none. The folder orders are only peeked at:
 // they move on when the picture really starts.
-int NextPictureIndex(const BLOCKSET *set) {
+int NextPictureIndex(const MONITORSHOW *set) {
     BLOCK block;
-    for (int step = 1; step <= set->count; ++step) {
-        const int index = PlayedBlockIndex((set->current + step) % set->count);
-        if (GetBlock(set->store, index, &block) && block.type == TAG_IMAG) return index;
+    for (int step = 1; step <= theSession.show.count; ++step) {
+        const int index = PlayedBlockIndex((set->current + step) % theSession.show.count);
+        if (GetBlock(theSession.store, index, &block) && block.type == TAG_IMAG) return index;
     }
     return -1;
 }
 
 // While a picture holds, the next one is made ready on the worker.
-void PrepareNextPicture(HWND window, BLOCKSET *set) {
+void PrepareNextPicture(HWND window, MONITORSHOW *set) {
     set->lookingahead = TRUE;
     const int index = NextPictureIndex(set);
     BLOCK block;
-    if (index >= 0 && GetBlock(set->store, index, &block))
+    if (index >= 0 && GetBlock(theSession.store, index, &block))
         BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, block));
 }
 
 // The picture of the current block, made ready ahead or now on the worker.
 // False while it is still being made: its ready message starts the item.
-bool TakePicture(HWND window, BLOCKSET *set, HGLOBAL *picture) {
+bool TakePicture(HWND window, MONITORSHOW *set, HGLOBAL *picture) {
     const int index = set->playedindex;
     PREPARED state = TakePrepared(&set->preparing, index, picture);
     if (state == PREPARED_NONE) {
@@ -160,12 +158,12 @@ bool TakePicture(HWND window, BLOCKSET *set, HGLOBAL *picture) {
 
 // The size the picture's place on the screen comes from: a fitted
 // picture's own, else the stored picture's (also when cropped to the screen).
-bool PlacedSize(const BLOCKSET *set, int *w, int *h) {
+bool PlacedSize(const MONITORSHOW *set, int *w, int *h) {
     if (PictureFit(set->block.image.flags)) return GetBitmapDimensions(set->status.picture, w, h, nullptr, nullptr);
     return GetStoredPictureSize(&set->block, w, h);
 }
 
-void PictureOrigin(const BLOCKSET *set, int *x, int *y) {
+void PictureOrigin(const MONITORSHOW *set, int *x, int *y) {
     int w = 0, h = 0;
     *x = *y = 0;
     const SIZE screen = Screen(set);
@@ -182,13 +180,13 @@ void StartItemTimers(HWND window, BLOCK &block, DWORD speed, bool timed, DWORD s
 // Only the part on the screen is kept, and it goes back where it was taken
 // from: an item at the top or left edge asks for an area that starts above
 // or left of the screen.
-void SaveScreenArea(HWND window, BLOCKSET *set, const RECT &rect) {
+void SaveScreenArea(HWND window, MONITORSHOW *set, const RECT &rect) {
     WindowDC dc(window);
     set->savedrect = DeviceArea(dc, rect);
     set->savedscreen = CopyScreenToBitmap(dc, &set->savedrect);
 }
 
-bool StartPicture(HWND window, BLOCKSET *set) {
+bool StartPicture(HWND window, MONITORSHOW *set) {
     BLOCK &block = set->block;
     HGLOBAL picture = 0;
     if (!TakePicture(window, set, &picture)) return false;
@@ -216,7 +214,7 @@ bool StartPicture(HWND window, BLOCKSET *set) {
     return true;
 }
 
-bool StartText(HWND window, BLOCKSET *set) {
+bool StartText(HWND window, MONITORSHOW *set) {
     BLOCK &block = set->block;
     const SCRTEXT &text = block.text;
     char face[LF_FACESIZE];
@@ -233,7 +231,7 @@ bool StartText(HWND window, BLOCKSET *set) {
     RECT area = set->status.boxrect;
     int x = 0, y = 0;
     const SIZE screen = Screen(set);
-    GetTextOrigin(&x, &y, &block, &set->status, &screen);
+    GetTextOrigin(&x, &y, &block, &set->status.textrect, &screen);
     OffsetRect(&area, x, y);
     const int margin = set->status.margin;
     InflateRect(&area, (text.style == 1 || text.style == 3) ? 0 : margin, margin);
@@ -242,16 +240,15 @@ bool StartText(HWND window, BLOCKSET *set) {
     return true;
 }
 
-// The one applet record; the show points at it from its first applet on.
-APPLET theApplet;
-
-// An applet runs one line per posted WM_APPLETSTEP. A start that fails
-// shows why and leaves the show standing at this block.
-void StartApplet(HWND window, BLOCKSET *set) {
-    set->applet = &theApplet;
+// An applet runs one line per posted WM_APPLETSTEP, in the session's one
+// applet record. A start that fails shows why and leaves the show standing
+// at this block.
+void StartApplet(HWND window, MONITORSHOW *set) {
+    set->applet = &theSession.applet;
     BLOCK &block = set->block;
-    if (APPLETInitApplet(set->applet, window, &block, long(set->backgroundcolour), long(block.applet.stacksize),
+    if (APPLETInitApplet(set->applet, window, &block, long(theSession.background), long(block.applet.stacksize),
                          block.pictures, block.picturecount, block.sounds, block.soundcount)) {
+        set->applet->checkinput = theSession.checkinput;
         ++set->itemsthislap;
         PostMessageA(window, WM_APPLETSTEP, 0, 0);
         return;
@@ -262,7 +259,7 @@ void StartApplet(HWND window, BLOCKSET *set) {
 // The show has come round to its header: the start of a lap.
 // A lap in which nothing was started makes the show pause a second at its
 // header instead of spinning through the blocks.
-void StartLap(HWND window, BLOCKSET *set) {
+void StartLap(HWND window, MONITORSHOW *set) {
     DestroyAllAnimations(window, SCRF_ENDWITHROUND);
     if (set->itemsthislap == 0)
         SetTimer(window, IDT_IDLELAP, IDT_IDLELAP_MS, nullptr);
@@ -280,15 +277,15 @@ void StartSound(HWND window, BLOCK &block) {
 
 // The animation plays on in its own window; the show goes on shortly. It
 // counts as an item of the lap, as the show waits for it.
-void StartAnimation(HWND window, BLOCKSET *set) {
-    AddAnimBlock(window, set, &set->block);
+void StartAnimation(HWND window, MONITORSHOW *set) {
+    AddAnimBlock(window, &theSession.show, &set->block);
     SetTimer(window, IDT_ANIMSTART, IDT_ANIMSTART_MS, nullptr);
     ++set->itemsthislap;
 }
 
-void StartBlock(HWND window, BLOCKSET *set) {
+void StartBlock(HWND window, MONITORSHOW *set) {
     // The other monitors pass over what plays on the primary one.
-    if (Follows(set) && PlaysOnPrimaryOnly(set->block.type)) {
+    if (!set->primary && PlaysOnPrimaryOnly(set->block.type)) {
         PostAdvance(window);
         return;
     }
@@ -308,7 +305,7 @@ void StartBlock(HWND window, BLOCKSET *set) {
 }
 
 // Takes the item on screen off and forgets it.
-void EndItem(HWND window, BLOCKSET *set) {
+void EndItem(HWND window, MONITORSHOW *set) {
     HideCaption(&set->caption, window);
     set->waitingforpicture = -1;
     ClearItemArea(window, set);
@@ -317,26 +314,25 @@ void EndItem(HWND window, BLOCKSET *set) {
 
 // In "mirror" mode the other monitors start every block the primary one
 // starts, at once.
-void LeadMirrors(const BLOCKSET *set, HWND window) {
-    if (Follows(set) || !Mirrors(set)) return;
-    for (int i = 1; i < MonitorWindowCount(); ++i)
-        if (HWND other = MonitorWindow(set, window, i))
-            PostMessageA(other, WM_MIRRORBLOCK, WPARAM(set->current), LPARAM(set->playedindex));
+void LeadMirrors(const MONITORSHOW *set) {
+    if (!set->primary || !MonitorsMirror()) return;
+    for (int i = 0; i < OtherMonitorCount(); ++i)
+        PostMessageA(OtherMonitorWindow(i), WM_MIRRORBLOCK, WPARAM(set->current), LPARAM(set->playedindex));
 }
 
 // Starts the block of store index `played` at the show's place `slot`.
-void PlayAt(HWND window, BLOCKSET *set, int slot, int played) {
+void PlayAt(HWND window, MONITORSHOW *set, int slot, int played) {
     set->current = slot;
     set->playedindex = played;
-    if (!GetBlock(set->store, played, &set->block)) return;
-    LeadMirrors(set, window);
+    if (!GetBlock(theSession.store, played, &set->block)) return;
+    LeadMirrors(set);
     StartBlock(window, set);
 }
 
 void Advance(HWND window) {
     LockedShow set(window);
     // A mirroring monitor goes on when the primary one does.
-    if (!set || (Follows(set.get()) && Mirrors(set.get()))) return;
+    if (!set || (!set->primary && MonitorsMirror())) return;
     EndItem(window, set.get());
     // `current` is the show's place; a random-order folder plays the next
     // photo of its order there.
@@ -346,7 +342,7 @@ void Advance(HWND window) {
     PlayAt(window, set.get(), slot, played);
 }
 
-void StepPicture(HWND window, BLOCKSET *set) {
+void StepPicture(HWND window, MONITORSHOW *set) {
     const STATUS &status = set->status;
     if (!set->lookingahead && status.phase >= PHASE_HOLD) PrepareNextPicture(window, set);
     // While hold time remains every effect's Wait only answers "not yet":
@@ -372,12 +368,12 @@ void StepPicture(HWND window, BLOCKSET *set) {
     }
 }
 
-void StepText(HWND window, BLOCKSET *set) {
+void StepText(HWND window, MONITORSHOW *set) {
     const SCRTEXT &text = set->block.text;
     STATUS &status = set->status;
     int x = 0, y = 0;
     const SIZE screen = Screen(set);
-    GetTextOrigin(&x, &y, &set->block, &status, &screen);
+    GetTextOrigin(&x, &y, &set->block, &status.textrect, &screen);
     WindowDC dc(window);
     HGDIOBJ oldfont = SelectObject(dc, status.font);
     const int textdeep = status.textrect.bottom - status.textrect.top;
@@ -392,7 +388,7 @@ void StepText(HWND window, BLOCKSET *set) {
     SelectObject(dc, oldfont);
 }
 
-void CycleDone(HWND window, BLOCKSET *set) {
+void CycleDone(HWND window, MONITORSHOW *set) {
     const BLOCK &block = set->block;
     if (block.type == TAG_IMAG) {
         if (block.image.duration == 1) PostMessageA(window, WM_TIMER, block.durationtimer, 0);
@@ -427,7 +423,7 @@ bool ItemTimer(HWND window, UINT_PTR id) {
 }
 
 // A monitor's show before its first block: nothing on screen, nothing made.
-void ResetPlace(BLOCKSET *set, int current) {
+void ResetPlace(MONITORSHOW *set, int current) {
     set->savedscreen = nullptr;
     set->current = current;
     set->waitingforpicture = set->playedindex = -1;
@@ -437,20 +433,10 @@ void ResetPlace(BLOCKSET *set, int current) {
     std::memset(&set->status, 0, sizeof set->status);
 }
 
-// A new window of its own for a monitor that joins the show: what the
-// primary one has read of the show, at this monitor's size.
-void FollowLead(BLOCKSET *set, const BLOCKSET *lead, HWND window, int number) {
-    lstrcpynA(set->path, lead->path, sizeof set->path);
-    set->backgroundcolour = lead->backgroundcolour;
-    set->backgroundbrush = CreateSolidBrush(set->backgroundcolour);
-    set->count = lead->count;
-    set->store = lead->store;
-    set->lead = lead->window;
-    set->monitors = lead->monitors;
+void TakeWindowSize(MONITORSHOW *set) {
     RECT client = {};
-    GetClientRect(window, &client);
+    GetClientRect(set->window, &client);
     set->screenwide = client.right, set->screendeep = client.bottom;
-    ResetPlace(set, StartingPlace(set, number, MonitorWindowCount()));
 }
 
 // Puts a monitor's window at the show's background and starts its show.
@@ -460,82 +446,11 @@ void Begin(HWND window) {
     UpdateWindow(window);
 }
 
-// Gives the window of monitor `number` a show of its own, or the size of
-// its monitor when it has one. False when its show cannot be made.
-bool JoinShow(HWND cover, const BLOCKSET *lead, int number) {
-    if (BLOCKSET *set = LockBlockSet(cover)) {
-        RECT client = {};
-        GetClientRect(cover, &client);
-        set->screenwide = client.right, set->screendeep = client.bottom;
-        UnlockBlockSet(cover);
-        return true;
-    }
-    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(BLOCKSET));
-    if (!handle) return false;
-    SetWindowLongPtrA(cover, GWLP_USERDATA, (LONG_PTR)handle);
-    if (BLOCKSET *set = LockBlockSet(cover)) {
-        FollowLead(set, lead, cover, number);
-        UnlockBlockSet(cover);
-    }
-    Begin(cover);
-    // A monitor that comes while the show plays mirrors the item on screen.
-    if (Mirrors(lead) && lead->current >= 0)
-        PostMessageA(cover, WM_MIRRORBLOCK, WPARAM(lead->current), LPARAM(lead->playedindex));
-    return true;
-}
-
-}  // namespace
-
-void OnContentLoaded(HWND window) {
-    {
-        LockedShow set(window);
-        HWND store = GetDlgItem(window, IDC_BLOCKSTORE);
-        BLOCK header;
-        if (set && GetHeaderBlock(store, set.get(), &header)) {
-            set->store = store;
-            set->lead = nullptr;
-            const DWORD monitors = header.head.flags & SCRF_MONITORMASK;
-            set->monitors = monitors == SCRF_MONITORMASK ? 0 : monitors;
-            set->backgroundcolour = header.head.backgroundcolour;
-            set->backgroundbrush = CreateSolidBrush(set->backgroundcolour);
-            set->screenwide = GetSystemMetrics(SM_CXSCREEN);
-            set->screendeep = GetSystemMetrics(SM_CYSCREEN);
-            set->count = (int)SendMessageA(store, LB_GETCOUNT, 0, 0);
-            LoadPlayOrder(store, header.head);
-            StopPreparing(&set->preparing);
-            ResetPlace(set.get(), -1);
-            PostAdvance(window);
-        }
-    }
-    // The screen turns to the background colour before the first item.
-    InvalidateRect(window, nullptr, TRUE);
-    UpdateWindow(window);
-    SpreadShow(window);
-}
-
-void SpreadShow(HWND window) {
-    LockedShow set(window);
-    if (!set || Follows(set.get()) || !set->monitors || !set->store) return;
-    for (int i = 0; i < MonitorCoverCount(); ++i) JoinShow(MonitorCover(i), set.get(), i + 1);
-}
-
 void OnMirrorBlock(HWND window, int slot, int played) {
     LockedShow set(window);
-    if (!set || !Follows(set.get()) || played < 0 || played >= set->count) return;
+    if (!set || set->primary || played < 0 || played >= theSession.show.count) return;
     EndItem(window, set.get());
     PlayAt(window, set.get(), slot, played);
-}
-
-void LeaveShow(HWND cover) {
-    ReleaseCurrentItem(cover);
-    HGLOBAL handle = (HGLOBAL)GetWindowLongPtrA(cover, GWLP_USERDATA);
-    if (!handle) return;
-    if (BLOCKSET *set = LockBlockSet(cover)) {
-        if (set->backgroundbrush) DeleteObject(set->backgroundbrush);
-        UnlockBlockSet(cover);
-    }
-    SetWindowLongPtrA(cover, GWLP_USERDATA, 0);
-    GlobalFree(handle);
 }
 
 bool OnShowTimer(HWND window, UINT_PTR id) {
@@ -554,14 +469,16 @@ bool OnShowTimer(HWND window, UINT_PTR id) {
 // when input ends the show, and the show then goes on.
 void OnAppletStep(HWND window) {
     int result = -1;
+    int (*checkinput)(HWND) = nullptr;
     {
         LockedShow set(window);
         if (!set || set->block.type != TAG_APPL || !set->applet || !set->applet->stack) return;
         // Running animations are served between applet lines.
         EnumChildWindows(window, UpdateAllAnimationsProc, 0);
         result = APPLETProcessLine(set->applet, window);
+        checkinput = set->applet->checkinput;
     }
-    if (result == 0 && !CheckForAbort(window))
+    if (result == 0 && !(checkinput && checkinput(window)))
         PostMessageA(window, WM_APPLETSTEP, 0, 0);
     else
         PostAdvance(window);
@@ -574,13 +491,84 @@ void OnPictureReady(HWND window, int index) {
     if (StartPicture(window, set.get())) ++set->itemsthislap;
 }
 
-void ReleaseCurrentItem(HWND window) {
+// A window without a show (no show loaded, or a monitor's window in
+// "primary" mode) keeps its class's black.
+bool OnEraseBackground(HWND window, HDC dc) {
     LockedShow set(window);
-    if (!set) return;
-    // The worker may be reading the store's data: it ends before the store goes.
-    StopPreparing(&set->preparing);
-    set->waitingforpicture = -1;
-    set->lookingahead = FALSE;
-    ReleaseItem(window, set.get());
-    if (!Follows(set.get())) ForgetPlayOrder();
+    if (!set) return false;
+    RECT client;
+    GetClientRect(window, &client);
+    if (set->backgroundbrush) FillRect(dc, &client, set->backgroundbrush);
+    return true;
+}
+
+}  // namespace
+
+MONITORSHOW *LockMonitorShow(HWND window) {
+    HGLOBAL handle = (HGLOBAL)GetWindowLongPtrA(window, GWLP_USERDATA);
+    MONITORSHOW *set = handle ? (MONITORSHOW *)GlobalLock(handle) : nullptr;
+    if (set) set->window = window;
+    return set;
+}
+
+void UnlockMonitorShow(HWND window) {
+    if (HGLOBAL handle = (HGLOBAL)GetWindowLongPtrA(window, GWLP_USERDATA)) GlobalUnlock(handle);
+}
+
+bool StartMonitorShow(HWND window, int number, int monitors) {
+    if (GetWindowLongPtrA(window, GWLP_USERDATA)) return true;
+    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(MONITORSHOW));
+    if (!handle) return false;
+    SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)handle);
+    int mirrored = -1, mirroredindex = -1;
+    {
+        LockedShow set(window);
+        if (!set) return false;
+        set->primary = window == theSession.host;
+        set->backgroundbrush = CreateSolidBrush(theSession.background);
+        TakeWindowSize(set.get());
+        ResetPlace(set.get(), StartingPlace(number, monitors));
+        // A monitor that comes while the show plays mirrors the item on screen.
+        if (!set->primary && MonitorsMirror())
+            if (MONITORSHOW *lead = LockMonitorShow(theSession.host)) {
+                mirrored = lead->current, mirroredindex = lead->playedindex;
+                UnlockMonitorShow(theSession.host);
+            }
+    }
+    Begin(window);
+    if (mirrored >= 0) PostMessageA(window, WM_MIRRORBLOCK, WPARAM(mirrored), LPARAM(mirroredindex));
+    return true;
+}
+
+void ResizeMonitorShow(HWND window) {
+    LockedShow set(window);
+    if (set) TakeWindowSize(set.get());
+}
+
+void EndMonitorShow(HWND window) {
+    HGLOBAL handle = (HGLOBAL)GetWindowLongPtrA(window, GWLP_USERDATA);
+    if (!handle) return;
+    if (MONITORSHOW *set = LockMonitorShow(window)) {
+        // The worker may be reading the store's data: it ends before the store goes.
+        StopPreparing(&set->preparing);
+        ReleaseItem(window, set);
+        if (set->backgroundbrush) DeleteObject(set->backgroundbrush);
+        UnlockMonitorShow(window);
+    }
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    GlobalFree(handle);
+}
+
+bool ShowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result) {
+    *result = 0;
+    switch (message) {
+        case WM_ERASEBKGND:
+            *result = 1;
+            return OnEraseBackground(window, (HDC)wParam);
+        case WM_TIMER: return OnShowTimer(window, wParam);
+        case WM_APPLETSTEP: OnAppletStep(window); return true;
+        case WM_PICTUREREADY: OnPictureReady(window, int(wParam)); return true;
+        case WM_MIRRORBLOCK: OnMirrorBlock(window, int(wParam), int(lParam)); return true;
+        default: return false;
+    }
 }
