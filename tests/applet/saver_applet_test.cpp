@@ -2,6 +2,8 @@
 // error or its "end", and the show goes on; input ends a long pause.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "shell/monitor_show.h"
 #include "support/saver_in_process.h"
 #include "support/test_support.h"
@@ -27,6 +29,18 @@ int Current(HWND window) {
 DWORD WINAPI PressKeyLater(void *window) {
     Sleep(400);
     PostMessageA((HWND)window, WM_KEYDOWN, VK_SPACE, 0);
+    return 0;
+}
+
+// How long a message sent during a pause waited for its answer.
+volatile LONG sentWaitedMs = -1;
+
+DWORD WINAPI SendDuringThePause(void *window) {
+    Sleep(400);
+    const DWORD start = GetTickCount();
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutA((HWND)window, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &result))
+        sentWaitedMs = LONG(GetTickCount() - start);
     return 0;
 }
 
@@ -81,4 +95,28 @@ TEST(SaverApplet, InputDuringALongSleepEndsTheSaverWithinASlice) {
     CloseHandle(thread);
     EXPECT_FALSE(IsWindow(saver.window()));
     EXPECT_LT(elapsed, 400u + 600u) << "the saver took " << elapsed << " ms to end";
+}
+
+// A pause sleeps while nothing needs it: a timer of the saver's thread that
+// nothing serves during the pause (as an animation's frame timer) does not
+// spin the processor, and a message another program sends is answered at
+// once rather than when the pause ends.
+TEST(SaverApplet, APauseNeitherSpinsNorKeepsSentMessagesWaiting) {
+    SaverInProcess saver(AppletShow({"sleep(1500)\r\n"}));
+    ASSERT_TRUE(saver.loaded());
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, SendDuringThePause, saver.window(), 0, nullptr);
+    const double cpuBefore = saver.ThreadCpuMilliseconds();
+    const DWORD start = GetTickCount();
+    saver.Run(50);  // runs the applet's line: the pause returns after 1.5 s
+    const double cpu = saver.ThreadCpuMilliseconds() - cpuBefore;
+    const DWORD elapsed = GetTickCount() - start;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    KillTimer(nullptr, timer);
+    EXPECT_GE(elapsed, 1400u);
+    EXPECT_LT(cpu, 0.1 * elapsed) << cpu << " ms of processor time in " << elapsed << " ms";
+    std::printf("a pause of 1.5 s with a timer running: %.0f ms of processor time\n", cpu);
+    EXPECT_GE(sentWaitedMs, 0);
+    EXPECT_LT(sentWaitedMs, 300) << "the sent message waited " << sentWaitedMs << " ms";
 }
