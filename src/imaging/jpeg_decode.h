@@ -8,5 +8,7 @@
 HGLOBAL DecodeJpegToDib(HGLOBAL jpeg);
 // The same fitted to a screen of screenwide x screendeep as FitPicture says
 // for `fit` (SCRF_FIT or SCRF_FILL; 0 keeps the picture's own size), scaled
-// straight from the decoder's rows without a full-size bitmap between.
-HGLOBAL DecodeJpegToFittedDib(HGLOBAL jpeg, DWORD fit, int screenwide, int screendeep);
+// straight from the decoder's rows without a full-size bitmap between. When
+// *stop is set by the time the decode is done, it gives up there: 0.
+HGLOBAL DecodeJpegToFittedDib(HGLOBAL jpeg, DWORD fit, int screenwide, int screendeep,
+                              const volatile LONG *stop = nullptr);

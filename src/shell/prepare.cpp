@@ -26,10 +26,11 @@ HGLOBAL WidenedPicture(HGLOBAL stored) {
     return CropImage(stored, &whole);
 }
 
-// The picture of a JPEG block, read from the show file, decoded and fitted.
-HGLOBAL DecodedJpeg(const PICTUREJOB &job, DWORD fit) {
+// The picture of a JPEG block, read from the show file, decoded and fitted;
+// it gives up between the decode and the scale once *stop is set.
+HGLOBAL DecodedJpeg(const PICTUREJOB &job, DWORD fit, volatile LONG *stop) {
     HGLOBAL jpeg = ReadJpegPicture(&job.block, job.path);
-    HGLOBAL dib = jpeg ? DecodeJpegToFittedDib(jpeg, fit, job.screenwide, job.screendeep) : 0;
+    HGLOBAL dib = jpeg ? DecodeJpegToFittedDib(jpeg, fit, job.screenwide, job.screendeep, stop) : 0;
     if (jpeg) GlobalFree(jpeg);
     return dib;
 }
@@ -57,7 +58,7 @@ HGLOBAL Prepare(const PICTUREJOB &job, volatile LONG *stop) {
     const DWORD fit = PictureFit(block.image.flags);
     // `made` is a copy of our own; the store's data is never freed here. A
     // JPEG comes from its decoder fitted already.
-    HGLOBAL made = jpeg ? DecodedJpeg(job, fit) : WidenedPicture(block.data);
+    HGLOBAL made = jpeg ? DecodedJpeg(job, fit, stop) : WidenedPicture(block.data);
     if ((jpeg && !made) || Stopped(stop)) {
         if (made) GlobalFree(made);
         return 0;
@@ -97,6 +98,16 @@ HGLOBAL Prepare(const PICTUREJOB &job, volatile LONG *stop) {
 
 }  // namespace
 
+// Who answers for a PICTUREWORK. A JPEG's worker reads the show file, never
+// the store's memory, so a stop need not wait for its decode: the window
+// thread lets go of the work and the worker frees it when it ends.
+enum : LONG {
+    WORK_SHARED = 0,     // the window thread frees it after the worker ends
+    WORK_OFFSTORE = 1,   // the worker touches nothing of the store's: it may be let go
+    WORK_LETGO = 2,      // let go: the worker frees it
+    WORK_FINISHED = 3,   // the worker has ended its work
+};
+
 // The picture in hand: being made by the worker, or ready.
 struct PICTUREWORK {
     PICTUREJOB job;
@@ -106,13 +117,24 @@ struct PICTUREWORK {
     volatile LONG stop;
     HGLOBAL picture;     // written by the worker before it sets `done`
     volatile LONG done;  // set before the worker posts its message
+    volatile LONG owner;  // WORK_*
 };
 
 namespace {
 
+void FreeWorkOf(PICTUREWORK *w) {
+    if (w->picture) GlobalFree(w->picture);
+    std::free(w);
+}
+
 unsigned __stdcall RunWork(void *argument) {
     PICTUREWORK *w = static_cast<PICTUREWORK *>(argument);
+    if (w->job.block.image.flags & SCRF_JPEG) InterlockedCompareExchange(&w->owner, WORK_OFFSTORE, WORK_SHARED);
     w->picture = Prepare(w->job, &w->stop);
+    if (InterlockedExchange(&w->owner, WORK_FINISHED) == WORK_LETGO) {
+        FreeWorkOf(w);
+        return 0;
+    }
     InterlockedExchange(&w->done, 1);
     if (!w->stop) PostMessageA(w->window, w->message, WPARAM(w->index), 0);
     return 0;
@@ -165,6 +187,14 @@ void StopPreparing(PREPARING *preparing) {
     PICTUREWORK *work = preparing->work;
     if (!work) return;
     InterlockedExchange(&work->stop, 1);
+    if (preparing->worker &&
+        InterlockedCompareExchange(&work->owner, WORK_LETGO, WORK_OFFSTORE) == WORK_OFFSTORE) {
+        // Decoding still, off the store: it ends and frees the work by itself.
+        CloseHandle(preparing->worker);
+        preparing->worker = nullptr;
+        preparing->work = nullptr;
+        return;
+    }
     JoinWorker(preparing);
     if (work->picture) GlobalFree(work->picture);
     FreeWork(preparing);

@@ -47,5 +47,8 @@ enum PREPARED { PREPARED_NONE, PREPARED_BUSY, PREPARED_READY };
 // when no picture of that index is in hand or being made.
 PREPARED TakePrepared(PREPARING *preparing, int index, HGLOBAL *picture);
 
-// Asks the worker to stop, waits for it and frees what it made.
+// Asks the worker to stop and frees what it made. A worker that reads the
+// store's data is waited for; one decoding a JPEG, which reads only the show
+// file, is let go and frees its work itself when it ends, so closing never
+// waits for a decode.
 void StopPreparing(PREPARING *preparing);
