@@ -28,15 +28,35 @@ bool ShownElsewhere(HWND window, int index) {
     return shown;
 }
 
-// The header is never passed over, so a lap always ends.
+// The header is never passed over, so a lap always ends. A folder's slot is
+// not either: its photo is taken past those on the other screens.
 bool PassesOver(HWND window, const MONITORSHOW *set, int slot) {
     BLOCK block;
     if (!GetBlock(theSession.store, slot, &block)) return false;
+    if (block.type == TAG_IMAG && SharingFolders() && InSameFolder(slot, slot)) return false;
     if (block.type == TAG_IMAG) return ShownElsewhere(window, PlayedBlockIndex(slot));
     return !set->primary && PlaysOnPrimaryOnly(block.type);
 }
 
 }  // namespace
+
+bool SharingFolders() { return EachMonitorPlays() && OtherMonitorCount() > 0; }
+
+int TakePhoto(HWND window, const MONITORSHOW *set, int slot) {
+    int excluded[2 * (1 + 32)];
+    int count = 0;
+    excluded[count++] = set->playedindex;
+    for (int i = 0; i <= OtherMonitorCount() && count + 2 <= int(sizeof excluded / sizeof *excluded); ++i) {
+        HWND other = MonitorWindow(i);
+        if (!other || other == window) continue;
+        if (MONITORSHOW *them = LockMonitorShow(other)) {
+            if (them->block.type == TAG_IMAG) excluded[count++] = them->playedindex;
+            excluded[count++] = them->reserved;
+            UnlockMonitorShow(other);
+        }
+    }
+    return TakeFolderPhoto(slot, excluded, count);
+}
 
 // Before the picture or text `number / monitors` of the way through the
 // show, so that the monitors begin spread over it.

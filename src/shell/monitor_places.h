@@ -11,6 +11,16 @@ struct MONITORSHOW;
 // advance): spread over the show in "each" mode, else at its beginning.
 int StartingPlace(int number, int monitors);
 
+// Whether the monitors share the folders' photos: in "each" mode with more
+// than one monitor, a monitor takes its next photo of a folder when it
+// looks ahead, so that no other monitor takes it meanwhile.
+bool SharingFolders();
+
+// The photo `window`'s monitor plays at the folder slot `slot`: the next of
+// the folder's order that no monitor shows or has taken ahead, this
+// monitor's own photo on screen included. Moves the order on.
+int TakePhoto(HWND window, const MONITORSHOW *set, int slot);
+
 // The show's next place on `window`'s monitor. In "each" mode a monitor
 // passes over a photo that another monitor shows, and the other monitors
 // over what plays on the primary one.

@@ -124,11 +124,17 @@ PICTUREJOB JobFor(const MONITORSHOW *set, const BLOCK &block) {
 // The store index of the picture block that plays next after the current
 // item, or -1 when the show has none. The folder orders are only peeked at:
 // they move on when the picture really starts.
-int NextPictureIndex(const MONITORSHOW *set) {
+// When the monitors share the folders, a folder's photo is taken here for
+// this monitor, so the picture made is the one it plays.
+int NextPictureIndex(HWND window, MONITORSHOW *set) {
     BLOCK block;
     for (int step = 1; step <= theSession.show.count; ++step) {
-        const int index = PlayedBlockIndex((set->current + step) % theSession.show.count);
-        if (GetBlock(theSession.store, index, &block) && block.type == TAG_IMAG) return index;
+        const int slot = (set->current + step) % theSession.show.count;
+        const int index = PlayedBlockIndex(slot);
+        if (!GetBlock(theSession.store, index, &block) || block.type != TAG_IMAG) continue;
+        if (!SharingFolders() || !InSameFolder(slot, slot)) return index;
+        if (set->reserved < 0 || !InSameFolder(set->reserved, slot)) set->reserved = TakePhoto(window, set, slot);
+        return set->reserved;
     }
     return -1;
 }
@@ -136,7 +142,7 @@ int NextPictureIndex(const MONITORSHOW *set) {
 // While a picture holds, the next one is made ready on the worker.
 void PrepareNextPicture(HWND window, MONITORSHOW *set) {
     set->lookingahead = TRUE;
-    const int index = NextPictureIndex(set);
+    const int index = NextPictureIndex(window, set);
     BLOCK block;
     if (index >= 0 && GetBlock(theSession.store, index, &block))
         BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, block));
@@ -150,6 +156,12 @@ bool TakePicture(HWND window, MONITORSHOW *set, HGLOBAL *picture) {
     if (state == PREPARED_NONE) {
         BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, set->block));
         state = TakePrepared(&set->preparing, index, picture);
+    }
+    if (state == PREPARED_NONE) {
+        // The worker could not be given the work (no memory for it): the
+        // picture is made here rather than waited for.
+        *picture = PreparePicture(JobFor(set, set->block));
+        return true;
     }
     if (state == PREPARED_READY) return true;
     set->waitingforpicture = index;
@@ -192,7 +204,9 @@ bool StartPicture(HWND window, MONITORSHOW *set) {
     if (!TakePicture(window, set, &picture)) return false;
     set->lookingahead = FALSE;
     if (!picture) {
-        // One photo that does not decode must not stop a show of many.
+        // Not on screen: the other monitors may take it. One photo that
+        // does not decode must not stop a show of many.
+        set->playedindex = -1;
         if (block.image.flags & SCRF_JPEG) PostAdvance(window);
         return false;
     }
@@ -329,6 +343,19 @@ void PlayAt(HWND window, MONITORSHOW *set, int slot, int played) {
     StartBlock(window, set);
 }
 
+// The block that plays at `slot`, the folder's order moved on: the photo
+// taken ahead for this monitor when there is one for that folder.
+int PlayedAt(HWND window, MONITORSHOW *set, int slot) {
+    if (SharingFolders() && InSameFolder(slot, slot)) {
+        const int reserved = set->reserved;
+        set->reserved = -1;
+        return reserved >= 0 && InSameFolder(reserved, slot) ? reserved : TakePhoto(window, set, slot);
+    }
+    const int played = PlayedBlockIndex(slot);
+    CommitPlayedBlock(slot);
+    return played;
+}
+
 void Advance(HWND window) {
     LockedShow set(window);
     // A mirroring monitor goes on when the primary one does.
@@ -337,9 +364,7 @@ void Advance(HWND window) {
     // `current` is the show's place; a random-order folder plays the next
     // photo of its order there.
     const int slot = NextSlot(window, set.get());
-    const int played = PlayedBlockIndex(slot);
-    CommitPlayedBlock(slot);
-    PlayAt(window, set.get(), slot, played);
+    PlayAt(window, set.get(), slot, PlayedAt(window, set.get(), slot));
 }
 
 void StepPicture(HWND window, MONITORSHOW *set) {
@@ -426,7 +451,7 @@ bool ItemTimer(HWND window, UINT_PTR id) {
 void ResetPlace(MONITORSHOW *set, int current) {
     set->savedscreen = nullptr;
     set->current = current;
-    set->waitingforpicture = set->playedindex = -1;
+    set->waitingforpicture = set->playedindex = set->reserved = -1;
     set->lookingahead = FALSE;
     set->itemsthislap = -1;
     std::memset(&set->block, 0, sizeof set->block);
@@ -542,7 +567,18 @@ bool StartMonitorShow(HWND window, int number, int monitors) {
 
 void ResizeMonitorShow(HWND window) {
     LockedShow set(window);
-    if (set) TakeWindowSize(set.get());
+    if (!set) return;
+    const int wide = set->screenwide, deep = set->screendeep;
+    TakeWindowSize(set.get());
+    if (set->screenwide == wide && set->screendeep == deep) return;
+    // What was made for the old size goes: the next picture is made again,
+    // and a picture or text on screen starts again at the new size.
+    StopPreparing(&set->preparing);
+    set->lookingahead = FALSE;
+    const DWORD type = set->block.type;
+    if ((type != TAG_IMAG && type != TAG_TEXT) || set->playedindex < 0) return;
+    EndItem(window, set.get());
+    PlayAt(window, set.get(), set->current, set->playedindex);
 }
 
 void EndMonitorShow(HWND window) {

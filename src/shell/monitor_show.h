@@ -32,6 +32,7 @@ struct MONITORSHOW {
     int playedindex;        // store index of the block playing at `current`
     int waitingforpicture;  // store index of a picture the item waits for; -1 none
     BOOL lookingahead;      // the next picture is being made for the one on screen
+    int reserved;           // a folder's photo taken ahead for this monitor's next picture; -1 none
     PREPARING preparing;
     CAPTIONSTATE caption;
 };

@@ -235,3 +235,34 @@ void CommitPlayedBlock(int slot) {
     folder->state = playorder::Advanced(folder->count, folder->state);
     SaveState(*folder);
 }
+
+namespace {
+
+bool Excluded(int index, const int *excluded, int count) {
+    for (int i = 0; i < count; ++i)
+        if (excluded[i] == index) return true;
+    return false;
+}
+
+}  // namespace
+
+int TakeFolderPhoto(int slot, const int *excluded, int excludedcount) {
+    const Folder *folder = FolderAt(slot);
+    if (!folder) return slot;
+    bool any = false;
+    for (uint32_t i = 0; i < folder->count && !any; ++i) any = !Excluded(folder->first + int(i), excluded, excludedcount);
+    // Within two orders every photo comes round.
+    const uint32_t tries = any ? 2 * folder->count : 1;
+    int index = slot;
+    for (uint32_t tried = 0; tried < tries; ++tried) {
+        index = PlayedBlockIndex(slot);
+        CommitPlayedBlock(slot);
+        if (!Excluded(index, excluded, excludedcount)) break;
+    }
+    return index;
+}
+
+bool InSameFolder(int a, int b) {
+    const Folder *folder = FolderAt(a);
+    return folder && folder == FolderAt(b);
+}

@@ -31,6 +31,15 @@ int PlayedBlockIndex(int slot);
 // the next photo and saves its state.
 void CommitPlayedBlock(int slot);
 
+// For a slot inside a folder: takes the next photo of its order that is not
+// one of the `excluded` store indexes (photos on screen or already taken
+// for another monitor), moving the order past those it skips, and returns
+// its store index. When every photo of the folder is excluded it takes the
+// next one. Outside the folders: `slot` itself, and nothing moves.
+int TakeFolderPhoto(int slot, const int *excluded, int excludedcount);
+// Whether store indexes `a` and `b` lie in the same folder.
+bool InSameFolder(int a, int b);
+
 // The registry key of a show, under HKEY_CURRENT_USER: its title and the
 // CRC-32 of its header, so two shows of one title stay apart.
 void PlayOrderKey(const SCRHEAD &head, char *key, size_t size);

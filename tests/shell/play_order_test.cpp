@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "shell/play_order.h"
+#include "support/test_support.h"
 
 using namespace playorder;
 
@@ -51,4 +52,41 @@ TEST(PlayOrder, StoredStateReadsBackAndDamageIsRefused) {
     EXPECT_FALSE(Decode(&changed, sizeof changed, 8, &read));
     EXPECT_FALSE(Decode(&good, sizeof good, 9, &read));
     EXPECT_FALSE(Decode(&past, sizeof past, 8, &read));
+}
+
+// A monitor's next photo of a folder the monitors share: never the one it
+// shows nor one another monitor shows or has taken ahead, as long as the
+// folder has another; else still a photo, so no monitor waits a lap on the
+// background. Outside the folders a slot plays itself and nothing moves.
+TEST(PlayOrder, ATakenPhotoIsNoneThatAMonitorHolds) {
+    testing_support::TestStore store;
+    BLOCK block{};
+    block.type = TAG_HEAD;
+    AppendBlock(store.list(), store.set(), &block);
+    block.type = TAG_IMAG;
+    AppendBlock(store.list(), store.set(), &block);  // a fixed picture at 1
+    block.image.flags = SCRF_RANDOMORDER, block.image.group = 1;
+    for (int i = 0; i < 4; ++i) AppendBlock(store.list(), store.set(), &block);  // the folder at 2..5
+    const SCRHEAD head = testing_support::TestHead("Photos shared by monitors");
+    char key[300];
+    PlayOrderKey(head, key, sizeof key);
+    LoadPlayOrder(store.list(), head);
+    EXPECT_EQ(TakeFolderPhoto(1, nullptr, 0), 1);
+    EXPECT_TRUE(InSameFolder(2, 5));
+    EXPECT_FALSE(InSameFolder(1, 2));
+    int shown = -1;
+    for (int turn = 0; turn < 40; ++turn) {
+        SCOPED_TRACE(turn);
+        // This monitor's photo, and two other monitors' photos.
+        const int held[] = {shown, 2 + turn % 4, 2 + (turn + 1) % 4};
+        const int taken = TakeFolderPhoto(3, held, 3);
+        EXPECT_TRUE(taken >= 2 && taken <= 5) << taken;
+        for (int h : held) EXPECT_NE(taken, h);
+        shown = taken;
+    }
+    const int all[] = {2, 3, 4, 5};
+    const int taken = TakeFolderPhoto(2, all, 4);
+    EXPECT_TRUE(taken >= 2 && taken <= 5) << taken;
+    ForgetPlayOrder();
+    RegDeleteKeyA(HKEY_CURRENT_USER, key);
 }
