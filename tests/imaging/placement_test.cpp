@@ -36,11 +36,7 @@ BLOCK TextBlock(DWORD placement, int x, int y, DWORD margin, DWORD style) {
     return block;
 }
 
-STATUS TextStatus(int width, int height) {
-    STATUS status = {};
-    status.textrect = {0, 0, width, height};
-    return status;
-}
+RECT TextRect(int width, int height) { return RECT{0, 0, width, height}; }
 
 }  // namespace
 
@@ -128,9 +124,9 @@ TEST(GetTextOrigin, EveryPlacement) {
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         const BLOCK block = TextBlock(row.placement, row.x, row.y, row.margin, row.style);
-        const STATUS status = TextStatus(row.w, row.h);
+        const RECT textrect = TextRect(row.w, row.h);
         int x = -1, y = -1;
-        EXPECT_EQ(GetTextOrigin(&x, &y, &block, &status.textrect), 1);
+        EXPECT_EQ(GetTextOrigin(&x, &y, &block, &textrect), 1);
         EXPECT_EQ(x, row.ex);
         EXPECT_EQ(y, row.ey);
     }
@@ -139,9 +135,9 @@ TEST(GetTextOrigin, EveryPlacement) {
 TEST(GetTextOrigin, FailsWithZeroForOtherBlocks) {
     BLOCK block = TextBlock(1, 10, 10, 0, 0);
     block.type = TAG_IMAG;
-    const STATUS status = TextStatus(10, 10);
+    const RECT textrect = TextRect(10, 10);
     int x = -1, y = -1;
-    EXPECT_EQ(GetTextOrigin(&x, &y, &block, &status.textrect), 0);
+    EXPECT_EQ(GetTextOrigin(&x, &y, &block, &textrect), 0);
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 0);
 }
