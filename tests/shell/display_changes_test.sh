@@ -63,6 +63,22 @@ check "each: the primary monitor goes on with its own" is_pixel joins/shot-4.png
 check "each: a monitor that goes leaves the show" grep -qx 1 joins/one
 check "each: the show goes on and a move ends it" ended joins
 
+# Three monitors, and the first of the two others goes: the one that stays
+# keeps its own window and its own photo.
+change three --output DUMMY1 --mode 800x600 --right-of DUMMY0 --output DUMMY2 --mode 800x600 --right-of DUMMY1
+change middle --output DUMMY1 --off
+xrandr --addmode DUMMY2 800x600
+solid green.png "#00FF00" 40 30
+sed 's/"Joins"/"Keeps"/' joins.toml >keeps.toml
+printf '[[item]]\ntype = "picture"\nfile = "%s.png"\nfit = "fill"\nhold = 20\n' green >>keeps.toml
+build keeps
+play keeps cmd:"sh shown.sh@0" cmd:"sh three.sh@1.2" shot@4 cmd:"sh middle.sh@4.5" shot@6.5 move@7
+sh one.sh
+check "each: three monitors, three photos" is_pixel keeps/shot-4.png 2200 300 "srgb(0,255,0)"
+check "each: the second monitor plays its own" is_pixel keeps/shot-4.png 1400 300 "srgb(0,0,255)"
+check "each: a monitor keeps its photo when another goes" is_pixel keeps/shot-6.5.png 2200 300 "srgb(0,255,0)"
+check "each: the show goes on after and a move ends it" ended keeps
+
 # DUMMY1 above and left of the primary DUMMY0: (-1, -1) is DUMMY1's corner.
 sh corner.sh
 ML_PLAY_MOUSE="799 599" play corner cmd:"sh shown.sh@0" shot@1 move@1.5
