@@ -2,8 +2,9 @@
 # What playing on every monitor costs: a show of ten 1920x1080 photos fitted
 # to each monitor, dissolving into each other every two seconds, played for
 # SECONDS in each monitor mode on one monitor (1024x768) and on two (and an
-# 800x600 to its right). Prints the player's processor time and its peak
-# resident memory, measured from outside under Wine.
+# 800x600 to its right), and in "each" mode with the folder in random order.
+# Prints the player's processor time and its peak resident memory, measured
+# from outside under Wine.
 # Usage: monitors_bench.sh MLSHOW PLAYER WORKDIR UPDATE, run under
 # scripts/with-two-monitors with ML_XORG_CONFIG=scripts/changing-monitors.conf
 # and scripts/with-wine-copy with scripts/changing-monitors.reg.
@@ -17,12 +18,15 @@ here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$work"
 cd "$work"
 . "$here/bench_photos.sh"
-for mode in primary each mirror; do
+# "random": "each" with the folder in random order, which the monitors share.
+for mode in primary each mirror random; do
+    monitors=$mode order=""
+    [ "$mode" = random ] && monitors=each order='order = "random"'
     cat >"$mode.toml" <<TOML
 [show]
 title = "Monitors $mode"
 background = "#000000"
-monitors = "$mode"
+monitors = "$monitors"
 
 [[item]]
 type = "pictures"
@@ -32,6 +36,7 @@ appear = "Crossfade"
 disappear = "No Clear"
 fade = 1
 hold = 2
+$order
 TOML
     "$mlshow" build --quiet "$mode.toml" --player "$player" -o "$mode.scr"
 done
@@ -67,7 +72,7 @@ xrandr --addmode DUMMY1 800x600 2>/dev/null || true
 printf '%-9s %-8s %8s %10s %9s\n' monitors mode "cpu s" "cpu share" "peak MB"
 for count in one two; do
     monitors "$count"
-    for mode in primary each mirror; do
+    for mode in primary each mirror random; do
         printf '%-9s %-8s ' "$count" "$mode"
         measure "$mode.scr"
     done
