@@ -66,6 +66,7 @@ void SpreadToOtherMonitors() {
 int LoadSession(HWND host, const char *path) {
     std::memset(&theSession, 0, sizeof theSession);
     theSession.host = host;
+    theSession.show.window = host;
     theSession.store = CreateBlockStore(host);
     const int loaded = LoadScrFile(theSession.store, &theSession.show, path);
     // The program's cursor is fully transparent: the pointer stays hidden.
@@ -103,7 +104,7 @@ void EndSession() {
     // The other monitors' shows read the store: they end first.
     for (int i = 0; i < OtherMonitorCount(); ++i) EndMonitorShow(OtherMonitorWindow(i));
     EndMonitorShow(host);
-    if (theSession.playing) ForgetPlayOrder();
+    ForgetPlayOrder();
     if (host) FreeBlocks(host, &theSession.show);
     std::memset(&theSession, 0, sizeof theSession);
 }
