@@ -12,7 +12,7 @@
 #include <initializer_list>
 #include <new>
 
-#include "presentation/blend.h"
+#include "imaging/blend.h"
 #include "presentation/effect_common.h"
 
 namespace {

@@ -5,21 +5,15 @@
 
 #include <emmintrin.h>
 
-#include "presentation/blend.h"
+#include "imaging/blend.h"
 
 namespace {
 
 constexpr int kLongestSide = 65535;
 
-inline uint32_t Mix(uint32_t a, uint32_t b, uint32_t weight, int shift) {
-    return (((a >> shift) & 0xFF) * (BLEND_WHOLE - weight) + ((b >> shift) & 0xFF) * weight) >> 8 << shift;
-}
-
 void ColumnsScalar(const uint32_t *line, uint32_t *out, const RESAMPLETAP *taps, int count) {
-    for (int u = 0; u < count; ++u) {
-        const uint32_t a = line[taps[u].index], b = line[taps[u].index + 1], weight = uint32_t(taps[u].weight);
-        out[u] = Mix(a, b, weight, 0) | Mix(a, b, weight, 8) | Mix(a, b, weight, 16) | Mix(a, b, weight, 24);
-    }
+    for (int u = 0; u < count; ++u)
+        out[u] = BlendPixel(line[taps[u].index], line[taps[u].index + 1], uint32_t(taps[u].weight));
 }
 
 // Two output pixels a step: each loads its two source pixels as one 64-bit

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "imaging/jpeg_decode.h"
-#include "presentation/blend.h"
+#include "imaging/blend.h"
 #include "presentation/effect_common.h"
 #include "presentation/effect.h"
 #include "presentation/motion.h"
