@@ -122,16 +122,6 @@ TEST(BlockStore, FreeBlocksWithoutABlockSetLeavesTheStore) {
     EXPECT_FALSE(IsFreed(block.data));
 }
 
-TEST(BlockStore, FreeUndoWithoutAnUndoListDoesNothing) {
-    TestStore store;
-    BLOCK block = TextBlock(1);
-    AppendBlock(store.list(), store.set(), &block);
-    store.set()->count = 1;
-    EXPECT_EQ(FreeUndo(store.window(), store.set()), 0);
-    EXPECT_EQ(store.Count(), 1);
-    EXPECT_EQ(store.set()->count, 1);
-}
-
 TEST(BlockStore, LockBlockSetFindsTheWindowsRecord) {
     TestStore store;
     EXPECT_EQ(LockBlockSet(store.window()), nullptr);  // no user data yet
