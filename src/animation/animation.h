@@ -19,11 +19,11 @@ constexpr DWORD ANIMF_REMAPPED = 0x100;
 // The frame timers: the first is `id` + this, every later one this.
 constexpr UINT_PTR IDT_ANIMFRAME = 200;
 // An animation window's control id is this plus its block's sequence: above
-// every other child of the saver window (the stores are 10 and 11), so
-// looking a store up by its id never finds an animation, whatever the number
-// of blocks.
+// every other child of the saver window (the store is 10), so looking the
+// store up by its id never finds an animation, whatever the number of
+// blocks.
 constexpr int IDC_ANIMATIONFIRST = 0x10000;
-static_assert(IDC_BLOCKSTORE < IDC_ANIMATIONFIRST && IDC_UNDOSTORE < IDC_ANIMATIONFIRST);
+static_assert(IDC_BLOCKSTORE < IDC_ANIMATIONFIRST);
 inline int AnimationControlId(WORD sequence) { return IDC_ANIMATIONFIRST + sequence; }
 
 // The state of one animation window, in a movable block that is the

@@ -107,12 +107,6 @@ int FreeBlocks(HWND window, BLOCKSET *set) {
     return 0;
 }
 
-int FreeUndo(HWND window, BLOCKSET *set) {
-    if (!set) return 0;
-    if (HWND list = GetDlgItem(window, IDC_UNDOSTORE)) FreeStore(list);
-    return 0;
-}
-
 int DestroyBlock(BLOCK *block) {
     if (block->data) GlobalFree(block->data);
     if (block->auxhandle) GlobalFree(block->auxhandle);

@@ -16,10 +16,9 @@
 struct APPLET;
 struct BLOCKSET;
 
-// Control ids of the stores; animation windows take ids above 0xFFFF
+// Control id of the store; animation windows take ids above 0xFFFF
 // (animation/animation.h), so the two never meet.
 constexpr int IDC_BLOCKSTORE = 10;
-constexpr int IDC_UNDOSTORE = 11;
 
 #pragma pack(push, 1)
 
@@ -72,5 +71,4 @@ int GetBlock(HWND list, int index, BLOCK *out);
 int PutBlock(HWND list, int index, const BLOCK *in);
 int FreeBlock(HWND list, int index);
 int FreeBlocks(HWND window, BLOCKSET *set);
-int FreeUndo(HWND window, BLOCKSET *set);
 int DestroyBlock(BLOCK *block);

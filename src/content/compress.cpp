@@ -1,5 +1,5 @@
-// zlib streams to and from global memory blocks; the inflated ones are
-// fixed blocks, as the block store keeps its data.
+// zlib streams inflated into global memory blocks: fixed blocks, as the
+// block store keeps its data.
 //
 // Inflated output goes straight into the result block, which grows
 // geometrically and is trimmed to the exact size at the end: growing by a
@@ -8,7 +8,6 @@
 
 #include <zlib.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "content/format.h"
@@ -200,46 +199,4 @@ HGLOBAL UncompressDataFromFile(HFILE file, unsigned long *count, int) {
     Input input;
     input.file = file;
     return Inflate(input, *count, count);
-}
-
-void *CompressData(HGLOBAL memory, long *count, unsigned long level) {
-    z_stream stream;
-    std::memset(&stream, 0, sizeof stream);
-    if (deflateInit(&stream, int(level)) != Z_OK) return nullptr;
-    const Bytef *source = (const Bytef *)GlobalLock(memory);
-    Bytef chunk[kChunk];
-    Bytef *result = nullptr;
-    size_t total = 0;
-    const uLong n = uLong(*count);
-    bool ok = source != nullptr && *count >= 0;
-    for (int flush = n == 0 ? Z_FINISH : Z_NO_FLUSH; ok;) {
-        stream.next_in = const_cast<Bytef *>(source) + stream.total_in;
-        stream.avail_in = uInt(n - stream.total_in);
-        stream.next_out = chunk;
-        stream.avail_out = kChunk;
-        int status = deflate(&stream, flush);
-        size_t produced = kChunk - stream.avail_out;
-        if (produced) {
-            Bytef *grown = (Bytef *)std::realloc(result, total + produced);
-            if (!grown) { ok = false; break; }
-            result = grown;
-            std::memcpy(result + total, chunk, produced);
-            total += produced;
-        }
-        if (flush == Z_FINISH) {
-            if (status == Z_STREAM_END) break;
-            ok = status == Z_OK || status == Z_BUF_ERROR;
-        } else {
-            ok = status == Z_OK;
-            if (stream.total_in == n) flush = Z_FINISH;
-        }
-    }
-    if (deflateEnd(&stream) != Z_OK) ok = false;
-    if (source) GlobalUnlock(memory);
-    if (!ok) {
-        std::free(result);
-        return nullptr;
-    }
-    *count = long(total);
-    return result;
 }

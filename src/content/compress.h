@@ -1,4 +1,4 @@
-// zlib streams to and from global memory blocks (inflated ones fixed).
+// zlib streams inflated into global memory blocks (fixed ones).
 #pragma once
 
 #include <windows.h>
@@ -13,5 +13,3 @@ HGLOBAL UncompressDataFromFile(HFILE file, unsigned long *count, int unused);
 // the size it gives. A header the player does not draw, or a stream that
 // inflates past that size, fails; a stream cut short keeps what it gave.
 HGLOBAL UncompressDibFromFile(HFILE file, unsigned long *count);
-// Deflates `*count` bytes of `memory` at `level`; a malloc'ed stream or null.
-void *CompressData(HGLOBAL memory, long *count, unsigned long level);

@@ -2,11 +2,7 @@
 // its own namespace so it never collides with zlib's exported crc32.
 #pragma once
 
-#include <cstdint>
-
 namespace ml {
-
-extern const uint32_t crc_table[256];
 
 // Continues a CRC-32 from `start` over `count` bytes; 0 when `bytes` is null.
 unsigned long crc32(unsigned long start, const void *bytes, unsigned count);

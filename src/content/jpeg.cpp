@@ -40,19 +40,18 @@ JPEGCHECK CheckFrame(const uint8_t *segment, uint32_t length, uint8_t marker, JP
     return JPEG_OK;
 }
 
-}  // namespace
-
-JPEGCHECK CheckJpeg(const uint8_t *data, size_t size, JPEGINFO *info) {
-    JPEGWALK walk;
-    walk.size = size;
-    return StepJpegCheck(data, size, &walk, info);
-}
-
+// The marker walk of every check here: from `walk->at`, steps over the
+// segments before the first scan up to one whose marker `wanted` names. That
+// one must lie whole in the piece (else JPEG_MORE asks for it); the walk
+// stops there with JPEG_OK when `take(marker, bytes after the length,
+// their count)` keeps it, and goes on past it when not. JPEG_NOFRAME when
+// the scan or the image's end comes first.
+//
 // The walk compares offsets in the file (`at` + a place in the piece) with
 // the file's size, so it refuses exactly what a walk over the whole file
 // refuses; it asks for more only where the file holds more.
-JPEGCHECK StepJpegCheck(const uint8_t *data, size_t count, JPEGWALK *walk, JPEGINFO *info) {
-    *info = JPEGINFO();
+template <typename Wanted, typename Take>
+JPEGCHECK Walk(const uint8_t *data, size_t count, JPEGWALK *walk, Wanted wanted, Take take) {
     const uint64_t size = walk->size, base = walk->at;
     // More from `from` (a place in the piece): at least the bytes up to `upTo`.
     auto more = [&](size_t from, uint64_t upTo) {
@@ -86,14 +85,51 @@ JPEGCHECK StepJpegCheck(const uint8_t *data, size_t count, JPEGWALK *walk, JPEGI
         if (count - at < 2) return more(marker0, uint64_t(at) + 2);
         const uint32_t length = Big16(data + at);
         if (length < 2 || length > left) return JPEG_NOTJPEG;
-        if (StartOfFrame(marker)) {
+        if (wanted(marker)) {
             if (count - at < length) return more(marker0, uint64_t(at) + length);
-            return CheckFrame(data + at + 2, length - 2, marker, info);
+            if (take(marker, data + at + 2, length - 2)) return JPEG_OK;
         }
         // Stepped over by its length; when it ends past the piece, the next
         // piece starts where it ends.
         at += length;
     }
+}
+
+}  // namespace
+
+JPEGCHECK CheckJpeg(const uint8_t *data, size_t size, JPEGINFO *info) {
+    JPEGWALK walk;
+    walk.size = size;
+    return StepJpegCheck(data, size, &walk, info);
+}
+
+JPEGCHECK StepJpegCheck(const uint8_t *data, size_t count, JPEGWALK *walk, JPEGINFO *info) {
+    *info = JPEGINFO();
+    JPEGCHECK frame = JPEG_NOFRAME;
+    const JPEGCHECK walked =
+        Walk(data, count, walk, StartOfFrame, [&](uint8_t marker, const uint8_t *segment, uint32_t length) {
+            frame = CheckFrame(segment, length, marker, info);
+            return true;
+        });
+    return walked == JPEG_OK ? frame : walked;
+}
+
+const uint8_t *FindJpegSegment(const uint8_t *data, size_t size, uint8_t marker, const void *prefix,
+                               size_t prefixsize, size_t *segmentsize) {
+    const uint8_t *found = nullptr;
+    JPEGWALK walk;
+    walk.size = size;
+    Walk(data, size, &walk, [&](uint8_t code) { return code == marker; },
+         [&](uint8_t, const uint8_t *segment, uint32_t length) {
+             if (length < prefixsize) return false;
+             // Byte by byte: memcmp would be one more import of the player's.
+             for (size_t i = 0; i < prefixsize; ++i)
+                 if (segment[i] != static_cast<const uint8_t *>(prefix)[i]) return false;
+             found = segment;
+             *segmentsize = length;
+             return true;
+         });
+    return found;
 }
 
 // Walks the marker segments (and steps over entropy-coded data byte by

@@ -54,6 +54,13 @@ struct JPEGWALK {
 // ends) and call again. A piece that reaches the end of the file always
 // gives the result.
 JPEGCHECK StepJpegCheck(const uint8_t *data, size_t count, JPEGWALK *walk, JPEGINFO *info);
+// The first marker segment before the first scan of the JPEG file `data`
+// (`size` bytes) that has `marker` and whose bytes (after its length) start
+// with the `prefixsize` bytes of `prefix`: those bytes, their count in
+// `segmentsize`. Null when there is none or the markers up to it do not
+// hold together. The walk is StepJpegCheck's.
+const uint8_t *FindJpegSegment(const uint8_t *data, size_t size, uint8_t marker, const void *prefix,
+                               size_t prefixsize, size_t *segmentsize);
 // Whether every Huffman table in the file holds at most 256 codes. The
 // decoder writes past its tables for one that holds more, so a file that
 // fails this is never handed to it.

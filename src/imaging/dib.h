@@ -1,6 +1,13 @@
 // Packed device-independent bitmaps: one movable global memory block holding
 // a BITMAPINFOHEADER, exactly 2^depth colour entries for depths up to 8, and
 // bottom-up rows padded to 4 bytes. Palettes are tables of RGB triples.
+//
+// Working memory of imaging and presentation (pixel buffers, the records
+// that hold them, scratch rows) comes from std::calloc and goes back with
+// std::free: zeroed, null rather than an exception when memory runs out,
+// and without the run-time's operator new and exception classes in the
+// player. Only packed bitmaps are global memory blocks: handles that
+// pass between the rooms and to GDI.
 #pragma once
 
 #include <windows.h>

@@ -10,18 +10,19 @@
 
 #include <windows.h>
 
+#include "content/effects.h"
 #include "presentation/status.h"
 
 typedef WORD (*EFFECTOPERATION)(STATUS *status);
 
 struct EFFECT {
     EFFECTOPERATION setup, appear, wait, disappear, close;
-    char name[261];
+    const char *name;  // EFFECTNAMES at its index
     WORD randomappear;     // Random Effect may use it to bring a picture on
     WORD randomdisappear;  // ... and to take one off
 };
 
-constexpr int MAXEFFECT = 13;
+constexpr int MAXEFFECT = int(EFFECTCOUNT);
 // The effects "Random Effect" chooses among are the first twelve: stored
 // shows that use it play as they always did.
 constexpr int RANDOMCHOICES = 12;

@@ -9,10 +9,11 @@
 // began, so a slow machine shows fewer steps and the fade still lasts as
 // long. The buffers live in STATUS.blend and go when the phase ends or the
 // status is released.
+#include <cstdlib>
 #include <initializer_list>
 #include <new>
 
-#include "presentation/blend.h"
+#include "imaging/blend.h"
 #include "presentation/effect_common.h"
 
 namespace {
@@ -54,8 +55,9 @@ BLEND *Begin(STATUS *status, ListPhase phase, const RECT &area) {
     ReleaseBlend(status);
     const int w = area.right - area.left, h = area.bottom - area.top;
     if (w <= 0 || h <= 0) return nullptr;
-    BLEND *blend = new (std::nothrow) BLEND{};
-    if (!blend) return nullptr;
+    void *memory = std::calloc(1, sizeof(BLEND));
+    if (!memory) return nullptr;
+    BLEND *blend = new (memory) BLEND{};
     status->blend = blend;
     blend->phase = phase;
     blend->cycle = status->effects.cycle;
@@ -122,7 +124,8 @@ void ReleaseBlend(STATUS *status) {
     if (blend->memory) DeleteDC(blend->memory);
     for (Surface *surface : {&blend->from, &blend->to, &blend->out})
         if (surface->bitmap) DeleteObject(surface->bitmap);
-    delete blend;
+    blend->~BLEND();
+    std::free(blend);
     status->blend = nullptr;
 }
 

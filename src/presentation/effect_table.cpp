@@ -1,22 +1,23 @@
-// The transition effects in content order: the index is what a picture stores.
+// The transition effects in content order: the index is what a picture
+// stores, and each takes its name from the stored list.
 #include "presentation/effect.h"
 
 #define OPERATIONS(name) Setup##name, Appear##name, Wait##name, Disappear##name, Close##name
 
 const EFFECT effect[MAXEFFECT] = {
-    {OPERATIONS(None), "None", 0, 0},
-    {OPERATIONS(Scramble), "Chaos and Order", 1, 0},
-    {OPERATIONS(Hsplit), "Horizontal Split", 1, 1},
-    {OPERATIONS(Nclear), "No Clear", 0, 0},
-    {OPERATIONS(Plummet), "Plummet", 1, 1},
-    {OPERATIONS(Fourway), "Quadrants", 1, 0},
-    {OPERATIONS(Random), "Random Effect", 0, 0},
-    {OPERATIONS(Sandblast), "Sandstorm", 1, 1},
-    {OPERATIONS(Tile), "Tile", 1, 1},
-    {OPERATIONS(Vsplit), "Vertical Split", 1, 1},
-    {OPERATIONS(Wleft), "Wipe in from Left", 1, 1},
-    {OPERATIONS(Wright), "Wipe in from Right", 1, 1},
-    {OPERATIONS(Crossfade), "Crossfade", 0, 0},
+    {OPERATIONS(None), EFFECTNAMES[0], 0, 0},
+    {OPERATIONS(Scramble), EFFECTNAMES[1], 1, 0},
+    {OPERATIONS(Hsplit), EFFECTNAMES[2], 1, 1},
+    {OPERATIONS(Nclear), EFFECTNAMES[NOCLEAR_EFFECT], 0, 0},
+    {OPERATIONS(Plummet), EFFECTNAMES[4], 1, 1},
+    {OPERATIONS(Fourway), EFFECTNAMES[5], 1, 0},
+    {OPERATIONS(Random), EFFECTNAMES[RANDOM_EFFECT], 0, 0},
+    {OPERATIONS(Sandblast), EFFECTNAMES[7], 1, 1},
+    {OPERATIONS(Tile), EFFECTNAMES[8], 1, 1},
+    {OPERATIONS(Vsplit), EFFECTNAMES[9], 1, 1},
+    {OPERATIONS(Wleft), EFFECTNAMES[10], 1, 1},
+    {OPERATIONS(Wright), EFFECTNAMES[11], 1, 1},
+    {OPERATIONS(Crossfade), EFFECTNAMES[CROSSFADE_EFFECT], 0, 0},
 };
 
 #undef OPERATIONS

@@ -95,14 +95,14 @@ void IntoBitmap(STATUS *status, MOTION *motion) {
 MOTION *NewMotion(STATUS *status, const RECT &area, HDC from) {
     const int w = area.right - area.left, h = area.bottom - area.top;
     const size_t workbytes = ZoomWorkBytes(w, h);
-    void *memory = workbytes ? GlobalAlloc(GPTR, sizeof(MOTION)) : nullptr;
+    void *memory = workbytes ? std::calloc(1, sizeof(MOTION)) : nullptr;
     if (!memory) return nullptr;
     MOTION *motion = new (memory) MOTION{};
     status->motion = motion;
     motion->area = area;
     motion->w = w;
     motion->h = h;
-    motion->work = GlobalAlloc(GMEM_FIXED, workbytes);
+    motion->work = std::calloc(1, workbytes);
     motion->memory = CreateCompatibleDC(status->dc);
     if (!motion->work || !motion->memory || !MakeSurface(status->dc, w, h, &motion->source) ||
         !MakeSurface(status->dc, w, h, &motion->out))
@@ -220,9 +220,9 @@ void ReleaseMotion(STATUS *status) {
     if (motion->memory) DeleteDC(motion->memory);
     for (Surface *surface : {&motion->source, &motion->out})
         if (surface->bitmap) DeleteObject(surface->bitmap);
-    if (motion->work) GlobalFree(motion->work);
+    std::free(motion->work);
     motion->~MOTION();
-    GlobalFree(motion);
+    std::free(motion);
     status->motion = nullptr;
 }
 

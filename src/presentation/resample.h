@@ -5,17 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 
-// Where one output column (or row) samples the source: the first of its two
-// source pixels and the weight of the second, in 256ths (0..255).
-struct RESAMPLETAP {
-    int32_t index;
-    int32_t weight;
-};
+#include "imaging/bilinear.h"
 
 // Taps for `count` output pixels of a line of `count` source pixels shown
 // `scale` times larger (less than 1 counts as 1) about the source position `focus`: the
 // point at `focus` stays where it is, and every tap lies inside the line.
-void ZoomTaps(RESAMPLETAP *taps, int count, double scale, double focus);
+void ZoomTaps(BILINEARTAP *taps, int count, double scale, double focus);
 
 // Bytes of working memory Zoom needs for a w x h picture (0 when too large).
 size_t ZoomWorkBytes(int w, int h);

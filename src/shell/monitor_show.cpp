@@ -19,6 +19,7 @@
 
 #include "animation/animation.h"
 #include "applet/applet.h"
+#include "content/effects.h"
 #include "content/loader.h"
 #include "imaging/dib.h"
 #include "imaging/drawing.h"
@@ -36,7 +37,6 @@
 
 namespace {
 
-constexpr DWORD kNoClearEffect = 3;
 constexpr UINT kLongestTimer = 0x7FFFFFFF;  // the longest period SetTimer takes
 
 // Locks the window's show for one handler and unlocks it on every path.
@@ -66,7 +66,7 @@ SIZE Screen(const MONITORSHOW *set) { return SIZE{set->screenwide, set->screende
 // Puts the screen under the item that ends back, when the item asks for it.
 void ClearItemArea(HWND window, MONITORSHOW *set) {
     const BLOCK &block = set->block;
-    const bool clear = (block.type == TAG_IMAG && block.image.disappeareffect != kNoClearEffect) ||
+    const bool clear = (block.type == TAG_IMAG && block.image.disappeareffect != NOCLEAR_EFFECT) ||
                        (block.type == TAG_TEXT && (block.text.flags & SCRF_RESTORE));
     if (!clear) return;
     WindowDC dc(window);

@@ -121,13 +121,3 @@ TEST(BlockStore, FreeBlocksWithoutABlockSetLeavesTheStore) {
     EXPECT_EQ(store.Count(), 1);
     EXPECT_FALSE(IsFreed(block.data));
 }
-
-TEST(BlockStore, FreeUndoWithoutAnUndoListDoesNothing) {
-    TestStore store;
-    BLOCK block = TextBlock(1);
-    AppendBlock(store.list(), store.set(), &block);
-    store.set()->count = 1;
-    EXPECT_EQ(FreeUndo(store.window(), store.set()), 0);
-    EXPECT_EQ(store.Count(), 1);
-    EXPECT_EQ(store.set()->count, 1);
-}

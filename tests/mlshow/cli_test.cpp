@@ -1,7 +1,10 @@
 // The command line: help, exit statuses, and errors on stderr.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "ml_version.h"
+#include "drop_cases.h"
 #include "support.h"
 
 using testing_mlshow::RunMlshow;
@@ -58,33 +61,26 @@ TEST(CommandLine, ExitStatusesFollowTheConvention) {
 TEST(CommandLine, DroppedFolderOrManifestBuildsBesideIt) {
     TempDir dir;
     dir.Write("player.scr", testing_mlshow::FakePlayer());
-    dir.Write("Holiday 2024/a.jpg", testing_mlshow::Jpeg(testing_mlshow::Quadrants(40, 30)));
-    dir.Write("Holiday 2024/b.png", testing_mlshow::Png(testing_mlshow::Quadrants(20, 10)));
-    dir.Write("Empty/notes.txt", std::string("no pictures"));
-    dir.Write("garden/show.toml", std::string("[show]\ntitle = \"Garden: Spring\"\n[[item]]\ntype = \"text\"\nmessage = \"hi\"\n"));
-    dir.Write("bad/show.toml", std::string("[show]\ntitle = 3\n"));
-    struct Case {
-        std::string argument;
-        int status;
-        const char *output, *made, *player = "player.scr";
-    } cases[] = {
-        {dir.Path("Holiday 2024") + "/", 0, "right-click Holiday 2024.scr and choose Install", "Holiday 2024.scr"},
-        {dir.Path("garden/show.toml"), 0, "Made the screen saver Garden_ Spring.scr", "garden/Garden_ Spring.scr"},
-        {dir.Path("Empty"), 1, "holds no pictures (.jpg, .jpeg, .png, .bmp or .gif files): put the photos", nullptr},
-        {dir.Path("bad/show.toml"), 1, "must be a string\nmend the manifest as said above", nullptr},
-        {dir.Path("Empty/notes.txt"), 2, "is neither a folder nor a show's .toml manifest", nullptr},
-        {dir.Path("Holiday 2024"), 1, "keep marrowlight.scr beside mlshow", nullptr, "gone.scr"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.argument);
-        setenv("MLSHOW_PLAYER", dir.Path(c.player).c_str(), 1);
-        std::string output;
-        EXPECT_EQ(RunMlshow("'" + c.argument + "'", &output), c.status) << output;
-        EXPECT_NE(output.find(c.output), std::string::npos) << output;
-        if (c.made) EXPECT_TRUE(testing_mlshow::Exists(dir.Path(c.made)));
+    for (const DROPFILE &file : kDropFiles) {
+        if (file.text) dir.Write(file.path, std::string(file.text));
+        else dir.Write(file.path, testing_mlshow::Jpeg(testing_mlshow::Quadrants(40, 30)));
     }
+    dir.Write("bad/show.toml", std::string("[show]\ntitle = 3\n"));
+    auto drop = [&](const DROPCASE &c) {
+        SCOPED_TRACE(c.dropped);
+        std::string output;
+        EXPECT_EQ(RunMlshow("'" + dir.Path(c.dropped) + "'", &output), c.status) << output;
+        EXPECT_NE(output.find(c.says), std::string::npos) << output;
+        if (c.made) EXPECT_TRUE(testing_mlshow::Exists(dir.Path(c.made)));
+    };
+    setenv("MLSHOW_PLAYER", dir.Path("player.scr").c_str(), 1);
+    for (const DROPCASE &c : kDropCases) drop(c);
+    drop({"bad/show.toml", 1, "must be a string\nmend the manifest as said above", nullptr, 0});
+    setenv("MLSHOW_PLAYER", dir.Path("gone.scr").c_str(), 1);
+    drop({u8"Fotos Caf\u00e9 \u03a9", 1, "keep marrowlight.scr beside mlshow", nullptr, 0});
     EXPECT_EQ(testing_mlshow::FilesEndingIn(dir.Path("Empty"), "").size() + testing_mlshow::FilesEndingIn(dir.Path("bad"), "").size(), 2u);
     // nothing left by the failures
-    EXPECT_EQ(testing_mlshow::FilesEndingIn(dir.path(), ".scr"), (std::vector<std::string>{"Holiday 2024.scr", "player.scr"}));
+    EXPECT_EQ(testing_mlshow::FilesEndingIn(dir.path(), ".scr"),
+              (std::vector<std::string>{u8"Fotos Caf\u00e9 \u03a9.scr", "player.scr"}));
     unsetenv("MLSHOW_PLAYER");
 }

@@ -1,5 +1,4 @@
-// JPEG pictures: the EXIF orientation, turning pictures upright, how the
-// build stores a JPEG (as it is, encoded again, as a bitmap, or refused
+// JPEG pictures: how the build stores a JPEG (as it is, encoded again, as a bitmap, or refused
 // with the reason), and how the reader and verify treat JPEG blocks.
 #include <gtest/gtest.h>
 
@@ -18,8 +17,10 @@
 #include "support.h"
 
 using namespace mlshow;
+using testing_mlshow::Cut;
 using testing_mlshow::DataFile;
 using testing_mlshow::Jpeg;
+using testing_mlshow::Patched;
 using testing_mlshow::Quadrants;
 using testing_mlshow::TempDir;
 using testing_mlshow::WithExif;
@@ -33,11 +34,6 @@ size_t SegmentAt(const Bytes &jpeg, uint8_t marker) {
     return 0;
 }
 
-Bytes Patched(Bytes file, size_t at, std::initializer_list<uint8_t> bytes) {
-    for (uint8_t b : bytes) file.at(at++) = b;
-    return file;
-}
-
 Bytes Inserted(Bytes file, size_t at, std::initializer_list<uint8_t> bytes) {
     file.insert(file.begin() + long(at), bytes);
     return file;
@@ -46,8 +42,6 @@ Bytes Inserted(Bytes file, size_t at, std::initializer_list<uint8_t> bytes) {
 // Bytes the decoder passes over: zeros after the first segment, which no
 // marker starts (the player's check refuses the file for them).
 Bytes Padded(const Bytes &jpeg) { return Inserted(jpeg, 4 + (size_t(jpeg[4]) << 8 | jpeg[5]), {0, 0, 0}); }
-
-Bytes Cut(const Bytes &file, size_t size) { return Bytes(file.begin(), file.begin() + long(size)); }
 
 // The colours at the centres of the four quadrants: top left, top right,
 // bottom left, bottom right.
@@ -72,75 +66,6 @@ Bytes BadScan(const Bytes &jpeg) {
 }
 
 }  // namespace
-
-TEST(Exif, FindsTheOrientationInEitherByteOrder) {
-    for (bool bigEndian : {false, true})
-        for (uint16_t orientation = 1; orientation <= 8; ++orientation) {
-            SCOPED_TRACE(std::to_string(orientation) + (bigEndian ? " MM" : " II"));
-            const Bytes file = WithExif(Picture(), orientation, bigEndian);
-            EXPECT_EQ(ExifOrientation(file.data(), file.size()), orientation);
-        }
-}
-
-TEST(Exif, DamagedOrMissingTagsReadOnlyWhatIsThere) {
-    // WithExif's TIFF data starts at 12: order, 42, directory offset at 16,
-    // entry count at 20, the orientation entry's tag at 34, type 36, count 38, value 42.
-    const Bytes six = WithExif(Picture(), 6, true);
-    Bytes xmpFirst = {0xFF, 0xD8, 0xFF, 0xE1, 0, 8, 'h', 't', 't', 'p', ':', '/'};
-    xmpFirst.insert(xmpFirst.end(), six.begin() + 2, six.end());
-    Bytes afterScan = Picture();
-    afterScan.insert(afterScan.end() - 2, six.begin() + 2, six.begin() + 12 + 46);
-    struct Case {
-        const char *description;
-        Bytes file;
-        uint32_t expected;
-    };
-    const Case cases[] = {
-        {"no EXIF", Picture(), 1},
-        {"orientation 0", WithExif(Picture(), 0, true), 1},
-        {"orientation 9", WithExif(Picture(), 9, false), 1},
-        {"unknown byte order", Patched(six, 12, {'X', 'X'}), 1},
-        {"not TIFF", Patched(six, 14, {0, 43}), 1},
-        {"directory past the end", Patched(six, 16, {0, 0, 0xFF, 0xF0}), 1},
-        {"directory inside the header", Patched(six, 16, {0, 0, 0, 2}), 1},
-        {"more entries than the segment holds", Patched(six, 20, {0xFF, 0xFF}), 6},
-        {"one entry only", Patched(six, 20, {0, 1}), 1},
-        {"orientation as a LONG", Patched(six, 36, {0, 4}), 1},
-        {"no values", Patched(six, 38, {0, 0, 0, 0}), 1},
-        {"segment cut before the orientation", Patched(six, 4, {0, 30}), 1},
-        {"segment longer than the file", Patched(six, 4, {0xFF, 0xFF}), 1},
-        {"an XMP segment first", xmpFirst, 6},
-        {"EXIF after the scan", afterScan, 1},
-        {"the file cut inside the EXIF data", Cut(six, 30), 1},
-        {"a PNG", testing_mlshow::Png(Quadrants(4, 4)), 1},
-        {"nothing", Bytes(), 1},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.description);
-        EXPECT_EQ(ExifOrientation(c.file.data(), c.file.size()), c.expected);
-    }
-}
-
-TEST(Exif, OrientTurnsAndMirrorsAsTheTagSays) {
-    // Stored:  0 1 2
-    //          3 4 5
-    Image stored{3, 2, std::vector<uint8_t>(24)};
-    for (uint8_t i = 0; i < 6; ++i) stored.rgba[4 * i] = i;
-    const char *expected[9] = {"", "012/345", "210/543", "543/210", "345/012", "03/14/25", "30/41/52", "52/41/30", "25/14/03"};
-    for (uint32_t orientation = 1; orientation <= 8; ++orientation) {
-        SCOPED_TRACE(orientation);
-        const Image shown = Orient(stored, orientation);
-        std::string grid;
-        for (uint32_t y = 0; y < shown.height; ++y) {
-            if (y) grid += '/';
-            for (uint32_t x = 0; x < shown.width; ++x) grid += char('0' + shown.Pixel(x, y)[0]);
-        }
-        EXPECT_EQ(grid, expected[orientation]);
-        EXPECT_EQ(OrientationSwapsSides(orientation), orientation >= 5);
-    }
-    EXPECT_EQ(Orient(stored, 0).rgba, stored.rgba);
-    EXPECT_EQ(Orient(stored, 9).rgba, stored.rgba);
-}
 
 TEST(JpegStore, EachJpegGetsItsForm) {
     enum Form { AS_IT_IS, ENCODED, BITMAP, REFUSED };

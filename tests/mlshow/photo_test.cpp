@@ -1,5 +1,4 @@
-// Photo shows: the fit, order and caption keys, the day taken from EXIF,
-// caption text in picture blocks, and what info and extract make of them,
+// Photo shows: the fit, order and caption keys, caption text in picture blocks, and what info and extract make of them,
 // a Crossfade's length and the pan-and-zoom motion among them.
 #include <gtest/gtest.h>
 
@@ -65,25 +64,6 @@ TEST(PhotoManifest, KeysGiveFlagsAndTheirMistakesArePlaced) {
         const auto errors = testing_mlshow::ErrorsOf([&] { ParseManifest(kShow + std::string(mistake.first), "show.toml", "."); });
         EXPECT_NE(errors.empty() ? std::string::npos : errors.front().find(mistake.second), std::string::npos) << mistake.first;
     }
-}
-
-TEST(PhotoExif, TheDayTakenComesFromDateTimeOriginal) {
-    const std::tuple<const char *, Bytes, uint32_t> cases[] = {
-        {"Intel order", WithExifTaken(Photo(), "2024:06:01 10:20:30", false), 20240601},
-        {"Motorola order, a leap day", WithExifTaken(Photo(), "2000:02:29 23:59:59", true), 20000229},
-        {"no EXIF", Photo(), 0},
-        {"EXIF without the date", testing_mlshow::WithExif(Photo(), 6, false), 0},
-        {"blank date", WithExifTaken(Photo(), "0000:00:00 00:00:00", false), 0},
-        {"no such day", WithExifTaken(Photo(), "2023:02:29 12:00:00", true), 0},
-        {"not EXIF's form", WithExifTaken(Photo(), "2024-06-01 10:20:30", false), 0},
-    };
-    for (const auto &[description, jpeg, taken] : cases) EXPECT_EQ(ExifTakenDate(jpeg.data(), jpeg.size()), taken) << description;
-    // The walk stays inside the bytes it is given: the date counts only
-    // once the whole EXIF segment is there.
-    const Bytes dated = WithExifTaken(Photo(), "2024:06:01 10:20:30", false);
-    const size_t segmentEnd = 2 + 10 + 64;  // start of image, segment header, TIFF data
-    for (size_t size = 0; size < segmentEnd; ++size) EXPECT_EQ(ExifTakenDate(dated.data(), size), 0u) << size;
-    EXPECT_EQ(ExifTakenDate(dated.data(), segmentEnd), 20240601u);
 }
 
 TEST(PhotoShow, BuildExtractBuildGivesTheSameBytesAndInfoTellsFitOrderCaption) {

@@ -2,6 +2,7 @@
 // made on the spot, and shows built from manifest text.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,12 @@ char QuadrantColour(const uint8_t *rgba);
 // `jpeg` with an EXIF segment giving `orientation`, in Motorola (big-endian)
 // or Intel byte order, right after its start-of-image marker.
 Bytes WithExif(const Bytes &jpeg, uint16_t orientation, bool bigEndian);
+// `file` with `bytes` written over it from `at` on, and its first `size` bytes.
+inline Bytes Patched(Bytes file, size_t at, std::initializer_list<uint8_t> bytes) {
+    for (uint8_t b : bytes) file.at(at++) = b;
+    return file;
+}
+inline Bytes Cut(const Bytes &file, size_t size) { return Bytes(file.begin(), file.begin() + long(size)); }
 // A file of tests/mlshow/data.
 Bytes DataFile(const std::string &name);
 

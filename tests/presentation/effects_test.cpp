@@ -9,91 +9,17 @@
 #include <string>
 
 #include "imaging/jpeg_decode.h"
-#include "presentation/blend.h"
 #include "presentation/effect_common.h"
 #include "presentation/effect.h"
-#include "presentation/motion.h"
-#include "presentation/resample.h"
 #include "support/test_jpeg.h"
 #include "support/test_support.h"
 #include "support/window_canvas.h"
+#include "presentation_fixtures.h"
 
+using namespace presentation_fixtures;
 using namespace testing_support;
 
 namespace {
-
-constexpr COLORREF kBackground = RGB(0, 0, 80);
-constexpr int kLeft = 30, kTop = 20;  // where the picture goes in the window
-constexpr int kMaxTicks = 50000;
-constexpr int kTestFadeMs = 20;  // Crossfades run by the clock: short ones keep the tests quick
-constexpr int kHoldTicks = 3;    // RunTo past a hold ends it after these ticks, as the second timer would
-
-// A picture being cycled through one appear and one disappear effect.
-class Cycle {
-public:
-    Cycle(TestWindow &window, const Bytes &dib, int appear, int disappear, int holdtime = 0, int fade = kTestFadeMs,
-          int left = kLeft, int top = kTop)
-        : window_(window), dib_(dib), picture_(GlobalCopy(dib)) {
-        ok_ = InitImageStatus(&status_, picture_, appear, disappear, 80, holdtime, window.brush()) == 1;
-        status_.fade = fade;
-        status_.x = left;
-        status_.y = top;
-    }
-    ~Cycle() {
-        DestroyStatus(&status_);
-        GlobalFree(picture_);
-    }
-    bool ok() const { return ok_; }
-    STATUS &status() { return status_; }
-    void Tick() { HandleOnceCell(window_.window(), window_.dc(), &status_); }
-    // One tick on the way to `phase`; true once it is there.
-    bool TickTowards(WORD phase) {
-        Tick();
-        if (status_.phase != PHASE_HOLD) held_ = 0;
-        if (status_.phase == PHASE_HOLD && phase != PHASE_HOLD && ++held_ >= kHoldTicks) status_.holdcount = 0;
-        return status_.phase == phase;
-    }
-    // Ticks until the phase is `phase`; false if it never comes.
-    bool RunTo(WORD phase) {
-        for (int i = 0; i < kMaxTicks; ++i)
-            if (TickTowards(phase)) return true;
-        return false;
-    }
-    std::vector<COLORREF> Area() const {
-        const DIBHEADER *h = (const DIBHEADER *)dib_.data();
-        return window_.Capture(kLeft, kTop, h->biWidth, h->biHeight);
-    }
-    bool ShowsPicture() const { return Area() == DibColours(dib_); }
-    bool ShowsNoBackground() const {
-        const std::vector<COLORREF> area = Area();
-        return std::find(area.begin(), area.end(), kBackground) == area.end();
-    }
-    bool ShowsBackground() const {
-        const std::vector<COLORREF> area = Area();
-        return std::all_of(area.begin(), area.end(), [](COLORREF c) { return c == kBackground; });
-    }
-    // Nothing was drawn two or more pixels outside the picture.
-    bool SurroundingsClean() const {
-        const DIBHEADER *h = (const DIBHEADER *)dib_.data();
-        const std::vector<COLORREF> all = window_.Capture(0, 0, kLeft * 2 + h->biWidth, kTop * 2 + h->biHeight);
-        const int wide = kLeft * 2 + h->biWidth;
-        for (size_t i = 0; i < all.size(); ++i) {
-            const int x = int(i % wide), y = int(i / wide);
-            const bool nearPicture = x >= kLeft - 2 && x < kLeft + h->biWidth + 2 && y >= kTop - 2 &&
-                              y < kTop + h->biHeight + 2;
-            if (!nearPicture && all[i] != kBackground) return false;
-        }
-        return true;
-    }
-
-private:
-    TestWindow &window_;
-    Bytes dib_;
-    HGLOBAL picture_;
-    STATUS status_ = {};
-    bool ok_ = false;
-    int held_ = 0;  // hold ticks so far on the way to a phase past the hold
-};
 
 // Ticks the cycles in turn, each until its phase is `phase`; false if one
 // never gets there.
@@ -404,24 +330,6 @@ COLORREF Blended(COLORREF from, COLORREF to, int t) {
 
 }  // namespace
 
-// Every pair of bytes at weights across the range; the count leaves a tail
-// past the vector loop's blocks of four.
-TEST(Crossfade, BlendMatchesTheFormulaForEveryPairOfBytes) {
-    std::vector<uint32_t> from(65539), to(from.size()), out(from.size()), scalar(from.size());
-    for (size_t i = 0; i < from.size(); ++i)
-        from[i] = uint32_t(i % 256) * 0x01010101u, to[i] = uint32_t(i / 256 % 256) * 0x01010101u ^ 0xFF00FF00u;
-    for (int t : {0, 1, 77, 128, 255, 256}) {
-        BlendPixels(from.data(), to.data(), out.data(), out.size(), t);
-        BlendPixelsScalar(from.data(), to.data(), scalar.data(), scalar.size(), t);
-        ASSERT_EQ(out, scalar) << t;
-        for (size_t i = 0; i < out.size(); ++i)
-            for (int shift = 0; shift < 32; shift += 8)
-                ASSERT_EQ(int(out[i] >> shift & 0xFF),
-                          Blended(int(from[i] >> shift & 0xFF), int(to[i] >> shift & 0xFF), t));
-    }
-    EXPECT_TRUE(BlendUsesSse2());  // every processor 64-bit Windows or Wine runs on has it
-}
-
 // A photo that stays ("No Clear") dissolves into the next: each step on the
 // screen is the blend of the old photo and the new picture on the
 // background, never the background between; then the new picture goes to
@@ -453,75 +361,4 @@ TEST(Crossfade, DissolvesPhotoIntoPhotoStepByStep) {
         EXPECT_EQ(cycle.status().blend, nullptr);       // the buffers go as the phase ends
         EXPECT_TRUE(phase == PHASE_APPEAR ? cycle.ShowsPicture() && cycle.SurroundingsClean() : cycle.ShowsBackground());
     }
-}
-
-// The zoom keeps the picture's area: scale 1 copies it, the focus pixel
-// stays, the SSE2 path gives what the scalar one gives, and a chosen
-// pixel is the bilinear blend of its four source pixels.
-TEST(PanZoom, ZoomMatchesTheScalarPathAndTheFormula) {
-    const int w = 37, h = 23;
-    std::vector<uint32_t> source(size_t(w) * h), out(source.size()), scalar(source.size());
-    for (size_t i = 0; i < source.size(); ++i) source[i] = uint32_t(i * 2654435761u);
-    std::vector<uint8_t> work(ZoomWorkBytes(w, h));
-    ASSERT_FALSE(work.empty());
-    Zoom(source.data(), out.data(), w, h, 1.0, 3, 17, work.data());
-    EXPECT_EQ(out, source);
-    for (double scale : {1.01, 1.07, MOTION_ZOOM}) {
-        Zoom(source.data(), out.data(), w, h, scale, 10.5, 5.5, work.data());
-        ZoomScalar(source.data(), scalar.data(), w, h, scale, 10.5, 5.5, work.data());
-        ASSERT_EQ(out, scalar) << scale;
-        EXPECT_EQ(out[5 * w + 10], source[5 * w + 10]);
-        const double sx = 10.5 + (30 + 0.5 - 10.5) / scale - 0.5, sy = 5.5 + (20 + 0.5 - 5.5) / scale - 0.5;
-        const int x = int(sx), y = int(sy);
-        for (int shift = 0; shift < 32; shift += 8) {
-            auto at = [&](int i, int j) { return double(source[size_t(j) * w + i] >> shift & 0xFF); };
-            const double top = at(x, y) + (at(x + 1, y) - at(x, y)) * (sx - x);
-            const double bottom = at(x, y + 1) + (at(x + 1, y + 1) - at(x, y + 1)) * (sx - x);
-            EXPECT_NEAR(double(out[20 * w + 30] >> shift & 0xFF), top + (bottom - top) * (sy - y), 3.0) << scale;
-        }
-    }
-    EXPECT_EQ(ZoomWorkBytes(0, 5), 0u);
-}
-
-// While it holds, a pan-zoom picture moves by the clock, zooming between
-// 100 % and 112 % one way or the other, and never leaves its area: no
-// background inside, nothing outside. The appear brings its first frame on
-// and its last is what the disappear effects work from.
-TEST(PanZoom, MovesByTheClockInsideThePicture) {
-    TestWindow window(200, 150, kBackground);
-    const Bytes dib = TestDib(90, 70, 24);
-    std::set<bool> ways;
-    for (unsigned seed = 1; seed < 8; ++seed) {
-        SCOPED_TRACE(seed);
-        window.Clear();
-        std::srand(seed);
-        Cycle cycle(window, dib, 0, 3, 2);
-        cycle.status().panzoom = 1;
-        ASSERT_TRUE(cycle.RunTo(PHASE_HOLD));
-        const bool zoomin = MotionLastScale() == 1;
-        ways.insert(zoomin);
-        EXPECT_EQ(cycle.ShowsPicture(), zoomin);  // zooming out starts from 112 %
-        std::vector<std::vector<COLORREF>> frames = {cycle.Area()};
-        std::vector<double> scales = {MotionLastScale()};
-        cycle.Tick();  // the clock starts
-        for (int moment = 0; moment < 3; ++moment) {
-            Sleep(150);
-            cycle.Tick();
-            scales.push_back(MotionLastScale());
-            frames.push_back(cycle.Area());
-            EXPECT_TRUE(cycle.ShowsNoBackground() && cycle.SurroundingsClean());
-            EXPECT_NE(frames[frames.size() - 1], frames[frames.size() - 2]);
-            EXPECT_TRUE(zoomin ? scales.back() > scales[scales.size() - 2] : scales.back() < scales[scales.size() - 2]);
-        }
-        EXPECT_TRUE(scales.back() > 1 && scales.back() < MOTION_ZOOM);
-        cycle.status().holdcount = 0;
-        cycle.Tick();
-        ASSERT_EQ(cycle.status().phase, PHASE_DISAPPEAR);
-        EXPECT_EQ(cycle.status().motion, nullptr);
-        const std::vector<COLORREF> last = cycle.Area();
-        window.Clear();
-        DrawWholePicture(&cycle.status(), PictureSize{90, 70});  // what the disappear effects draw from
-        EXPECT_EQ(cycle.Area(), last);
-    }
-    EXPECT_EQ(ways.size(), 2u);
 }

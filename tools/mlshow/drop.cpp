@@ -8,6 +8,7 @@
 
 #include "build.h"
 #include "commands.h"
+#include "content/effects.h"
 #include "content/format.h"
 #include "errors.h"
 #include "fileio.h"
@@ -62,8 +63,8 @@ Manifest FolderShow(const fs::path &folder) {
     toml.String("order", "random");
     // Each photo dissolves into the next: it leaves nothing to clear, and the
     // next one's Crossfade blends from it.
-    toml.String("appear", "Crossfade");
-    toml.String("disappear", "No Clear");
+    toml.String("appear", EFFECTNAMES[CROSSFADE_EFFECT]);
+    toml.String("disappear", EFFECTNAMES[NOCLEAR_EFFECT]);
     try {
         return CompleteManifest(toml.Text(), PathText(folder), PathText(folder.parent_path()));
     } catch (const InputErrors &errors) {

@@ -1,13 +1,16 @@
-// EXIF orientation: a bounded walk to the tag, and the turn it asks for.
+// EXIF orientation and date: the segment found by the JPEG marker walk, a
+// bounded walk to the tag in it, and the turn it asks for.
 #include "exif.h"
 
 #include <cstring>
+
+#include "content/jpeg.h"
 
 namespace mlshow {
 
 namespace {
 
-constexpr uint8_t kMarker = 0xFF, kApp1 = 0xE1, kStartOfScan = 0xDA, kEndOfImage = 0xD9;
+constexpr uint8_t kMarker = 0xFF, kApp1 = 0xE1;
 constexpr uint16_t kOrientationTag = 0x0112, kShortType = 3;
 constexpr uint16_t kExifDirectoryTag = 0x8769, kDateTimeOriginalTag = 0x9003, kAsciiType = 2, kLongType = 4;
 constexpr char kExifName[6] = {'E', 'x', 'i', 'f', 0, 0};
@@ -76,29 +79,12 @@ uint32_t TiffTakenDate(const Tiff &tiff, const uint8_t *data) {
 // The TIFF structure of the first EXIF segment (APP1 "Exif") of a JPEG;
 // false when there is none before the first scan.
 bool FindExif(const uint8_t *data, size_t size, const uint8_t **tiff, size_t *tiffSize) {
-    size_t at = 0;
-    while (at < size && data[at] == kMarker) ++at;  // fill bytes before the start of the image
-    if (at == 0 || size - at < 3 || data[at] != 0xD8) return false;
-    ++at;
-    // The marker segments up to the first scan; EXIF data sits among them.
-    for (;;) {
-        if (at >= size || data[at] != kMarker) return false;
-        while (at < size && data[at] == kMarker) ++at;
-        if (at >= size) return false;
-        const uint8_t marker = data[at++];
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) continue;  // no length
-        if (marker == kStartOfScan || marker == kEndOfImage || size - at < 2) return false;
-        const size_t length = size_t(data[at]) << 8 | data[at + 1];
-        if (length < 2 || length > size - at) return false;
-        const uint8_t *segment = data + at + 2;
-        const size_t segmentSize = length - 2;
-        if (marker == kApp1 && segmentSize >= sizeof kExifName && std::memcmp(segment, kExifName, sizeof kExifName) == 0) {
-            *tiff = segment + sizeof kExifName;
-            *tiffSize = segmentSize - sizeof kExifName;
-            return true;
-        }
-        at += length;
-    }
+    size_t segmentSize = 0;
+    const uint8_t *segment = ml::FindJpegSegment(data, size, kApp1, kExifName, sizeof kExifName, &segmentSize);
+    if (!segment) return false;
+    *tiff = segment + sizeof kExifName;
+    *tiffSize = segmentSize - sizeof kExifName;
+    return true;
 }
 
 }  // namespace

@@ -2,17 +2,15 @@
 #include "names.h"
 
 #include <cstdio>
+#include <iterator>
 
+#include "content/effects.h"
 #include "content/format.h"
 
 namespace mlshow {
 
 const std::vector<std::string_view> &EffectNames() {
-    static const std::vector<std::string_view> names = {
-        "None",           "Chaos and Order", "Horizontal Split", "No Clear",
-        "Plummet",        "Quadrants",       "Random Effect",    "Sandstorm",
-        "Tile",           "Vertical Split",  "Wipe in from Left", "Wipe in from Right",
-        "Crossfade"};
+    static const std::vector<std::string_view> names(std::begin(EFFECTNAMES), std::end(EFFECTNAMES));
     return names;
 }
 

@@ -6,9 +6,11 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "applet/applet.h"
 #include "applet/builtins/drawing_applet.h"
+#include "applet/builtins/wrong_arguments.h"
 
 using namespace testing_support;
 
@@ -332,48 +334,35 @@ TEST(SavedState, RestoreMeetingAnotherEntryRaisesStackCorruptedAndDropsIt) {
 
 // ---- wrong argument counts and kinds ----
 
+// A built-in of the family with fitting arguments, and what it delivers
+// all the same when refused for their count.
 struct CountCase {
-    const char *statement;
-    int result;  // what the built-in delivers all the same
+    const char *keyword;
+    std::vector<std::string> arguments;
+    int result;
 };
 
 TEST(WrongArguments, CountsRaise11AndDeliverTheDocumentedResult) {
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     const CountCase cases[] = {
-        {"setposition(1)", 1},
-        {"setposition(1,2,3)", 1},
-        {"setdrawingoffset()", 1},
-        {"setdrawingoffset(1,2,3)", 1},
-        {"setpencolor(1)", 1},
-        {"setpencolor(1,2,3)", 1},
-        {"setbrushcolor()", 1},
-        {"setbrushcolor(1,2)", 1},
-        {"settextforecolor()", 1},
-        {"settextbackcolor(1,2)", 1},
-        {"settexttransparent()", 1},
-        {"settexttransparent(1,1)", 1},
-        {"savegraphicstate(1)", 1},
-        {"restoregraphicstate(1)", 1},
-        {"makecolor(1,2)", 0},
-        {"makecolor(1,2,3,4)", 0},
-        {"makecolor()", 0},
-        {"getfixedcolor()", 0},
-        {"getfixedcolor(255,1)", 0},
-        {"getsyscolor()", 0},
-        {"getsyscolor(5,5)", 0},
-        {"getscreenwidth(1)", width},
-        {"getscreendepth(1,2)", height},
-        {"getsavercolor(7)", 0},
-        {"gethorizontalpos(1)", 0},
-        {"getverticalpos(1)", 0},
+        {"setposition", {"1", "2"}, 1},       {"setdrawingoffset", {"1", "2"}, 1},
+        {"setpencolor", {"1", "2"}, 1},       {"setbrushcolor", {"1"}, 1},
+        {"settextforecolor", {"1"}, 1},       {"settextbackcolor", {"1"}, 1},
+        {"settexttransparent", {"1"}, 1},     {"savegraphicstate", {}, 1},
+        {"restoregraphicstate", {}, 1},       {"makecolor", {"1", "2", "3"}, 0},
+        {"getfixedcolor", {"255"}, 0},        {"getsyscolor", {"5"}, 0},
+        {"getscreenwidth", {}, width},        {"getscreendepth", {}, height},
+        {"getsavercolor", {}, 0},             {"gethorizontalpos", {}, 0},
+        {"getverticalpos", {}, 0},
     };
     DrawingApplet applet;
-    for (const CountCase &c : cases) {
-        const Failure failure = Fail(applet, c.statement);
-        EXPECT_EQ(failure.error, APPLETERR_ARGCOUNT) << c.statement;
-        EXPECT_EQ(failure.result, c.result) << c.statement;
-        EXPECT_EQ(applet.applet().stackdepth, 0) << c.statement;
-    }
+    for (const CountCase &c : cases)
+        for (const std::string &statement : WrongCounts(BUILTINCALL{c.keyword, c.arguments})) {
+            const Failure failure = Fail(applet, statement);
+            EXPECT_EQ(failure.error, APPLETERR_ARGCOUNT) << statement;
+            EXPECT_EQ(failure.result, c.result) << statement;
+            EXPECT_EQ(applet.applet().stackdepth, 0) << statement;
+        }
 }
 
 TEST(WrongArguments, GettersDeliverTheirValueEvenWithAWrongCount) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "drawing_applet.h"
+#include "wrong_arguments.h"
 #include "imaging/dib.h"
 
 using namespace testing_support;
@@ -390,25 +391,14 @@ TEST_F(PicturesTest, DimensionsIntoTheWrongPlacesRaise) {
 
 // --- robustness --------------------------------------------------------------
 
-// A built-in of the family, the kind of each argument ('i' an integer, 'r'
-// an @name reference) and the counts it accepts.
-struct Signature {
-    const char *keyword;
-    const char *kinds;
-    int least, most;
+// The family's built-ins with arguments that fit every place they take.
+const BUILTINCALL kPictureBuiltins[] = {
+    {"savescreenarea", {"1", "1", "1", "1"}, "iiii"},
+    {"restorescreenarea", {"1", "1"}, "ii"},
+    {"copyscreenarea", {"1", "1", "1", "1", "1", "1"}, "iiiiii"},
+    {"drawpicture", {"1", "1", "1", "1", "1"}, "iiiii"},
+    {"getpicturedimensions", {"1", "@w", "@w", "@w"}, "irrr"},
 };
-const Signature kPictureBuiltins[] = {
-    {"savescreenarea", "iiii", 4, 4}, {"restorescreenarea", "ii", 2, 2},      {"copyscreenarea", "iiiiii", 6, 6},
-    {"drawpicture", "iiiii", 3, 5},   {"getpicturedimensions", "irrr", 4, 4},
-};
-
-std::string Call(const char *keyword, const std::vector<std::string> &arguments) {
-    std::string call = std::string(keyword) + "(";
-    for (size_t i = 0; i < arguments.size(); ++i) call += (i ? "," : "") + arguments[i];
-    return call + ")";
-}
-
-std::string GoodArgument(char kind) { return kind == 'r' ? "@w" : "1"; }
 
 // Declarations every robustness script starts with, a label to name and a
 // saved area for a restore to find.
@@ -419,42 +409,26 @@ std::string Prelude() {
 
 TEST_F(PicturesTest, EveryWrongArgumentCountRaisesArgumentCount) {
     AddPictures();
-    for (const Signature &builtin : kPictureBuiltins) {
-        for (int count = 0; count <= 8; ++count) {
-            if (count >= builtin.least && count <= builtin.most) continue;
-            std::vector<std::string> arguments;
-            for (int i = 0; i < count; ++i)
-                arguments.push_back(GoodArgument(builtin.kinds[std::min<size_t>(i, std::strlen(builtin.kinds) - 1)]));
-            const std::string call = Call(builtin.keyword, arguments);
+    for (const BUILTINCALL &builtin : kPictureBuiltins)
+        for (const std::string &call : WrongCounts(builtin)) {
             EXPECT_EQ(RunScript(Prelude() + Script({call})), 11) << call;
             EXPECT_EQ(applet_.applet().stackdepth, 1) << call;  // the saved area is still there
             EXPECT_EQ(Painted(0, 0, kWidth, kHeight), 0) << call;
         }
-    }
 }
 
 TEST_F(PicturesTest, EveryWrongKindOfArgumentRaisesInappropriateValue) {
     AddPictures();
-    for (const Signature &builtin : kPictureBuiltins) {
-        for (int wrong = 0; wrong < builtin.most; ++wrong) {
-            const std::vector<std::string> misfits =
-                builtin.kinds[wrong] == 'r' ? std::vector<std::string>{"5", "\"text\"", "$s", "&a", ":here"}
-                                            : std::vector<std::string>{"\"text\"", "$s", "&a", ":here"};
-            for (const std::string &misfit : misfits) {
-                std::vector<std::string> arguments;
-                for (int i = 0; i < builtin.most; ++i)
-                    arguments.push_back(i == wrong ? misfit : GoodArgument(builtin.kinds[i]));
-                const std::string call = Call(builtin.keyword, arguments);
-                const int error = RunScript(Prelude() + Script({call}));
-                // A picture number that is no number counts as 0, which no
-                // picture has.
-                if (wrong == 0 && (builtin.keyword[0] == 'd' || builtin.keyword[0] == 'g'))
-                    EXPECT_TRUE(error == 4 || error == 16) << call << " raised " << error;
-                else
-                    EXPECT_EQ(error, 4) << call;
-            }
+    for (const BUILTINCALL &builtin : kPictureBuiltins)
+        for (const MISFITCALL &call : WrongKinds(builtin)) {
+            const int error = RunScript(Prelude() + Script({call.statement}));
+            // A picture number that is no number counts as 0, which no
+            // picture has.
+            if (call.place == 0 && (builtin.keyword[0] == 'd' || builtin.keyword[0] == 'g'))
+                EXPECT_TRUE(error == 4 || error == 16) << call.statement << " raised " << error;
+            else
+                EXPECT_EQ(error, 4) << call.statement;
         }
-    }
 }
 
 TEST_F(PicturesTest, ExtremeCoordinatesDrawHarmlesslyOrRaise) {

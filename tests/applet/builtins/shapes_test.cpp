@@ -11,6 +11,7 @@
 
 #include "applet/applet.h"
 #include "applet/builtins/drawing_applet.h"
+#include "applet/builtins/wrong_arguments.h"
 
 using namespace testing_support;
 
@@ -504,18 +505,12 @@ const std::vector<Call> kCalls = {
 // The points the array calls draw through.
 const std::string kPoints = Array("p", {10, 10, 100, 20, 30, 100, 120, 120});
 
-std::string Statement(const Call &call, const std::vector<std::string> &arguments) {
-    std::string text = std::string(call.keyword) + "(";
-    for (size_t i = 0; i < arguments.size(); ++i) text += (i ? "," : "") + arguments[i];
-    return text + ")";
-}
-
 TEST(WrongArguments, EveryCallDrawsWithItsRightArguments) {
     DrawingApplet applet;
     for (const Call &call : kCalls) {
         if (std::string(call.keyword) == "getpixel") continue;
         applet.Clear();
-        Draw(applet, kPoints + Statement(call, call.arguments));
+        Draw(applet, kPoints + Statement(call.keyword, call.arguments));
         EXPECT_GT(Painted(applet), 0) << call.keyword;
     }
 }
@@ -523,13 +518,7 @@ TEST(WrongArguments, EveryCallDrawsWithItsRightArguments) {
 TEST(WrongArguments, AWrongCountRaises11AndDrawsNothing) {
     DrawingApplet applet;
     for (const Call &call : kCalls) {
-        std::vector<std::string> fewer = call.arguments, more = call.arguments;
-        fewer.pop_back();
-        more.push_back("1");
-        std::vector<std::vector<std::string>> wrong = {more};
-        if (std::string(call.keyword) != "clearscreen") wrong.push_back(fewer), wrong.push_back({});
-        for (const std::vector<std::string> &arguments : wrong) {
-            const std::string statement = Statement(call, arguments);
+        for (const std::string &statement : WrongCounts(BUILTINCALL{call.keyword, call.arguments})) {
             applet.Clear();
             applet.Run(kPoints + statement);
             EXPECT_EQ(applet.applet().error, APPLETERR_ARGCOUNT) << statement;
@@ -546,7 +535,7 @@ TEST(WrongArguments, AStringOrAnUndeclaredVariableInAnyPlaceRaises) {
         for (size_t i = 0; i < call.arguments.size(); ++i) {
             std::vector<std::string> arguments = call.arguments;
             arguments[i] = "\"5\"";
-            std::string statement = Statement(call, arguments);
+            std::string statement = Statement(call.keyword, arguments);
             applet.Run(kPoints + statement);
             EXPECT_EQ(applet.applet().error, APPLETERR_BADVALUE) << statement;
             EXPECT_EQ(applet.applet().stackdepth, 0) << statement;
@@ -554,7 +543,7 @@ TEST(WrongArguments, AStringOrAnUndeclaredVariableInAnyPlaceRaises) {
             // A missing count counts as 0: too few points then.
             const bool arraycall = call.arguments[0] == "&p";
             arguments[i] = i == 0 && arraycall ? "&none" : "@none";
-            statement = Statement(call, arguments);
+            statement = Statement(call.keyword, arguments);
             applet.Run(kPoints + statement);
             EXPECT_EQ(applet.applet().error, arraycall && i == 1 ? APPLETERR_BADVALUE : APPLETERR_NOVARIABLE)
                 << statement;

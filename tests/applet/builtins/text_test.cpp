@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "drawing_applet.h"
+#include "wrong_arguments.h"
 
 using namespace testing_support;
 
@@ -350,25 +351,14 @@ TEST_F(TextTest, SetfontWithWrongKindsRaisesInappropriateValue) {
 
 // --- robustness --------------------------------------------------------------
 
-// A built-in of the family and the kind of each argument it takes: 's' a
-// string, 'i' an integer, 'p' a print item (a string or an integer).
-struct Signature {
-    const char *keyword;
-    const char *kinds;
-    int least, most;  // accepted counts; most -1 for any number
+// The family's built-ins with arguments that fit the places they need.
+const BUILTINCALL kTextBuiltins[] = {
+    {"print", {"\"item\""}, "p"},
+    {"paragraphtext", {"$s", "@n", "@n", "@n", "@n"}, "siiii"},
+    {"gettextlength", {"$s"}, "s"},
+    {"gettextdepth", {"$s"}, "s"},
+    {"setfont", {"$s", "@n", "@n", "@n", "@n"}, "siiii"},
 };
-const Signature kTextBuiltins[] = {
-    {"print", "ppp", 1, -1},     {"paragraphtext", "siiiii", 5, 6}, {"gettextlength", "s", 1, 1},
-    {"gettextdepth", "s", 1, 1}, {"setfont", "siiiii", 5, -1},
-};
-
-std::string GoodArgument(char kind) { return kind == 'i' ? "@n" : kind == 's' ? "$s" : "\"item\""; }
-
-std::string Call(const char *keyword, const std::vector<std::string> &arguments) {
-    std::string call = std::string(keyword) + "(";
-    for (size_t i = 0; i < arguments.size(); ++i) call += (i ? "," : "") + arguments[i];
-    return call + ")";
-}
 
 // Declarations every robustness script starts with, and a label to name.
 std::string Prelude() {
@@ -376,37 +366,17 @@ std::string Prelude() {
 }
 
 TEST_F(TextTest, EveryWrongArgumentCountRaisesArgumentCount) {
-    for (const Signature &builtin : kTextBuiltins) {
-        for (int count = 0; count <= 8; ++count) {
-            if (count >= builtin.least && (builtin.most < 0 || count <= builtin.most)) continue;
-            std::vector<std::string> arguments;
-            for (int i = 0; i < count; ++i)
-                arguments.push_back(GoodArgument(builtin.kinds[std::min<size_t>(i, std::strlen(builtin.kinds) - 1)]));
-            const std::string call = Call(builtin.keyword, arguments);
+    for (const BUILTINCALL &builtin : kTextBuiltins)
+        for (const std::string &call : WrongCounts(builtin)) {
             EXPECT_EQ(RunScript(Prelude() + Script({call})), 11) << call;
             EXPECT_TRUE(ScreenInk().empty()) << call;
         }
-    }
 }
 
 TEST_F(TextTest, EveryWrongKindOfArgumentRaisesInappropriateValue) {
-    for (const Signature &builtin : kTextBuiltins) {
-        const int count = builtin.least;
-        for (int wrong = 0; wrong < count; ++wrong) {
-            const char kind = builtin.kinds[wrong];
-            const std::vector<std::string> misfits = kind == 'i'
-                                                         ? std::vector<std::string>{"\"text\"", "$s", "&a", ":here"}
-                                                     : kind == 's' ? std::vector<std::string>{"5", "@n", "&a", ":here"}
-                                                                   : std::vector<std::string>{"&a", ":here"};
-            for (const std::string &misfit : misfits) {
-                std::vector<std::string> arguments;
-                for (int i = 0; i < count; ++i)
-                    arguments.push_back(i == wrong ? misfit : GoodArgument(builtin.kinds[i]));
-                const std::string call = Call(builtin.keyword, arguments);
-                EXPECT_EQ(RunScript(Prelude() + Script({call})), 4) << call;
-            }
-        }
-    }
+    for (const BUILTINCALL &builtin : kTextBuiltins)
+        for (const MISFITCALL &call : WrongKinds(builtin))
+            EXPECT_EQ(RunScript(Prelude() + Script({call.statement})), 4) << call.statement;
 }
 
 TEST_F(TextTest, ExtremeNumbersDrawHarmlesslyOrRaise) {

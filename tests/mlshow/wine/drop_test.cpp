@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "content/loader.h"
+#include "mlshow/drop_cases.h"
 #include "mlshow/wine/mlshow_process.h"
 #include "support/test_jpeg.h"
 #include "support/test_support.h"
@@ -30,42 +31,26 @@ size_t Entries(const fs::path &folder) { return size_t(std::distance(fs::directo
 TEST(MlshowDrop, FoldersAndManifestsBuildBesideThemselves) {
     const fs::path root = fs::temp_directory_path() / ("mlshow drop " + std::to_string(GetCurrentProcessId()));
     const Bytes jpeg = TestJpeg(40, 30);
-    const std::string photo(jpeg.begin(), jpeg.end());
     // The player beside mlshow.exe is the one the tests run.
-    WriteFile(root / L"Fotos Caf\u00e9 \u03a9" / L"\u65e5\u672c.jpg", photo);
-    WriteFile(root / L"Fotos Caf\u00e9 \u03a9" / "b.JPG", photo);
-    WriteFile(root / "Empty" / "notes.txt", "no pictures here");
-    WriteFile(root / "garden" / "show.toml", "[show]\ntitle = \"Garden: Spring\"\n[[item]]\ntype = \"picture\"\nfile = \"p.jpg\"\n");
-    WriteFile(root / "garden" / "p.jpg", photo);
-    const struct {
-        std::wstring dropped;
-        DWORD status;
-        const char *says;
-        std::wstring made;  // the show file, or nothing
-        int blocks;         // the header and the items the loader holds
-    } cases[] = {
-        {(root / L"Fotos Caf\u00e9 \u03a9").wstring(), 0, "and choose Install", (root / L"Fotos Caf\u00e9 \u03a9.scr").wstring(), 3},
-        {(root / "garden" / "show.toml").wstring(), 0, "Made the screen saver Garden_ Spring.scr",
-         (root / "garden" / "Garden_ Spring.scr").wstring(), 2},
-        {(root / "Empty").wstring(), 1, "holds no pictures", L"", 0},
-        {(root / "Empty" / "notes.txt").wstring(), 2, "neither a folder nor", L"", 0},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(fs::path(c.dropped).u8string());
+    for (const DROPFILE &file : kDropFiles)
+        WriteFile(root / fs::u8path(file.path), file.text ? std::string(file.text) : std::string(jpeg.begin(), jpeg.end()));
+    for (const DROPCASE &c : kDropCases) {
+        SCOPED_TRACE(c.dropped);
         std::string output;
         // Sharing the test's console, mlshow must not wait for a key.
-        EXPECT_EQ(RunMlshow(L"\"" + c.dropped + L"\"", &output), c.status) << output;
+        EXPECT_EQ(RunMlshow(L"\"" + (root / fs::u8path(c.dropped)).wstring() + L"\"", &output), DWORD(c.status)) << output;
         EXPECT_NE(output.find(c.says), std::string::npos) << output;
-        if (c.made.empty()) continue;
+        if (!c.made) continue;
+        const fs::path made = root / fs::u8path(c.made);
         TempFile copy;  // the loader's path is narrow
         std::error_code error;
-        fs::copy_file(c.made, copy.path(), fs::copy_options::overwrite_existing, error);
+        fs::copy_file(made, copy.path(), fs::copy_options::overwrite_existing, error);
         EXPECT_FALSE(error) << error.message();
         TestStore store;
         EXPECT_EQ(LoadScrFile(store.list(), store.set(), copy.path()), 1);
         EXPECT_EQ(store.Count(), c.blocks);
         store.Clear();
-        EXPECT_EQ(RunMlshow(L"verify -q \"" + c.made + L"\""), 0u);
+        EXPECT_EQ(RunMlshow(L"verify -q \"" + made.wstring() + L"\""), 0u);
     }
     EXPECT_EQ(Entries(root), 4u);           // the three folders and the folder's show
     EXPECT_EQ(Entries(root / "Empty"), 1u);  // nothing left by the failures

@@ -1,19 +1,13 @@
 // Blending pixel rows. The 64-bit build always has SSE2; the 32-bit build
 // compiles the SSE2 loop for that instruction set alone and asks the
 // processor before using it.
-#include "presentation/blend.h"
+#include "imaging/blend.h"
 
 #include <windows.h>
 
 #include <emmintrin.h>
 
 namespace {
-
-// from + (to - from) * t / 256 rounded down is (from * (256 - t) + to * t) / 256:
-// both weights are unsigned and the sum is at most 255 * 256, so it fits 16 bits.
-inline uint32_t BlendByte(uint32_t from, uint32_t to, uint32_t t) {
-    return (from * (BLEND_WHOLE - t) + to * t) >> 8;
-}
 
 // 32-bit Windows keeps the stack aligned to 4 bytes only: the function
 // aligns it itself, for any vector the compiler keeps there.
@@ -49,12 +43,7 @@ bool HasSse2() {
 
 void BlendPixelsScalar(const uint32_t *from, const uint32_t *to, uint32_t *out, size_t count, int t) {
     const uint32_t weight = uint32_t(t);
-    for (size_t i = 0; i < count; ++i) {
-        const uint32_t f = from[i], g = to[i];
-        out[i] = BlendByte(f & 0xFF, g & 0xFF, weight) | BlendByte((f >> 8) & 0xFF, (g >> 8) & 0xFF, weight) << 8 |
-                 BlendByte((f >> 16) & 0xFF, (g >> 16) & 0xFF, weight) << 16 |
-                 BlendByte(f >> 24, g >> 24, weight) << 24;
-    }
+    for (size_t i = 0; i < count; ++i) out[i] = BlendPixel(from[i], to[i], weight);
 }
 
 void BlendPixels(const uint32_t *from, const uint32_t *to, uint32_t *out, size_t count, int t) {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "presentation/blend.h"
+#include "imaging/blend.h"
 #include "presentation/effect.h"
 #include "presentation/motion.h"
 #include "presentation/resample.h"
