@@ -283,7 +283,8 @@ std::string CrLfLines(std::string_view text) {
 uint64_t DecodeBytes(const Bytes &file) {
     constexpr uint64_t kBytesPerPixel = 16;
     uint32_t width = 0, height = 0;
-    if (!DecodedSize(file, &width, &height)) return file.size();
+    // The header is read only from a file the decoder may be given at all.
+    if (!JpegTablesFit(file) || !DecodedSize(file, &width, &height)) return file.size();
     return file.size() + uint64_t(width) * height * kBytesPerPixel;
 }
 

@@ -73,36 +73,6 @@ TEST(MlshowDrop, FoldersAndManifestsBuildBesideThemselves) {
     fs::remove_all(root, error);
 }
 
-// mlshow.exe as `line` starts it (its first word the program's name as the
-// starter gives it), in `folder`; its exit code, or -1.
-DWORD RunIn(const fs::path &program, std::wstring line, const fs::path &folder, std::string *output = nullptr) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-    if (output && CreatePipe(&readEnd, &writeEnd, &inherited, 0)) {
-        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = startup.hStdError = writeEnd;
-    }
-    PROCESS_INFORMATION process = {};
-    const BOOL started = CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, writeEnd != nullptr, 0, nullptr,
-                                        folder.c_str(), &startup, &process);
-    if (writeEnd) CloseHandle(writeEnd);
-    DWORD code = DWORD(-1);
-    if (started) {
-        char buffer[4096];
-        DWORD got = 0;
-        while (readEnd && ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) output->append(buffer, got);
-        if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    if (readEnd) CloseHandle(readEnd);
-    return code;
-}
-
 // Started by a bare name, as a command prompt starts it from the PATH,
 // mlshow still finds the player beside its own program file; a folder
 // named after the player never turns the player into a show, and a
@@ -119,14 +89,16 @@ TEST(MlshowDrop, ThePlayerBesideTheProgramIsFoundAndKept) {
     WriteFile(root / "show" / "show.toml", "[show]\ntitle = \"T\"\n[[item]]\ntype = \"picture\"\nfile = \"p.jpg\"\n");
     WriteFile(bin / "marrowlight" / "p.jpg", photo);
     const uintmax_t playerSize = fs::file_size(player);
-    EXPECT_EQ(RunIn(program, L"mlshow build -q show.toml -o out.scr", root / "show"), 0u);
+    EXPECT_EQ(RunProgram(program.wstring(), L"mlshow build -q show.toml -o out.scr", (root / "show").wstring()), 0u);
     EXPECT_TRUE(fs::exists(root / "show" / "out.scr"));
     std::string output;
-    EXPECT_EQ(RunIn(program, L"mlshow \"" + (bin / "marrowlight").wstring() + L"\"", bin, &output), 0u) << output;
+    EXPECT_EQ(RunProgram(program.wstring(), L"mlshow \"" + (bin / "marrowlight").wstring() + L"\"", bin.wstring(), &output), 0u)
+        << output;
     EXPECT_NE(output.find("Made the screen saver marrowlight (2).scr"), std::string::npos) << output;
     EXPECT_EQ(fs::file_size(player), playerSize);
     output.clear();
-    EXPECT_EQ(RunIn(program, L"mlshow \"" + (root / "show" / "p.jpg").wstring() + L"\" \"" + (root / "show" / "show.toml").wstring() + L"\"", bin, &output), 2u);
+    const std::wstring two = L"mlshow \"" + (root / "show" / "p.jpg").wstring() + L"\" \"" + (root / "show").wstring() + L"\"";
+    EXPECT_EQ(RunProgram(program.wstring(), two, bin.wstring(), &output), 2u);
     EXPECT_NE(output.find("drop one folder or one manifest"), std::string::npos) << output;
     std::error_code error;
     fs::remove_all(root, error);
