@@ -56,7 +56,7 @@ JPEGCHECK Walk(const uint8_t *data, size_t count, JPEGWALK *walk, Wanted wanted,
     // More from `from` (a place in the piece): at least the bytes up to `upTo`.
     auto more = [&](size_t from, uint64_t upTo) {
         walk->at = base + from;
-        walk->need = size_t(upTo - from);
+        walk->need = upTo - from;
         return JPEG_MORE;
     };
     size_t at = 0;

@@ -44,7 +44,7 @@ JPEGCHECK CheckJpeg(const uint8_t *data, size_t size, JPEGINFO *info);
 struct JPEGWALK {
     uint64_t size = 0;
     uint64_t at = 0;
-    size_t need = 0;
+    uint64_t need = 0;
 };
 // CheckJpeg on a file read piece by piece: `data` holds `count` bytes of the
 // file from `walk->at`. Segments before the frame header are stepped over by

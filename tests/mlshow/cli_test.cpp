@@ -16,6 +16,7 @@ TEST(CommandLine, ExitStatusesFollowTheConvention) {
     dir.Write("bad.toml", std::string("[show]\ntitle = 3\n"));
     dir.Write("junk.scr", std::string("not a show"));
     dir.Write("nofolder.toml", std::string("[show]\ntitle = \"N\"\n[[item]]\ntype = \"pictures\"\nfolder = \"gone\"\n"));
+    dir.Write("taken/rings.bmp", std::string("mine"));
     struct Case {
         std::string arguments;
         int status;
@@ -38,7 +39,12 @@ TEST(CommandLine, ExitStatusesFollowTheConvention) {
         {"verify " + dir.Path("junk.scr"), 1, "the player rejects this file"},
         {"info " + dir.Path("junk.scr"), 1, "trailer"},
         {"extract " + dir.Path("junk.scr") + " -o " + dir.Path("out"), 1, "rejects"},
+        {"new " + dir.Path("taken"), 1, "taken/rings.bmp exists already; nothing was written"},
         {"new " + dir.Path("fresh"), 0, "made a new show"},
+        {"new " + dir.Path("fresh"), 1, "fresh/photos/3-dusk.jpg exist already; nothing was written"},
+        // A selection dropped onto mlshow.exe, as Explorer passes it.
+        {dir.Path("junk.scr") + " " + dir.Path("bad.toml"), 2, "2 items were dropped onto mlshow at once: drop one folder or one manifest"},
+        {"frobnicate " + dir.Path("bad.toml"), 2, ""},
         {"build -q " + dir.Path("fresh/show.toml") + " --player " + dir.Path("player.scr") + " -o " + dir.Path("fresh.scr"), 0, ""},
         {"verify " + dir.Path("fresh.scr"), 0, "plays every block"},
         {"info --json " + dir.Path("fresh.scr"), 0, "\"loads\": true"},
@@ -53,6 +59,8 @@ TEST(CommandLine, ExitStatusesFollowTheConvention) {
         EXPECT_NE(output.find(c.output), std::string::npos) << output;
     }
     EXPECT_FALSE(testing_mlshow::Exists(dir.Path("x.scr")));
+    EXPECT_EQ(testing_mlshow::FilesEndingIn(dir.Path("taken"), ""), std::vector<std::string>{"rings.bmp"});
+    EXPECT_TRUE(testing_mlshow::ReadBytes(dir.Path("taken/rings.bmp")) == Bytes({'m', 'i', 'n', 'e'}));
 }
 
 // A folder or a manifest alone on the command line, as Explorer passes one
@@ -82,5 +90,42 @@ TEST(CommandLine, DroppedFolderOrManifestBuildsBesideIt) {
     // nothing left by the failures
     EXPECT_EQ(testing_mlshow::FilesEndingIn(dir.path(), ".scr"),
               (std::vector<std::string>{u8"Fotos Caf\u00e9 \u03a9.scr", "player.scr"}));
+
+    // Never the player itself, nor a file that is no show; an earlier show is
+    // replaced, saying so. A folder named in bytes that are not UTF-8, and
+    // photos scaled to fit a 4K monitor.
+    dir.Write("Holiday 2024/a.jpg", testing_mlshow::Jpeg(testing_mlshow::Quadrants(40, 30)));
+    dir.Write("marrowlight/a.jpg", testing_mlshow::Jpeg(testing_mlshow::Quadrants(40, 30)));
+    dir.Write("marrowlight.scr", testing_mlshow::FakePlayer());
+    dir.Write("Notes/a.jpg", testing_mlshow::Jpeg(testing_mlshow::Quadrants(40, 30)));
+    dir.Write("Notes.scr", std::string("my notes"));
+    dir.Write("Caf\xe9/a.jpg", testing_mlshow::Jpeg(testing_mlshow::Quadrants(40, 30)));  // Latin-1, not UTF-8
+    dir.Write("Wide/a.jpg", testing_mlshow::Jpeg(testing_mlshow::Quadrants(4000, 100)));
+    struct Case {
+        std::string argument;
+        std::string output;
+        const char *made, *player = "player.scr";
+    } cases[] = {
+        {dir.Path("marrowlight"), "Made the screen saver marrowlight (2).scr in", "marrowlight (2).scr", "marrowlight.scr"},
+        {dir.Path("Notes"), "Made the screen saver Notes (2).scr in", "Notes (2).scr"},
+        {dir.Path("Holiday 2024"), "Made the screen saver Holiday 2024.scr", "Holiday 2024.scr"},
+        {dir.Path("Holiday 2024"), "Holiday 2024.scr in " + dir.path() + " (it replaced the earlier show of that name).", "Holiday 2024.scr"},
+        {dir.Path("Notes"), "Notes (2).scr in " + dir.path() + " (it replaced the earlier show of that name).", "Notes (2).scr"},
+        {dir.Path("Caf\xe9"), "Made the screen saver Caf\xc3\xa9.scr", "Caf\xc3\xa9.scr"},
+        {dir.Path("Wide"), "Made the screen saver Wide.scr", "Wide.scr"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.argument);
+        setenv("MLSHOW_PLAYER", dir.Path(c.player).c_str(), 1);
+        std::string output;
+        EXPECT_EQ(RunMlshow("'" + c.argument + "'", &output), 0) << output;
+        EXPECT_NE(output.find(c.output), std::string::npos) << output;
+        if (c.made) EXPECT_TRUE(testing_mlshow::Exists(dir.Path(c.made)));
+    }
+    EXPECT_TRUE(testing_mlshow::ReadBytes(dir.Path("marrowlight.scr")) == testing_mlshow::FakePlayer());
+    EXPECT_TRUE(testing_mlshow::ReadBytes(dir.Path("Notes.scr")) == Bytes({'m', 'y', ' ', 'n', 'o', 't', 'e', 's'}));
+    std::string info;
+    EXPECT_EQ(RunMlshow("info '" + dir.Path("Wide.scr") + "'", &info), 0);
+    EXPECT_NE(info.find("JPEG 3840x96"), std::string::npos) << info;
     unsetenv("MLSHOW_PLAYER");
 }

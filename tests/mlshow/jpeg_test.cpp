@@ -73,6 +73,8 @@ TEST(JpegStore, EachJpegGetsItsForm) {
     small.maxWidth = small.maxHeight = 32;
     large.maxWidth = large.maxHeight = 100;
     bitmap.store = PictureStore::Bitmap;
+    PictureOptions few, fewSmall = small, fewBitmap = bitmap;
+    few.playerPixels = fewSmall.playerPixels = fewBitmap.playerPixels = 1000;
     const Bytes progressive = DataFile("progressive.jpg");
     const size_t frame = SegmentAt(Picture(), 0xC0), table = SegmentAt(Picture(), 0xC4);
     struct Case {
@@ -102,6 +104,14 @@ TEST(JpegStore, EachJpegGetsItsForm) {
         {"CMYK turned", WithExif(DataFile("cmyk.jpg"), 6, true), plain, ENCODED, 32, 48, ""},
         {"a PNG", testing_mlshow::Png(Quadrants(8, 8)), plain, BITMAP, 8, 8, "rgby"},
         {"16385 wide", Jpeg(Quadrants(16385, 8)), plain, REFUSED, 0, 0, "16385x8 pixels"},
+        // Past the pixels the player decodes (40 M, here 1000): scaled to
+        // the most it takes, never a bitmap as large as the photo.
+        {"more pixels than the player's", Picture(), few, ENCODED, 44, 22, "rgby"},
+        {"more pixels than the player's, turned", WithExif(Picture(), 6, true), few, ENCODED, 22, 44, "bryg"},
+        {"more pixels than the player's and max_size", Picture(), fewSmall, ENCODED, 32, 16, "rgby"},
+        {"CMYK, more pixels than the player's", DataFile("cmyk.jpg"), few, ENCODED, 38, 25, ""},
+        {"more pixels than the player's, as a bitmap", Picture(), fewBitmap, BITMAP, 64, 32, "rgby"},
+        {"padding, more pixels than the player's", Padded(Picture()), few, ENCODED, 44, 22, "rgby"},
         {"arithmetic", DataFile("arithmetic.jpg"), plain, REFUSED, 0, 0, "arithmetic-coded JPEG, which neither mlshow nor the player decodes: re-save it with ordinary Huffman coding"},
         {"arithmetic as a bitmap", DataFile("arithmetic.jpg"), bitmap, REFUSED, 0, 0, "arithmetic-coded JPEG"},
         {"lossless", Patched(Picture(), frame - 3, {0xC3}), plain, REFUSED, 0, 0, "a lossless or hierarchical JPEG"},

@@ -127,6 +127,18 @@ TEST(PhotoShow, CaptionBytesLieBetweenHeaderAndPictureAndAreChecked) {
         {offsetof(SCRIMAGE, flags), SCRF_VALID | SCRF_JPEG | SCRF_RANDOMORDER, "a picture of a random order without its group number"},
         {offsetof(SCRIMAGE, group), 4, "group 4 without RANDOMORDER"},
     };
+    // A caption of 1000 bytes in no encoding (Latin-1 here), extracted as
+    // UTF-8 and cut to what a manifest's name may hold, builds again.
+    ShowWriter latin(SCRHEAD{});
+    latin.AddJpegPicture(header, Photo(), std::string(1000, '\xE9'));
+    TempDir dir;
+    dir.Write("latin.scr", latin.Build(testing_mlshow::FakePlayer()));
+    std::ostringstream out;
+    RunExtract(dir.Path("latin.scr"), dir.Path("out"), true, out);
+    const Manifest manifest = LoadManifest(dir.Path("out/show.toml"));
+    std::string cut;
+    for (int i = 0; i < 512; ++i) cut += "\xC3\xA9";
+    EXPECT_EQ(std::get<PictureItem>(manifest.items.at(0)).name.value_or(""), cut);
     for (const auto &[offset, value, expected] : cases) {
         Bytes file = good;
         WriteU32(file, at + offset, value);

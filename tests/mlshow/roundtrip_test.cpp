@@ -126,6 +126,10 @@ TEST(RoundTrip, OutputIsNamedAfterTheTitle) {
         {"nul.txt", "nul_.txt.scr"},
         {"Com7 ", "Com7_.scr"},
         {"COMET", "COMET.scr"},
+        {"COM\xc2\xb9", "COM\xc2\xb9_.scr"},
+        {"lpt\xc2\xb3.holiday", "lpt\xc2\xb3_.holiday.scr"},
+        {"COM\xc2\xb2x", "COM\xc2\xb2x.scr"},
+        {"COM\xc2\xbd", "COM\xc2\xbd.scr"},
         {std::string(198, 'x') + "\xce\xa9\xce\xa9", std::string(198, 'x') + "\xce\xa9.scr"},
     };
     for (const auto &c : cases) EXPECT_EQ(DefaultOutputName(c.title), c.name) << c.title;

@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <fstream>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 
 #include "build.h"
 #include "checks.h"
@@ -137,6 +139,42 @@ TEST(OrderedPipeline, ConsumesInOrderAndKeepsToItsWindow) {
         }
     }
     RunOrdered(0, 2, 2, [](size_t) { FAIL(); }, [](size_t) { FAIL(); });
+}
+
+// Shares of a budget held at once never pass it; one larger than the whole
+// budget is held alone.
+TEST(MemoryBudget, SharesHeldAtOnceStayWithinTheBudget) {
+    const struct {
+        uint64_t budget;
+        std::vector<uint64_t> shares;
+        uint64_t most;  // the most held at once, at most
+    } cases[] = {
+        {100, {60, 60, 60, 60}, 60},
+        {100, {50, 50, 50, 50, 50, 50}, 100},
+        {100, {10, 250, 10, 250, 10}, 250},
+        {1000, {1, 2, 3, 4, 5, 6, 7, 8}, 36},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.budget);
+        MemoryBudget budget(c.budget);
+        std::mutex mutex;
+        uint64_t held = 0, most = 0;
+        bool alone = true;
+        RunParallel(c.shares.size(), 4, [&](size_t i) {
+            const BudgetShare share(budget, c.shares[i]);
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                held += c.shares[i];
+                most = std::max(most, held);
+                if (c.shares[i] > c.budget && held != c.shares[i]) alone = false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            std::lock_guard<std::mutex> lock(mutex);
+            held -= c.shares[i];
+        });
+        EXPECT_LE(most, c.most);
+        EXPECT_TRUE(alone);
+    }
 }
 
 TEST(OrderedPipeline, AFailingConsumerStopsTheWorkers) {
@@ -268,6 +306,22 @@ TEST(PlayerMemory, WarnsAboveTheLimitNamingBothFigures) {
     memory.other = 1000;
     EXPECT_EQ(memory.Text(), "about 1501.5 MB (bitmaps 1500.0 MB, JPEG on the screen 1.5 MB, applets 0 KB, other 1 KB)");
     EXPECT_NE(memory.Warning().find("more than the 1400.0 MB the 32-bit player can hold"), std::string::npos);
+}
+
+// A show the player cannot hold is not built: the saver would stay black.
+TEST(PlayerMemory, BuildRefusesAShowThePlayerCannotHold) {
+    TempDir dir;
+    dir.Write("show.toml", std::string("[show]\ntitle = \"T\"\n[[item]]\ntype = \"text\"\nmessage = \"") +
+                               std::string(2000, 'x') + "\"\n");
+    const Manifest manifest = LoadManifest(dir.Path("show.toml"));
+    BuildSettings settings;
+    settings.playerLimit = 1000;
+    const std::vector<std::string> errors =
+        testing_mlshow::ErrorsOf([&] { BuildShow(manifest, testing_mlshow::FakePlayer(), settings); });
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("show.toml: the player would hold about 2 KB"), std::string::npos) << errors[0];
+    settings.playerLimit = 2000;
+    EXPECT_NO_THROW(BuildShow(manifest, testing_mlshow::FakePlayer(), settings));
 }
 
 TEST(PlayerMemory, VerifyWarnsWhenAShowIsTooLargeToPlay) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 #include <cstdlib>
@@ -279,6 +280,23 @@ std::string CrLfLines(std::string_view text) {
     return out;
 }
 
+uint64_t DecodeBytes(const Bytes &file) {
+    constexpr uint64_t kBytesPerPixel = 16;
+    uint32_t width = 0, height = 0;
+    // The header is read only from a file the decoder may be given at all.
+    if (!JpegTablesFit(file) || !DecodedSize(file, &width, &height)) return file.size();
+    return file.size() + uint64_t(width) * height * kBytesPerPixel;
+}
+
+namespace {
+
+MemoryBudget &DecodeBudget() {
+    static MemoryBudget budget(DECODE_BUDGET);
+    return budget;
+}
+
+}  // namespace
+
 Bytes ImportPicture(const Bytes &file, uint32_t background, uint32_t maxWidth, uint32_t maxHeight) {
     if (std::optional<Bytes> dib = DibFromPlayerBmp(file)) {
         DibInfo info;
@@ -286,10 +304,25 @@ Bytes ImportPicture(const Bytes &file, uint32_t background, uint32_t maxWidth, u
         const bool fits = (maxWidth == 0 || info.width <= maxWidth) && (maxHeight == 0 || info.height <= maxHeight);
         if (fits) return *dib;
     }
+    const BudgetShare share(DecodeBudget(), DecodeBytes(file));
     Image image = DecodeImage(file);
     FlattenOnto(image, background);
     if (maxWidth && maxHeight) image = ScaleToFit(image, maxWidth, maxHeight);
     return PackDib(image);
+}
+
+bool JpegSizeFitsPlayer(uint64_t width, uint64_t height, uint64_t pixels) {
+    return width <= ml::MAXJPEGSIDE && height <= ml::MAXJPEGSIDE && width * height <= pixels;
+}
+
+Image ScaleIntoPlayerLimits(const Image &image, uint64_t pixels) {
+    const double side = double(ml::MAXJPEGSIDE);
+    const double scale = std::min({1.0, side / image.width, side / image.height,
+                                   std::sqrt(double(pixels) / (double(image.width) * image.height))});
+    // The box is rounded down; ScaleToFit keeps within it and the aspect.
+    const uint32_t width = std::max<uint32_t>(1, uint32_t(image.width * scale));
+    const uint32_t height = std::max<uint32_t>(1, uint32_t(image.height * scale));
+    return ScaleToFit(image, width, height);
 }
 
 StoredPicture StorePicture(Bytes file, const PictureOptions &options) {
@@ -308,9 +341,13 @@ StoredPicture StorePicture(Bytes file, const PictureOptions &options) {
     DecodedSize(file, &width, &height);
     if (swapped) std::swap(width, height);
     const bool fits = !options.maxWidth || (width <= options.maxWidth && height <= options.maxHeight);
-    const bool change = orientation != ORIENTATION_UPRIGHT || !fits;
+    // One larger than the player decodes would become a bitmap of hundreds
+    // of megabytes: it is scaled down to the largest the player takes.
+    const bool oversize = !JpegSizeFitsPlayer(width, height, options.playerPixels);
+    const bool change = orientation != ORIENTATION_UPRIGHT || !fits || oversize;
     if (playable && !change) return {true, std::move(file)};
 
+    const BudgetShare share(DecodeBudget(), DecodeBytes(file));
     Image image;
     try {
         image = DecodeImage(file);  // upright
@@ -323,6 +360,8 @@ StoredPicture StorePicture(Bytes file, const PictureOptions &options) {
     if (change) {
         // A picture that changes anyway is encoded again as a JPEG the player takes.
         if (!fits) image = ScaleToFit(image, options.maxWidth, options.maxHeight);
+        if (!JpegSizeFitsPlayer(image.width, image.height, options.playerPixels))
+            image = ScaleIntoPlayerLimits(image, options.playerPixels);
         Bytes jpeg = EncodeJpeg(image, options.quality);
         if (ml::CheckJpeg(jpeg.data(), jpeg.size(), &info) == ml::JPEG_OK) return {true, std::move(jpeg)};
     }
@@ -360,9 +399,11 @@ std::string DefaultOutputName(const std::string &title) {
     for (char &c : device) c = char(std::toupper(uint8_t(c)));
     static const char *const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
     bool reserved = std::find(std::begin(kDevices), std::end(kDevices), device) != std::end(kDevices);
-    if (device.size() == 4 && (device.rfind("COM", 0) == 0 || device.rfind("LPT", 0) == 0) && device[3] >= '0' &&
-        device[3] <= '9')
-        reserved = true;
+    // COM and LPT with a digit, the superscript ones (UTF-8 C2 B9, C2 B2, C2 B3) among them.
+    const std::string number = device.size() >= 4 ? device.substr(3) : std::string();
+    const bool digit = (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
+                       number == "\xC2\xB2" || number == "\xC2\xB3";
+    if (digit && (device.rfind("COM", 0) == 0 || device.rfind("LPT", 0) == 0)) reserved = true;
     if (reserved) name.insert(device.size(), "_");
     return (name.empty() ? "show" : name) + ".scr";
 }
@@ -422,6 +463,9 @@ BuildResult BuildShowTo(const Manifest &manifest, const Bytes &program, const Bu
         result.memory += item.memory;
     };
     RunOrdered(manifest.items.size(), threads, kItemsAheadPerThread * threads, prepare, write);
+    // A show the player cannot hold would leave the saver black.
+    if (messages.empty() && result.memory.Total() > settings.playerLimit)
+        messages.push_back(manifest.name + ": " + result.memory.Warning());
     if (!messages.empty()) throw InputErrors(messages);
     stream->Finish();
     result.size = stream->Size();

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "content/jpeg.h"
 #include "content/writer.h"
+#include "image.h"
 #include "manifest.h"
 #include "memory.h"
 
@@ -22,6 +24,7 @@ struct BuildSettings {
     bool quiet = false;
     unsigned threads = 0;  // 0: one per core
     uint32_t now = 0;      // the creation time when neither the manifest nor SOURCE_DATE_EPOCH gives one
+    uint64_t playerLimit = PLAYER_CONTENT_LIMIT;  // the most content the player holds: a show of more is refused
 };
 
 struct BuildResult {
@@ -32,8 +35,9 @@ struct BuildResult {
 
 // Writes the whole file to `sink`: `program` (the player without any show)
 // and the show. Throws InputErrors naming the manifest position of every
-// file that cannot be imported; the sink then holds part of a file. A show
-// of more items than the player numbers is refused before anything is written.
+// file that cannot be imported, or that the player would hold more than
+// `playerLimit` of the show; the sink then holds part of a file. A show of
+// more items than the player numbers is refused before anything is written.
 BuildResult BuildShowTo(const Manifest &manifest, const Bytes &program, const BuildSettings &settings, ByteSink &sink);
 // The same, the whole file in memory.
 Bytes BuildShow(const Manifest &manifest, const Bytes &program, const BuildSettings &settings);
@@ -44,8 +48,9 @@ uint32_t CreationTime(const Manifest &manifest, uint32_t now);
 // "My Show: 2024" -> "My Show_ 2024.scr": the title as a file name that
 // every system can hold. Each character a Windows name cannot hold
 // (<>:"/\|?* and control characters) becomes '_'; leading and trailing
-// dots and spaces go; a name the system reserves (CON, NUL, COM1...) gets a
-// '_'; the name stays within 200 bytes; an empty one is "show".
+// dots and spaces go; a name the system reserves (CON, NUL, COM1..., and
+// COM or LPT with a superscript 1, 2 or 3) gets a '_'; the name stays
+// within 200 bytes; an empty one is "show".
 std::string DefaultOutputName(const std::string &title);
 
 // Makes text line ends CR LF, as the player draws and runs them.
@@ -71,6 +76,7 @@ struct PictureOptions {
     uint32_t maxHeight = 0;
     PictureStore store = PictureStore::Auto;
     int quality = DEFAULT_JPEG_QUALITY;
+    uint64_t playerPixels = ml::MAXJPEGPIXELS;  // the most the player decodes (lower in tests only)
 };
 
 // A picture in the form a picture block stores it.
@@ -79,12 +85,30 @@ struct StoredPicture {
     Bytes data;
 };
 
+// The memory the pictures being decoded at one time may take together
+// (each picture counted at DecodeBytes), however many cores decode them:
+// a 32-bit mlshow has 2 GB in all.
+constexpr uint64_t DECODE_BUDGET = sizeof(void *) < 8 ? uint64_t(1) << 30 : uint64_t(4) << 30;
+// What decoding the picture `file` takes at the most: the file, and per
+// pixel the decoder's samples and coefficients, the decoded picture, a
+// turned copy and a scaled one.
+uint64_t DecodeBytes(const Bytes &file);
+
+// Whether a JPEG of this size is one the player decodes: at most
+// ml::MAXJPEGSIDE a side and `pixels` (ml::MAXJPEGPIXELS) in all.
+bool JpegSizeFitsPlayer(uint64_t width, uint64_t height, uint64_t pixels = ml::MAXJPEGPIXELS);
+// A copy scaled down to the largest size the player decodes as a JPEG;
+// the image itself when it fits.
+Image ScaleIntoPlayerLimits(const Image &image, uint64_t pixels = ml::MAXJPEGPIXELS);
+
 // A picture file as a picture block stores it. With PictureStore::Auto a
 // JPEG that the player decodes stays as it is; one that must change (turned
-// upright as its EXIF orientation says, or scaled down to fit) is decoded
-// and encoded again as a JPEG at `quality`; one the player does not decode
-// becomes a bitmap, as does every other picture and every picture with
-// PictureStore::Bitmap. InputError when the picture cannot be decoded.
+// upright as its EXIF orientation says, scaled down to fit, or larger than
+// the player decodes, which is scaled down to the largest it takes) is
+// decoded and encoded again as a JPEG at `quality`; one the player does not
+// decode for another reason becomes a bitmap, as does every other picture
+// and every picture with PictureStore::Bitmap. InputError when the picture
+// cannot be decoded.
 StoredPicture StorePicture(Bytes file, const PictureOptions &options);
 
 }  // namespace mlshow

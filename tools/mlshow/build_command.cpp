@@ -67,7 +67,6 @@ std::string BuildManifest(const Manifest &manifest, const BuildOptions &options,
     }
     CheckScripts(manifest, out);
     if (options.verbose) ListBlocks(output, out);
-    if (result.memory.TooMuch()) out << output << ": warning: " << result.memory.Warning() << "\n";
     if (!options.quiet)
         out << "built " << output << ": " << result.items << " items, " << result.size << " bytes ("
             << result.size - program.size() << " of show); the player holds " << result.memory.Text() << "\n";

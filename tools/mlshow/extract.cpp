@@ -13,6 +13,7 @@
 #include "errors.h"
 #include "exif.h"
 #include "fileio.h"
+#include "json.h"
 #include "manifest.h"
 #include "names.h"
 #include "reader.h"
@@ -121,7 +122,11 @@ private:
         if (h.flags & (SCRF_CAPTIONDATE | SCRF_CAPTIONNAME)) toml_.String("caption", CaptionName(h.flags));
         if (h.flags & SCRF_PANZOOM) toml_.String("motion", MotionName(h.flags));
         // The extracted file has a name of its own: the stored one goes with it.
-        if (!block.caption.empty() || (h.flags & SCRF_CAPTIONNAME)) toml_.String("name", block.caption);
+        // A caption in no encoding the manifest can tell is written as
+        // Latin-1 in UTF-8, cut to the length a caption may have.
+        if (!block.caption.empty() || (h.flags & SCRF_CAPTIONNAME))
+            toml_.String("name", IsUtf8(block.caption) ? block.caption
+                                                       : CutUtf8(Latin1ToUtf8(block.caption), MAXCAPTIONLENGTH));
         // The day taken, where building again would not read it from the picture.
         const uint32_t exif = jpeg ? ExifTakenDate(block.data.data(), block.data.size()) : 0;
         if (h.takendate != exif) {

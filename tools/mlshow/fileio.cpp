@@ -4,15 +4,14 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <random>
 #include <system_error>
-#include <type_traits>
 
 #include "errors.h"
+#include "temporary_file.h"
 
 namespace mlshow {
 
@@ -20,40 +19,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The temporary files open at the moment, for the signal handler to
+// The temporary files open at the moment, for the interrupt handlers to
 // remove. Each slot points at the name its AtomicFile keeps.
 constexpr int kSlots = 64;
 std::atomic<const fs::path::value_type *> gTemporaries[kSlots];
 
-// Inside the handler: the C library's call where names are narrow.
-template <typename Char>
-void RemoveNow(const Char *name) {
-    if constexpr (std::is_same_v<Char, char>) {
-        std::remove(name);
-    } else {
-        std::error_code error;
-        fs::remove(name, error);
-    }
-}
-
-extern "C" void RemoveTemporariesAndStop(int signal) {
-    for (auto &slot : gTemporaries)
-        if (const fs::path::value_type *name = slot.exchange(nullptr)) RemoveNow(name);
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
-
 int ListTemporary(const fs::path &temporary) {
     static std::once_flag installed;
-    std::call_once(installed, [] {
-        std::signal(SIGINT, RemoveTemporariesAndStop);
-        std::signal(SIGTERM, RemoveTemporariesAndStop);
-    });
+    std::call_once(installed, RemoveTemporariesOnInterrupt);
     for (int i = 0; i < kSlots; ++i) {
         const fs::path::value_type *empty = nullptr;
         if (gTemporaries[i].compare_exchange_strong(empty, temporary.c_str())) return i;
     }
-    return -1;  // more files open than slots: this one is not removed on a signal
+    return -1;  // more files open than slots: this one is not removed on an interrupt
 }
 
 // A name beside `path` that no other write uses: two builds of one output
@@ -77,6 +55,11 @@ fs::path TemporaryBeside(const fs::path &path) {
 }
 
 }  // namespace
+
+void RemoveOpenTemporaries() {
+    for (auto &slot : gTemporaries)
+        if (const fs::path::value_type *name = slot.exchange(nullptr)) RemoveTemporaryNow(name);
+}
 
 fs::path PathOf(const std::string &utf8) { return fs::u8path(utf8); }
 
@@ -103,29 +86,42 @@ Bytes ReadWholeFile(const fs::path &path, size_t limit) {
 
 AtomicFile::AtomicFile(const fs::path &path) : path_(path), temporary_(TemporaryBeside(path)) {
     slot_ = ListTemporary(temporary_);
-    out_.open(temporary_, std::ios::binary | std::ios::trunc);
+    std::string why;
+    out_ = CreateTemporaryFile(temporary_, &why);
     if (!out_) {
-        const int why = errno;
         Remove();
-        throw InputError("cannot write " + PathText(path_) + ": " + std::strerror(why));
+        throw InputError("cannot write " + PathText(path_) + ": " + why);
     }
 }
 
 AtomicFile::~AtomicFile() {
     if (done_) return;
-    out_.close();
+    Close();
     Remove();
+}
+
+bool AtomicFile::Close() {
+    if (!out_) return false;
+    const bool closed = std::fclose(out_) == 0;
+    out_ = nullptr;
+    return closed;
 }
 
 void AtomicFile::Remove() {
     std::error_code error;
     fs::remove(temporary_, error);
-    if (slot_ >= 0) gTemporaries[slot_] = nullptr;
+    Unlist();
+}
+
+void AtomicFile::Unlist() {
+    // The slot may have been emptied by RemoveOpenTemporaries and taken since.
+    const fs::path::value_type *mine = temporary_.c_str();
+    if (slot_ >= 0) gTemporaries[slot_].compare_exchange_strong(mine, nullptr);
     slot_ = -1;
 }
 
 void AtomicFile::Fail(const std::string &why) {
-    out_.close();
+    Close();
     Remove();
     done_ = true;  // the temporary file is gone
     throw InputError("cannot write " + PathText(path_) + ": " + why);
@@ -133,18 +129,16 @@ void AtomicFile::Fail(const std::string &why) {
 
 void AtomicFile::Write(const uint8_t *data, size_t size) {
     if (done_) throw std::logic_error("a write to a finished file");
-    out_.write(reinterpret_cast<const char *>(data), std::streamsize(size));
-    if (!out_) Fail("write failed");
+    if (size && std::fwrite(data, 1, size, out_) != size) Fail(std::string("write failed: ") + std::strerror(errno));
 }
 
 void AtomicFile::Commit() {
     if (done_) throw std::logic_error("a file committed twice");
-    out_.close();
-    if (!out_) Fail("write failed");
+    if (!Close()) Fail("write failed");
     std::error_code error;
     fs::rename(temporary_, path_, error);  // replaces an existing file on every platform
     if (error) Fail(error.message());
-    if (slot_ >= 0) gTemporaries[slot_] = nullptr;
+    Unlist();
     done_ = true;
 }
 

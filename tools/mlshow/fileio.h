@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -29,7 +30,8 @@ Bytes ReadWholeFile(const std::filesystem::path &path, size_t limit = MAX_INPUT_
 // name no other write shares, and renamed over `path` by Commit, so a failed
 // write leaves nothing behind: the temporary file is removed when the object
 // goes uncommitted, and when the program is interrupted or terminated
-// (SIGINT, SIGTERM) while it is open.
+// while it is open (SIGINT, SIGTERM; on Windows Ctrl+C, Ctrl+Break, the
+// console closed, the user logging off or the system shutting down).
 // InputError "cannot write PATH: why" on any failure.
 class AtomicFile : public ByteSink {
 public:
@@ -43,14 +45,20 @@ public:
 
 private:
     [[noreturn]] void Fail(const std::string &why);
+    bool Close();  // false when the file was not open or its last writes failed
     void Remove();
+    void Unlist();  // takes the temporary file off the interrupt handlers' list
 
     std::filesystem::path path_;
     std::filesystem::path temporary_;
-    int slot_ = -1;  // where the temporary file is listed for removal on a signal
-    std::ofstream out_;
+    int slot_ = -1;  // where the temporary file is listed for removal on an interrupt
+    std::FILE *out_ = nullptr;
     bool done_ = false;  // committed, or failed and removed
 };
+
+// Removes the temporary file of every AtomicFile open at the moment, as the
+// interrupt handlers do; their writes fail from then on.
+void RemoveOpenTemporaries();
 
 // Writes `bytes` to `path` through an AtomicFile.
 void WriteFileAtomic(const std::filesystem::path &path, const Bytes &bytes);

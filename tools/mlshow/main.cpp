@@ -24,10 +24,9 @@ namespace fs = std::filesystem;
 // The player beside mlshow's own program, where the installation puts it.
 std::string DefaultPlayer(const char *argv0) {
     if (const char *player = std::getenv("MLSHOW_PLAYER")) return player;
-    std::error_code error;
-    fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (error) self = mlshow::PathOf(argv0);
-    return mlshow::PathText(self.parent_path() / "marrowlight.scr");
+    std::string self = mlshow::OwnProgramPath();
+    if (self.empty()) self = argv0;
+    return mlshow::PathText(mlshow::PathOf(self).parent_path() / "marrowlight.scr");
 }
 
 int Report(const std::exception &error) {
@@ -52,10 +51,19 @@ int Reported(Command command) {
     }
 }
 
+// What was dropped onto mlshow.exe has been handled: the console Windows
+// opened for it alone stays until a key is pressed, so that what was made,
+// or what went wrong, can be read.
+int AfterDrop(int status) {
+    if (mlshow::ConsoleIsOursAlone()) {
+        std::cout << "\nPress any key to close this window." << std::flush;
+        mlshow::WaitForKey();
+    }
+    return status;
+}
+
 // A folder or a manifest alone on the command line, as Explorer passes one
-// dropped onto mlshow.exe. The console Windows opened for it alone stays
-// until a key is pressed, so that what was made, or what went wrong, can
-// be read.
+// dropped onto mlshow.exe.
 int Dropped(const std::string &path, const char *argv0) {
     int status = 2;
     if (mlshow::KindDropped(path) == mlshow::DroppedKind::neither)
@@ -63,11 +71,7 @@ int Dropped(const std::string &path, const char *argv0) {
                   << "pictures or a manifest onto mlshow, or see `mlshow --help` for its commands\n";
     else
         status = Reported([&] { return mlshow::RunDropped(path, DefaultPlayer(argv0), std::cout); });
-    if (mlshow::ConsoleIsOursAlone()) {
-        std::cout << "\nPress any key to close this window." << std::flush;
-        mlshow::WaitForKey();
-    }
-    return status;
+    return AfterDrop(status);
 }
 
 bool IsCommandName(const std::string &word) {
@@ -76,9 +80,25 @@ bool IsCommandName(const std::string &word) {
     return false;
 }
 
+// Whether the arguments look like what Explorer passes for a selection
+// dropped onto mlshow.exe: no command, no option, each an existing path.
+bool SeveralDropped(int argc, char **argv) {
+    if (argc < 3 || IsCommandName(argv[1])) return false;
+    for (int i = 1; i < argc; ++i) {
+        std::error_code error;
+        if (argv[i][0] == '-' || !fs::exists(mlshow::PathOf(argv[i]), error)) return false;
+    }
+    return true;
+}
+
 // Every argument in UTF-8, as mlshow takes names everywhere.
 int Main(int argc, char **argv) {
     if (argc == 2 && argv[1][0] != '-' && !IsCommandName(argv[1])) return Dropped(argv[1], argv[0]);
+    if (SeveralDropped(argc, argv)) {
+        std::cerr << "mlshow: " << argc - 1 << " items were dropped onto mlshow at once: drop one folder or one "
+                  << "manifest (put the photos for a show in one folder and drop that folder)\n";
+        return AfterDrop(2);
+    }
     CLI::App app{"mlshow: build, inspect, verify and extract Marrowlight shows\n"
                  "mlshow FOLDER or mlshow SHOW.toml: build that show beside it, named after its title"};
     app.set_version_flag("--version", "mlshow " ML_VERSION_TEXT);

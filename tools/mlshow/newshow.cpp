@@ -2,6 +2,7 @@
 // it draws itself, among them a folder of JPEG photos.
 #include <cmath>
 #include <filesystem>
+#include <vector>
 
 #include "commands.h"
 #include "dib.h"
@@ -111,7 +112,8 @@ hold = 3
 # keys; the effects are taken in turn. JPEG photos are stored as they are.
 # Each photo is scaled to fit the monitor it plays on; the player draws a
 # fresh order each time it starts; the caption gives the day the photo was
-# taken (from its EXIF data, where it has one) and its name.
+# taken (from its EXIF data, where it has one) and its name. Photos larger
+# than a 4K monitor are scaled down to fit one.
 [[item]]
 type = "pictures"
 folder = "photos"
@@ -122,7 +124,7 @@ appear = ["Wipe in from Right", "Quadrants", "Vertical Split"]
 disappear = ["Sandstorm", "Tile"]
 speed = 60
 hold = 3
-max_size = [1920, 1080]
+max_size = [3840, 2160]
 
 [[item]]
 type = "text"
@@ -140,11 +142,6 @@ duration = 0
 int RunNew(const std::string &folder, bool quiet, std::ostream &out) {
     std::error_code error;
     const fs::path root = PathOf(folder), manifest = root / "show.toml";
-    if (fs::exists(manifest, error)) throw InputError(PathText(manifest) + " exists already; nothing was written");
-    fs::create_directories(root, error);
-    if (error) throw InputError("cannot make " + folder + ": " + error.message());
-    WriteFileAtomic(root / "gradient.bmp", BmpFromDib(PackDib(Gradient(640, 400))));
-    WriteFileAtomic(root / "rings.bmp", BmpFromDib(PackDib(Rings(300))));
     // Each photo says when it was "taken", as a camera's would.
     static const struct {
         const char *name;
@@ -153,6 +150,18 @@ int RunNew(const std::string &folder, bool quiet, std::ostream &out) {
     } kPhotos[] = {{"1-dawn.jpg", {250, 170, 140}, {70, 110, 60}, "2024:06:01 05:40:00"},
                    {"2-noon.jpg", {110, 170, 250}, {60, 150, 50}, "2024:06:01 12:00:00"},
                    {"3-dusk.jpg", {120, 60, 130}, {40, 50, 60}, "2024:06:02 21:15:00"}};
+    // Nothing of the user's is written over: every file is looked for first.
+    std::vector<fs::path> made = {manifest, root / "gradient.bmp", root / "rings.bmp"};
+    for (const auto &photo : kPhotos) made.push_back(root / "photos" / photo.name);
+    std::string taken;
+    for (const fs::path &path : made)
+        if (fs::symlink_status(path, error).type() != fs::file_type::not_found) taken += (taken.empty() ? "" : ", ") + PathText(path);
+    if (!taken.empty()) throw InputError(taken + " exist" + (taken.find(", ") == std::string::npos ? "s" : "") +
+                                         " already; nothing was written: make the new show in a folder of its own");
+    fs::create_directories(root, error);
+    if (error) throw InputError("cannot make " + folder + ": " + error.message());
+    WriteFileAtomic(root / "gradient.bmp", BmpFromDib(PackDib(Gradient(640, 400))));
+    WriteFileAtomic(root / "rings.bmp", BmpFromDib(PackDib(Rings(300))));
     fs::create_directories(root / "photos", error);
     if (error) throw InputError("cannot make " + PathText(root / "photos") + ": " + error.message());
     for (const auto &photo : kPhotos)

@@ -12,6 +12,20 @@
 
 namespace mlshow {
 
+void MemoryBudget::Take(uint64_t bytes) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    given_.wait(lock, [&] { return held_ == 0 || (held_ + bytes <= limit_ && held_ + bytes >= held_); });
+    held_ += bytes;
+}
+
+void MemoryBudget::Give(uint64_t bytes) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        held_ -= bytes;
+    }
+    given_.notify_all();
+}
+
 unsigned ThreadCount(unsigned threads) { return threads ? threads : std::max(1u, std::thread::hardware_concurrency()); }
 
 void RunParallel(size_t count, unsigned threads, const std::function<void(size_t)> &job) {

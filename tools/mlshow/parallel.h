@@ -1,8 +1,11 @@
 // Runs independent jobs on all cores.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <mutex>
 
 namespace mlshow {
 
@@ -21,5 +24,34 @@ void RunOrdered(size_t count, unsigned threads, size_t ahead, const std::functio
 
 // The number of threads `threads` stands for: itself, or one per core for 0.
 unsigned ThreadCount(unsigned threads);
+
+// Memory shared out among threads: a share waits while the shares held
+// would pass the budget with it. A share larger than the whole budget is
+// given when no other is held, so it runs alone and never waits for ever.
+class MemoryBudget {
+public:
+    explicit MemoryBudget(uint64_t bytes) : limit_(bytes) {}
+    void Take(uint64_t bytes);
+    void Give(uint64_t bytes);
+
+private:
+    std::mutex mutex_;
+    std::condition_variable given_;
+    const uint64_t limit_;
+    uint64_t held_ = 0;
+};
+
+// A share of a budget held for the life of the object.
+class BudgetShare {
+public:
+    BudgetShare(MemoryBudget &budget, uint64_t bytes) : budget_(budget), bytes_(bytes) { budget_.Take(bytes_); }
+    ~BudgetShare() { budget_.Give(bytes_); }
+    BudgetShare(const BudgetShare &) = delete;
+    BudgetShare &operator=(const BudgetShare &) = delete;
+
+private:
+    MemoryBudget &budget_;
+    const uint64_t bytes_;
+};
 
 }  // namespace mlshow

@@ -439,4 +439,20 @@ Bytes ProgramPart(const Bytes &player) {
     return Bytes(player.begin(), player.begin() + long(start));
 }
 
+bool IsShowFile(const std::string &path) {
+    try {
+        FileSource source(path);
+        uint8_t tail[SCREND_SIZE];
+        if (source.Size() < SCREND_SIZE || !source.Read(source.Size() - SCREND_SIZE, tail, sizeof tail)) return false;
+        const Bytes end(tail, tail + sizeof tail);
+        if (ReadU32(end, 0) != TAG_ENDB) return false;
+        const uint32_t contentLength = ReadU32(end, offsetof(SCREND, contentlength)) ^ CONTENTLENGTH_MASK;
+        uint8_t head[4];
+        return contentLength <= source.Size() && contentLength >= SCRHEAD_SIZE + SCREND_SIZE &&
+               source.Read(source.Size() - contentLength, head, sizeof head) && ReadU32(Bytes(head, head + 4), 0) == TAG_HEAD;
+    } catch (const InputError &) {
+        return false;
+    }
+}
+
 }  // namespace mlshow

@@ -126,6 +126,11 @@ ShowFile ScanShowFile(const std::string &path, const BlockVisitor &visit);
 // else the whole file.
 Bytes ProgramPart(const Bytes &player);
 
+// Whether the file at `path` carries a show: it ends in a trailer whose
+// content starts with a show header (what ProgramPart strips). False when
+// it cannot be read.
+bool IsShowFile(const std::string &path);
+
 // Inflates one zlib stream as the loader does: a stream cut short yields
 // what was inflated up to the cut. False on a zlib error, empty output or
 // more than `limit` bytes.

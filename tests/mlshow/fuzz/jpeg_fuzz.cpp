@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     walk.size = size;
     const size_t piece = size ? data[size - 1] % 16 + 1 : 1;
     ml::JPEGCHECK check;
-    do check = ml::StepJpegCheck(data + walk.at, std::min<size_t>(std::max(walk.need, piece), size - walk.at), &walk, &pieces);
+    do check = ml::StepJpegCheck(data + walk.at, size_t(std::min<uint64_t>(std::max<uint64_t>(walk.need, piece), size - walk.at)), &walk, &pieces);
     while (check == ml::JPEG_MORE);
     if (check != whole || pieces.width != info.width || pieces.height != info.height) __builtin_trap();
     const Bytes file(data, data + size);

@@ -57,3 +57,34 @@ TEST(MlshowDrop, FoldersAndManifestsBuildBesideThemselves) {
     std::error_code error;
     fs::remove_all(root, error);
 }
+
+// Started by a bare name, as a command prompt starts it from the PATH,
+// mlshow still finds the player beside its own program file; a folder
+// named after the player never turns the player into a show, and a
+// selection of several items is refused with what to do.
+TEST(MlshowDrop, ThePlayerBesideTheProgramIsFoundAndKept) {
+    const fs::path root = fs::temp_directory_path() / ("mlshow self " + std::to_string(GetCurrentProcessId()));
+    const fs::path bin = root / "bin", program = bin / "mlshow.exe", player = bin / "marrowlight.scr";
+    fs::create_directories(bin);
+    fs::copy_file(fs::path(ML_MLSHOW_EXE), program);
+    fs::copy_file(fs::path(PlayerPath()), player);
+    const Bytes jpeg = TestJpeg(40, 30);
+    const std::string photo(jpeg.begin(), jpeg.end());
+    WriteFile(root / "show" / "p.jpg", photo);
+    WriteFile(root / "show" / "show.toml", "[show]\ntitle = \"T\"\n[[item]]\ntype = \"picture\"\nfile = \"p.jpg\"\n");
+    WriteFile(bin / "marrowlight" / "p.jpg", photo);
+    const uintmax_t playerSize = fs::file_size(player);
+    EXPECT_EQ(RunProgram(program.wstring(), L"mlshow build -q show.toml -o out.scr", (root / "show").wstring()), 0u);
+    EXPECT_TRUE(fs::exists(root / "show" / "out.scr"));
+    std::string output;
+    EXPECT_EQ(RunProgram(program.wstring(), L"mlshow \"" + (bin / "marrowlight").wstring() + L"\"", bin.wstring(), &output), 0u)
+        << output;
+    EXPECT_NE(output.find("Made the screen saver marrowlight (2).scr"), std::string::npos) << output;
+    EXPECT_EQ(fs::file_size(player), playerSize);
+    output.clear();
+    const std::wstring two = L"mlshow \"" + (root / "show" / "p.jpg").wstring() + L"\" \"" + (root / "show").wstring() + L"\"";
+    EXPECT_EQ(RunProgram(program.wstring(), two, bin.wstring(), &output), 2u);
+    EXPECT_NE(output.find("drop one folder or one manifest"), std::string::npos) << output;
+    std::error_code error;
+    fs::remove_all(root, error);
+}

@@ -6,11 +6,12 @@
 #include <filesystem>
 #include <string>
 
-// Runs mlshow.exe with `arguments`; its exit code, or -1 when it does not run
-// or end within a minute. With `output`, what it writes to stdout and stderr.
-inline DWORD RunMlshow(const std::wstring &arguments, std::string *output = nullptr) {
-    const std::wstring program = std::filesystem::path(ML_MLSHOW_EXE).wstring();
-    std::wstring line = L"\"" + program + L"\" " + arguments;
+// Runs `program` with the command line `line` (its first word the name the
+// program is started by) in `folder` (the test's own when empty); its exit
+// code, or -1 when it does not run or end within a minute. With `output`,
+// what it writes to stdout and stderr.
+inline DWORD RunProgram(const std::wstring &program, std::wstring line, const std::wstring &folder,
+                        std::string *output = nullptr) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     HANDLE readEnd = nullptr, writeEnd = nullptr;
@@ -23,7 +24,8 @@ inline DWORD RunMlshow(const std::wstring &arguments, std::string *output = null
     }
     PROCESS_INFORMATION process = {};
     const BOOL started =
-        CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, writeEnd != nullptr, 0, nullptr, nullptr, &startup, &process);
+        CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, writeEnd != nullptr, 0, nullptr,
+                       folder.empty() ? nullptr : folder.c_str(), &startup, &process);
     if (writeEnd) CloseHandle(writeEnd);  // the pipe ends when mlshow's copy closes
     DWORD code = DWORD(-1);
     if (started) {
@@ -36,4 +38,10 @@ inline DWORD RunMlshow(const std::wstring &arguments, std::string *output = null
     }
     if (readEnd) CloseHandle(readEnd);
     return code;
+}
+
+// Runs mlshow.exe with `arguments`, as RunProgram does.
+inline DWORD RunMlshow(const std::wstring &arguments, std::string *output = nullptr) {
+    const std::wstring program = std::filesystem::path(ML_MLSHOW_EXE).wstring();
+    return RunProgram(program, L"\"" + program + L"\" " + arguments, L"", output);
 }
