@@ -231,7 +231,7 @@ uint32_t PhotoPrint(uint32_t print, const BLOCK &block) {
     print = uint32_t(ml::crc32(print, fields, sizeof fields));
     const char *name = block.auxhandle2 ? (const char *)GlobalLock(block.auxhandle2) : nullptr;
     if (!name) return print;
-    print = uint32_t(ml::crc32(print, name, unsigned(lstrlenA(name))));
+    print = uint32_t(ml::crc32(print, name, unsigned(std::strlen(name))));
     GlobalUnlock(block.auxhandle2);
     return print;
 }

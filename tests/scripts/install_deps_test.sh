@@ -14,14 +14,20 @@ failures=0
 # has), update-fails, user (id -u), foreign (architectures dpkg knows
 # besides its own); every call is logged to calls.
 mkdir "$work/bin"
+# Shell built-ins only: the script calls dpkg-query for every package.
 cat >"$work/bin/stand-in" <<'EOF'
 #!/bin/sh
 state=${INSTALL_DEPS_STATE:?}
-name=$(basename "$0")
+name=${0##*/}
 echo "$name $*" >>"$state/calls"
-listed() { grep -qxF "$1" "$state/$2" 2>/dev/null; }
+lines() { [ -f "$state/$1" ] && while IFS= read -r line; do echo "$line"; done <"$state/$1"; }
+listed() {  # package file
+    [ -f "$state/$2" ] || return 1
+    while IFS= read -r line; do [ "$line" = "$1" ] && return 0; done <"$state/$2"
+    return 1
+}
 case $name in
-id) cat "$state/user" ;;
+id) lines user ;;
 sudo) exec "$@" ;;
 dpkg-query)  # -W -f='${Status}' PACKAGE
     for p; do :; done
@@ -29,7 +35,7 @@ dpkg-query)  # -W -f='${Status}' PACKAGE
     printf 'install ok installed' ;;
 dpkg)
     case $1 in
-    --print-foreign-architectures) cat "$state/foreign" 2>/dev/null ;;
+    --print-foreign-architectures) lines foreign ;;
     --add-architecture) echo "$2" >>"$state/foreign" ;;
     esac ;;
 apt-get)
@@ -46,8 +52,8 @@ apt-get)
             listed "$p" unavailable && { echo "E: Unable to locate package $p" >&2; exit 100; }
         done
         for p in $packages; do
-            grep -vxF "$p" "$state/missing" >"$state/missing.new"
-            mv "$state/missing.new" "$state/missing"
+            left=$(lines missing | while IFS= read -r line; do [ "$line" = "$p" ] || echo "$line"; done)
+            printf '%s\n' "$left" >"$state/missing"
         done ;;
     esac ;;
 esac
