@@ -140,22 +140,29 @@ bool CheckStoredJpeg(ScrFile &file, DWORD size, ml::JPEGINFO *info) {
     const ULONGLONG start = file.Position();
     ml::JPEGWALK walk;
     walk.size = size;
-    // A C buffer: a growing std::vector would link the run-time's exception
-    // and string code, and their imports, into the player.
+    // Most pieces fit the one on the stack, so a show of thousands of photos
+    // asks the heap for nothing here; a larger one is a C buffer (a growing
+    // std::vector would link the run-time's exception and string code, and
+    // their imports, into the player).
     struct Piece {
-        BYTE *bytes = nullptr;
-        ~Piece() { std::free(bytes); }
+        BYTE small[kJpegPiece];
+        BYTE *grown = nullptr;
+        ~Piece() { std::free(grown); }
+        BYTE *Room(DWORD size) {
+            if (size <= sizeof small) return small;
+            BYTE *more = (BYTE *)std::realloc(grown, size);
+            return more ? (grown = more) : nullptr;
+        }
     } piece;
     for (;;) {
         const ULONGLONG left = size - walk.at;
         const DWORD want = DWORD(std::min<ULONGLONG>(std::max<ULONGLONG>(walk.need, kJpegPiece), left));
-        BYTE *grown = want ? (BYTE *)std::realloc(piece.bytes, want) : nullptr;
-        if (!grown) return false;
-        piece.bytes = grown;
+        BYTE *bytes = want ? piece.Room(want) : nullptr;
+        if (!bytes) return false;
         // The next piece follows the last unless a segment was stepped over.
         if (file.Position() != start + walk.at && !file.Seek(start + walk.at)) return false;
-        if (!file.Read(piece.bytes, want)) return false;
-        const ml::JPEGCHECK check = ml::StepJpegCheck(piece.bytes, want, &walk, info);
+        if (!file.Read(bytes, want)) return false;
+        const ml::JPEGCHECK check = ml::StepJpegCheck(bytes, want, &walk, info);
         if (check != ml::JPEG_MORE) return check == ml::JPEG_OK;
     }
 }

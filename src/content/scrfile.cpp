@@ -2,15 +2,26 @@
 #include "content/scrfile.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
 // The loader reads on the window's thread, the picture worker on its own.
 std::atomic<ULONGLONG> bytesRead{0};
+std::atomic<ULONGLONG> systemReads{0};
+
+// A fill after a seek reads a page; each fill that runs on from the last
+// reads twice as much, up to the buffer's size. Reads of half the buffer
+// and more go straight to the caller.
+constexpr DWORD kFirstPiece = 4096;
+constexpr DWORD kBufferSize = 64 * 1024;
 
 }  // namespace
 
 ULONGLONG ScrFile::BytesRead() { return bytesRead; }
+
+ULONGLONG ScrFile::SystemReads() { return systemReads; }
 
 ScrFile::ScrFile(const char *path) : file_(_lopen(path, OF_READ)) {
     if (file_ == HFILE_ERROR) return;
@@ -23,10 +34,23 @@ ScrFile::ScrFile(const char *path) : file_(_lopen(path, OF_READ)) {
     size_ = ULONGLONG(size.QuadPart);
 }
 
-bool ScrFile::Seek(ULONGLONG offset) {
+ScrFile::~ScrFile() {
+    std::free(buffer_);
+    if (file_ != HFILE_ERROR) _lclose(file_);
+}
+
+HFILE ScrFile::Handle() {
     LARGE_INTEGER to, at;
-    to.QuadPart = LONGLONG(offset);
-    if (offset > size_ || !SetFilePointerEx(Kernel(), to, &at, FILE_BEGIN) || at.QuadPart != to.QuadPart) return false;
+    to.QuadPart = LONGLONG(position_);
+    handleAt_ = kUnknown;  // the caller moves it
+    if (!IsOpen() || !SetFilePointerEx(Kernel(), to, &at, FILE_BEGIN) || at.QuadPart != to.QuadPart)
+        return HFILE_ERROR;
+    return file_;
+}
+
+// The next read says whether there is anything there.
+bool ScrFile::Seek(ULONGLONG offset) {
+    if (offset > size_) return false;
     position_ = offset;
     return true;
 }
@@ -39,14 +63,55 @@ void ScrFile::Moved() {
     if (position_ > size_) position_ = size_;
 }
 
+// A seek and a read: under Wine a read at an offset given with it (an
+// OVERLAPPED) costs many times as much. The seek is left out when the
+// handle is there already.
+bool ScrFile::ReadAt(ULONGLONG offset, void *buffer, DWORD count) {
+    LARGE_INTEGER to;
+    to.QuadPart = LONGLONG(offset);
+    if (offset != handleAt_ && !SetFilePointerEx(Kernel(), to, nullptr, FILE_BEGIN)) return false;
+    handleAt_ = kUnknown;
+    DWORD got = 0;
+    ++systemReads;
+    if (!ReadFile(Kernel(), buffer, count, &got, nullptr) || got != count) return false;
+    handleAt_ = offset + count;
+    return true;
+}
+
+bool ScrFile::Fill(DWORD count) {
+    const bool runsOn = bufferLength_ != 0 && position_ == bufferStart_ + bufferLength_;
+    piece_ = !runsOn ? kFirstPiece : piece_ < kBufferSize / 2 ? 2 * piece_ : kBufferSize;
+    const ULONGLONG want = count > piece_ ? count : piece_;
+    const DWORD length = DWORD(want < Remaining() ? want : Remaining());
+    bufferLength_ = 0;
+    if (!ReadAt(position_, buffer_, length)) return false;
+    bufferStart_ = position_, bufferLength_ = length;
+    return true;
+}
+
 bool ScrFile::Read(void *buffer, DWORD count) {
     if (count > Remaining()) return false;
-    if (count == 0) return true;
-    UINT got = _lread(file_, buffer, count);
-    if (got == UINT(HFILE_ERROR)) return false;
-    position_ += got;
-    bytesRead += got;
-    return got == count;
+    if (!buffer_) buffer_ = (BYTE *)std::malloc(kBufferSize);  // without it every read goes to the file
+    BYTE *out = (BYTE *)buffer;
+    const DWORD wanted = count;
+    for (;;) {
+        // What the buffer holds from the position on.
+        if (position_ >= bufferStart_ && position_ - bufferStart_ < bufferLength_) {
+            const DWORD at = DWORD(position_ - bufferStart_);
+            const DWORD n = count < bufferLength_ - at ? count : bufferLength_ - at;
+            std::memcpy(out, buffer_ + at, n);
+            out += n, count -= n, position_ += n;
+        }
+        if (count == 0) break;
+        if (count >= kBufferSize / 2 || !buffer_) {
+            if (!ReadAt(position_, out, count)) return false;
+            position_ += count;
+            break;
+        }
+        if (!Fill(count)) return false;
+    }
+    bytesRead += wanted;
+    return true;
 }
 
 HGLOBAL ScrFile::ReadBlock(DWORD count, DWORD extra) {

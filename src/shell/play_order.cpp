@@ -53,7 +53,56 @@ uint32_t Permuted(uint32_t seed, uint32_t count, uint32_t position) {
     return x;
 }
 
+int CompareLaterFirst(const void *a, const void *b) {
+    const ULONGLONG x = *(const ULONGLONG *)a, y = *(const ULONGLONG *)b;
+    return x > y ? -1 : x < y ? 1 : 0;
+}
+
+// The name and last write time of `root`'s subkey at `index`.
+bool SubkeyAt(HKEY root, DWORD index, char (&name)[256], ULONGLONG *written) {
+    DWORD length = sizeof name;
+    FILETIME time;
+    if (RegEnumKeyExA(root, index, name, &length, nullptr, nullptr, nullptr, &time) != ERROR_SUCCESS) return false;
+    *written = (ULONGLONG(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return true;
+}
+
+// The last write time below which a show's key goes: a year before `now`,
+// or later when more than kKeptShows keys were written since.
+ULONGLONG OldestKept(HKEY root, ULONGLONG now) {
+    ULONGLONG oldest = now > kKeptFor ? now - kKeptFor : 0;
+    DWORD count = 0;
+    if (RegQueryInfoKeyA(root, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS ||
+        count <= kKeptShows)
+        return oldest;
+    ULONGLONG *times = (ULONGLONG *)std::calloc(count, sizeof *times);
+    if (!times) return oldest;
+    char name[256];
+    DWORD found = 0;
+    for (DWORD i = 0; i < count; ++i) found += SubkeyAt(root, i, name, &times[found]) ? 1 : 0;
+    if (found > kKeptShows) {
+        std::qsort(times, found, sizeof *times, CompareLaterFirst);
+        if (times[kKeptShows - 1] > oldest) oldest = times[kKeptShows - 1];
+    }
+    std::free(times);
+    return oldest;
+}
+
 }  // namespace
+
+void PruneShowKeys(HKEY root, const char *current, ULONGLONG now) {
+    const ULONGLONG oldest = OldestKept(root, now);
+    char name[256];
+    ULONGLONG written;
+    // From the last: a deletion moves only the subkeys already passed.
+    DWORD count = 0;
+    RegQueryInfoKeyA(root, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     nullptr);
+    for (DWORD i = count; i-- > 0;)
+        if (SubkeyAt(root, i, name, &written) && written < oldest && lstrcmpiA(name, current) != 0)
+            RegDeleteKeyA(root, name);
+}
 
 uint32_t OrderMember(uint32_t count, const OrderState &state, uint32_t position) {
     if (count == 0) return 0;
@@ -128,6 +177,7 @@ bool AddFolder(const Folder &folder) {
     return true;
 }
 
+constexpr char kRootKey[] = "Software\\Marrowlight";  // every subkey is a show's key
 char showKey[300];  // the show's key under HKEY_CURRENT_USER
 
 Folder *FolderAt(int slot) {
@@ -174,13 +224,38 @@ void SaveState(const Folder &folder) {
 
 bool InFolder(const BLOCK &block) { return block.type == TAG_IMAG && (block.image.flags & SCRF_RANDOMORDER); }
 
-// The runs of random-order blocks of one group. A group number met again
-// after its run has ended plays in stored order: it would share the state.
-void FindFolders(HWND list) {
+// `print` carried on over what tells a folder's photo from another: its
+// folder, its stored length (its data's size), the day it was taken, its name.
+uint32_t PhotoPrint(uint32_t print, const BLOCK &block) {
+    const uint32_t fields[] = {block.image.group, block.image.length, block.image.takendate};
+    print = uint32_t(ml::crc32(print, fields, sizeof fields));
+    const char *name = block.auxhandle2 ? (const char *)GlobalLock(block.auxhandle2) : nullptr;
+    if (!name) return print;
+    print = uint32_t(ml::crc32(print, name, unsigned(std::strlen(name))));
+    GlobalUnlock(block.auxhandle2);
+    return print;
+}
+
+// The key of a show of `title` whose photos give `print`.
+void ShowKey(const char *title, uint32_t print, char *key, size_t size) {
+    char name[201];
+    lstrcpynA(name, title, sizeof name);
+    // A key name holds no backslash; control characters would only confuse.
+    for (char *c = name; *c; ++c)
+        if (*c == '\\' || (unsigned char)*c < 32) *c = '_';
+    std::snprintf(key, size, "%s\\%s%s%08X", kRootKey, name, name[0] ? " " : "", unsigned(print));
+}
+
+// The runs of random-order blocks of one group, and the print of their
+// photos. A group number met again after its run has ended plays in stored
+// order: it would share the state.
+uint32_t FindFolders(HWND list) {
     const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
     BLOCK block;
+    uint32_t print = 0;
     for (int i = 0; i < count; ++i) {
         if (!GetBlock(list, i, &block) || !InFolder(block)) continue;
+        print = PhotoPrint(print, block);
         const uint32_t group = block.image.group;
         Folder *last = folderCount ? &folders[folderCount - 1] : nullptr;
         if (last && last->group == group && last->first + int(last->count) == i) {
@@ -192,25 +267,35 @@ void FindFolders(HWND list) {
         // Without memory for it a folder plays in stored order.
         if (!known) AddFolder(Folder{i, 1, group, OrderState{}});
     }
+    return print;
+}
+
+// Deletes the keys of shows long unplayed, and of all but the latest few.
+void ForgetOldShows() {
+    HKEY root = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRootKey, 0, KEY_READ, &root) != ERROR_SUCCESS) return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    playorder::PruneShowKeys(root, showKey + sizeof kRootKey, (ULONGLONG(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    RegCloseKey(root);
 }
 
 }  // namespace
 
-void PlayOrderKey(const SCRHEAD &head, char *key, size_t size) {
-    char title[201];
-    lstrcpynA(title, head.title, sizeof title);
-    // A key name holds no backslash; control characters would only confuse.
-    for (char *c = title; *c; ++c)
-        if (*c == '\\' || (unsigned char)*c < 32) *c = '_';
-    std::snprintf(key, size, "Software\\Marrowlight\\%s%s%08X", title, title[0] ? " " : "",
-                  unsigned(ml::crc32(0, &head, SCRHEAD_SIZE)));
+void PlayOrderKey(HWND list, const SCRHEAD &head, char *key, size_t size) {
+    const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    BLOCK block;
+    uint32_t print = 0;
+    for (int i = 0; i < count; ++i)
+        if (GetBlock(list, i, &block) && InFolder(block)) print = PhotoPrint(print, block);
+    ShowKey(head.title, print, key, size);
 }
 
 void LoadPlayOrder(HWND list, const SCRHEAD &head) {
     folderCount = 0;
-    FindFolders(list);
-    PlayOrderKey(head, showKey, sizeof showKey);
+    ShowKey(head.title, FindFolders(list), showKey, sizeof showKey);
     if (folderCount == 0) return;
+    ForgetOldShows();
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, showKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) key = nullptr;
     for (int f = 0; f < folderCount; ++f) folders[f].state = ReadState(key, folders[f]);

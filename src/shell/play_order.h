@@ -8,6 +8,9 @@
 // just shown. The order's state (a seed and a position) is kept per show and
 // folder in the user's registry, so each start goes on where the last one
 // stopped; a state that is missing, foreign or damaged starts a new order.
+// A show is known by its title and its folders' photos, not by its build,
+// so a rebuilt show goes on too; the keys of shows not played for a year,
+// and of all but the most recently played few dozen, are deleted.
 //
 // The show's state lives here, one show at a time, like the rest of the
 // show engine's; it is used on the saver window's thread only.
@@ -40,14 +43,26 @@ int TakeFolderPhoto(int slot, const int *excluded, int excludedcount);
 // Whether store indexes `a` and `b` lie in the same folder.
 bool InSameFolder(int a, int b);
 
-// The registry key of a show, under HKEY_CURRENT_USER: its title and the
-// CRC-32 of its header, so two shows of one title stay apart.
-void PlayOrderKey(const SCRHEAD &head, char *key, size_t size);
+// The registry key of the show in the store `list`, under HKEY_CURRENT_USER:
+// its title and the CRC-32 of what tells its random-order photos apart (each
+// one's folder, stored length, day taken and name), so two shows of one title
+// stay apart and a rebuild of the same show finds its key again.
+void PlayOrderKey(HWND list, const SCRHEAD &head, char *key, size_t size);
 
 // The pure part, for its tests.
 namespace playorder {
 
 constexpr uint32_t kNone = 0xFFFFFFFF;
+
+// What is kept of the shows' keys: those played within a year, and of them
+// the most recently played kKeptShows.
+constexpr DWORD kKeptShows = 48;
+constexpr ULONGLONG kKeptFor = 365ULL * 24 * 60 * 60 * 10000000;  // a year in FILETIME units
+
+// Deletes the subkeys of `root` (each a show's key) last written before
+// `now` - kKeptFor, and those older than the kKeptShows most recently
+// written, but never the one named `current`.
+void PruneShowKeys(HKEY root, const char *current, ULONGLONG now);
 
 // Where a folder's order stands.
 struct OrderState {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "applet/objects.h"
 #include "content/compress.h"
@@ -419,14 +420,18 @@ TEST(LoadScrFile, JpegPicturesAreKeptWhenTheDecoderTakesThem) {
 }
 
 // The loader reads a JPEG only up to its frame header and steps over the
-// segments before it, as a camera's 60 KB EXIF segment.
+// segments before it, as a camera's 60 KB EXIF segment: with two system
+// reads a photo, one for its block's headers and the JPEG's start and one
+// for its frame header.
 TEST(LoadScrFile, JpegsAreReadOnlyUpToTheirFrameHeader) {
     ShowWriter writer(TestHead());
     for (int i = 0; i < 100; ++i) writer.AddJpegPicture(SCRIMAGE{}, WithSegment(TestJpeg(40, 30), 0xE1, 60000));
-    const ULONGLONG before = ScrFile::BytesRead();
+    const ULONGLONG before = ScrFile::BytesRead(), readsBefore = ScrFile::SystemReads();
     Loaded loaded(writer.Build(kProgram));
     ASSERT_EQ(loaded.result, 1);
     EXPECT_LT(ScrFile::BytesRead() - before, kProgram.size() + 100 * 2048);  // 64 KB a photo once
+    // The trailer, the header, the program part and the chain's end besides.
+    EXPECT_LE(ScrFile::SystemReads() - readsBefore, 100 * 2 + 8u);
     JPEGPLACE place;
     const BLOCK last = loaded.store.Block(100);
     ASSERT_EQ(GetJpegPlace(&last, &place), 1);
@@ -605,5 +610,60 @@ TEST(LoadScrFile, PictureCaptionsAreKeptBeforeTheirData) {
         HGLOBAL read = isJpeg ? ReadJpegPicture(&block, loaded.temp.path()) : nullptr;
         EXPECT_EQ(Contents(isJpeg ? read : block.data), isJpeg ? jpeg : dib);
         if (read) GlobalFree(read);
+    }
+}
+
+// The file's reads and seeks against its bytes: pieces inside and across
+// what one read of the file brings, reads that run on, large reads, the
+// end of the file, and the handle placed where the reads stopped.
+TEST(ScrFile, ReadsGiveTheFilesBytesWhereverTheyLie) {
+    Bytes bytes(300 * 1024);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = BYTE(i * 131 + (i >> 9));
+    TempFile temp;
+    temp.Write(bytes);
+    struct Step {
+        ULONGLONG at;  // ~0: on from the last read
+        DWORD count;
+    };
+    const ULONGLONG on = ~ULONGLONG(0);
+    const struct {
+        const char *what;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"small pieces one after another", {{0, 8}, {on, 84}, {on, 512}, {on, 4000}, {on, 3}}},
+        {"a piece across the end of what was read", {{4090, 4}, {on, 20}, {on, 9000}}},
+        {"back inside what was read, then far on", {{1000, 100}, {10, 50}, {200000, 16}, {190000, 12000}}},
+        {"reads that run on through the file", {{0, 30000}, {on, 30000}, {on, 30000}, {on, 30000}, {on, 7}}},
+        {"large reads, after a small one", {{5, 1}, {on, 40000}, {on, 200000}}},
+        {"up to the last byte", {{bytes.size() - 10, 10}, {bytes.size() - 70000, 70000}, {bytes.size(), 0}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ScrFile file(temp.path());
+        ASSERT_TRUE(file.IsOpen());
+        for (const Step &step : c.steps) {
+            if (step.at != on) {
+                ASSERT_TRUE(file.Seek(step.at));
+            }
+            const ULONGLONG from = file.Position();
+            Bytes got(step.count);
+            ASSERT_TRUE(file.Read(got.data(), step.count)) << from << " " << step.count;
+            EXPECT_EQ(got, Bytes(bytes.begin() + from, bytes.begin() + from + step.count)) << from;
+            EXPECT_EQ(file.Position(), from + step.count);
+        }
+        // The handle reads on from the position, as the inflating readers do.
+        ASSERT_TRUE(file.Seek(bytes.size() / 2 + 3));  // within what was read, or not
+        BYTE next[16];
+        ASSERT_EQ(_lread(file.Handle(), next, sizeof next), sizeof next);
+        const size_t middle = bytes.size() / 2 + 3;
+        EXPECT_EQ(Bytes(next, next + sizeof next), Bytes(bytes.begin() + middle, bytes.begin() + middle + 16));
+        file.Moved();
+        EXPECT_EQ(file.Position(), middle + 16);
+        // Past the end nothing is read, and the position stays.
+        BYTE past[2];
+        EXPECT_FALSE(file.Seek(bytes.size() + 1));
+        ASSERT_TRUE(file.Seek(bytes.size() - 1));
+        EXPECT_FALSE(file.Read(past, 2));
+        EXPECT_EQ(file.Position(), bytes.size() - 1);
     }
 }

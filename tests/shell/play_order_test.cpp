@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 #include <vector>
 
+#include "content/loader.h"
 #include "shell/play_order.h"
 #include "support/test_support.h"
 
@@ -69,7 +71,7 @@ TEST(PlayOrder, ATakenPhotoIsNoneThatAMonitorHolds) {
     for (int i = 0; i < 4; ++i) AppendBlock(store.list(), store.set(), &block);  // the folder at 2..5
     const SCRHEAD head = testing_support::TestHead("Photos shared by monitors");
     char key[300];
-    PlayOrderKey(head, key, sizeof key);
+    PlayOrderKey(store.list(), head, key, sizeof key);
     LoadPlayOrder(store.list(), head);
     EXPECT_EQ(TakeFolderPhoto(1, nullptr, 0), 1);
     EXPECT_TRUE(InSameFolder(2, 5));
@@ -89,4 +91,142 @@ TEST(PlayOrder, ATakenPhotoIsNoneThatAMonitorHolds) {
     EXPECT_TRUE(taken >= 2 && taken <= 5) << taken;
     ForgetPlayOrder();
     RegDeleteKeyA(HKEY_CURRENT_USER, key);
+}
+
+namespace {
+
+// A show titled "Holiday": a fixed picture, then a random-order folder of
+// photos of the given widths.
+struct Show {
+    SCRHEAD head;
+    SCRIMAGE photo;
+    std::vector<int> widths;
+    int fixedWide;
+    const char *firstName;  // the first photo's; the others are "Beach"
+};
+
+struct Build {
+    const char *what;
+    void (*change)(Show &show);
+};
+
+// The registry key of the show as `build` changes it.
+std::string ShowKeyOf(const Build &build) {
+    Show show = {testing_support::TestHead("Holiday"), SCRIMAGE{}, {16, 24, 32}, 8, "Harbour"};
+    show.photo.flags = SCRF_RANDOMORDER, show.photo.group = 1, show.photo.holdtime = 4;
+    show.photo.takendate = 20240612;
+    if (build.change) build.change(show);
+    ShowWriter writer(show.head);
+    writer.AddPicture(SCRIMAGE{}, testing_support::TestDib(show.fixedWide, 8, 24), false);
+    for (size_t i = 0; i < show.widths.size(); ++i)
+        writer.AddPicture(show.photo, testing_support::TestDib(show.widths[i], 8, 24), false, i ? "Beach" : show.firstName);
+    testing_support::TempFile file;
+    file.Write(writer.Build(testing_support::FakeProgram()));
+    testing_support::TestStore store;
+    if (!LoadScrFile(store.list(), store.set(), file.path())) return "not loaded";
+    char key[300];
+    PlayOrderKey(store.list(), store.Block(0).head, key, sizeof key);
+    return key;
+}
+
+}  // namespace
+
+// A rebuild of the same show finds the same key; another title or other
+// photos in the folder make another.
+TEST(PlayOrder, AShowIsKnownByItsTitleAndItsFolderPhotos) {
+    const std::string original = ShowKeyOf({"as built first", nullptr});
+    EXPECT_EQ(original.rfind("Software\\Marrowlight\\Holiday ", 0), 0u) << original;
+    const Build same[] = {
+        {"built at another time", [](Show &s) { s.head.created += 86400; }},
+        {"another description and author",
+         [](Show &s) {
+             lstrcpynA(s.head.description, "New words", sizeof s.head.description);
+             lstrcpynA(s.head.author, "Someone", sizeof s.head.author);
+         }},
+        {"another hold and effect", [](Show &s) { s.photo.holdtime = 9, s.photo.appeareffect = 3; }},
+        {"another picture outside the folder", [](Show &s) { s.fixedWide = 12; }},
+    };
+    const Build other[] = {
+        {"another title", [](Show &s) { lstrcpynA(s.head.title, "Holiday 2", sizeof s.head.title); }},
+        {"a photo more", [](Show &s) { s.widths.push_back(40); }},
+        {"a photo changed", [](Show &s) { s.widths[1] = 28; }},
+        {"a photo renamed (a name as long)", [](Show &s) { s.firstName = "Seaside"; }},
+        {"photos of another day", [](Show &s) { s.photo.takendate = 20240613; }},
+        {"the photos in another order", [](Show &s) { std::swap(s.widths[0], s.widths[2]); }},
+    };
+    for (const Build &b : same) EXPECT_EQ(ShowKeyOf(b), original) << b.what;
+    for (const Build &b : other) EXPECT_NE(ShowKeyOf(b), original) << b.what;
+}
+
+namespace {
+
+// Scratch shows' keys under a key of the test's own.
+class ShowKeys {
+public:
+    ShowKeys() {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kRoot);
+        RegCreateKeyExA(HKEY_CURRENT_USER, kRoot, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root_, nullptr);
+    }
+    ~ShowKeys() {
+        RegCloseKey(root_);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kRoot);
+    }
+    HKEY root() const { return root_; }
+    // A show's key holding an order, written now.
+    void Add(const std::string &name) {
+        const ORDERRECORD record = Encode(3, NewOrder(1));
+        RegSetKeyValueA(root_, name.c_str(), "Order 1", REG_BINARY, &record, sizeof record);
+    }
+    std::set<std::string> Names() const {
+        std::set<std::string> names;
+        char name[256];
+        for (DWORD i = 0, length = sizeof name; RegEnumKeyExA(root_, i, name, &length, nullptr, nullptr, nullptr,
+                                                               nullptr) == ERROR_SUCCESS;
+             ++i, length = sizeof name)
+            names.insert(name);
+        return names;
+    }
+
+private:
+    static constexpr const char *kRoot = "Software\\Marrowlight tests\\play order keys";
+    HKEY root_ = nullptr;
+};
+
+ULONGLONG Now() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (ULONGLONG(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+std::string Numbered(int n) { return "Show " + std::to_string(n); }
+
+}  // namespace
+
+// Keys unplayed for a year go, and all but the most recently played
+// kKeptShows; the key of the show that plays stays whatever its age.
+TEST(PlayOrder, OldShowKeysAreDeleted) {
+    const int made = int(kKeptShows) + 5;
+    struct Case {
+        const char *what;
+        int keys;
+        ULONGLONG later;      // how long after the keys were written the show starts
+        const char *current;  // the playing show's key
+        std::set<std::string> left;
+    } cases[] = {
+        {"a few keys played lately", 5, 0, "Show 0", {"Show 0", "Show 1", "Show 2", "Show 3", "Show 4"}},
+        {"a few keys, a year and a day on", 5, kKeptFor + 864000000000ULL, "Show 3", {"Show 3"}},
+        {"more keys than are kept", made, 0, "Show 0", {}},
+    };
+    for (int n = 0; n < made; ++n)
+        if (n == 0 || n >= made - int(kKeptShows)) cases[2].left.insert(Numbered(n));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ShowKeys keys;
+        for (int n = 0; n < c.keys; ++n) {
+            keys.Add(Numbered(n));
+            Sleep(2);  // each written at a time of its own
+        }
+        PruneShowKeys(keys.root(), c.current, Now() + c.later);
+        EXPECT_EQ(keys.Names(), c.left);
+    }
 }

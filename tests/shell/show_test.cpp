@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "content/loader.h"
 #include "imaging/dib.h"
 #include "imaging/palette.h"
 #include "shell/monitor_show.h"
@@ -292,26 +293,34 @@ TEST(Show, FortyThousandPicturesLoadAndPlayToTheEnd) {
 }
 
 // Starts of a random-order folder (a fixed picture, then three solid
-// colours): the first without a saved state, the next going on where it
+// colours): the first without a saved state, the next (of the show built
+// again, at another time and with another description) going on where it
 // stopped, across the end of an order; every order holds each photo once and
 // does not start with the photo just shown; the fixed picture keeps its
 // place. A damaged state starts a new order.
 TEST(Show, ARandomFolderGoesOnAcrossStartsInFreshOrders) {
     const COLORREF fixed = RGB(255, 255, 255);
     const std::vector<COLORREF> photos = {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200)};
-    const SCRHEAD head = TestHead("Random folder", kBackground);
-    SCRHEAD stored = head;  // as the writer stores it, without a preview
-    stored.type = TAG_HEAD, stored.length = SCRHEAD_SIZE;
-    char key[300];
-    PlayOrderKey(stored, key, sizeof key);
-    // Plays until `count` photos have appeared; every picture seen at the centre, the fixed one included.
-    auto play = [&](size_t count) {
+    SCRHEAD head = TestHead("Random folder", kBackground);
+    auto build = [&] {
         ShowWriter writer(head);
         writer.AddPicture(Picture(0, 0, 1, 1), SolidDib(64, 64, fixed), false);
         SCRIMAGE image = Picture(0, 0, 1, 1);
         image.flags = SCRF_RANDOMORDER, image.group = 1;
         for (COLORREF colour : photos) writer.AddPicture(image, SolidDib(64, 64, colour), false);
-        Playing show(std::move(writer));
+        return writer;
+    };
+    char key[300];
+    {
+        TempFile file;
+        file.Write(build().Build(FakeProgram()));
+        TestStore store;
+        ASSERT_TRUE(LoadScrFile(store.list(), store.set(), file.path()));
+        PlayOrderKey(store.list(), store.Block(0).head, key, sizeof key);
+    }
+    // Plays until `count` photos have appeared; every picture seen at the centre, the fixed one included.
+    auto play = [&](size_t count) {
+        Playing show(build());
         std::vector<COLORREF> seen;
         COLORREF before = CLR_INVALID;
         WaitFor([&] {
@@ -330,7 +339,10 @@ TEST(Show, ARandomFolderGoesOnAcrossStartsInFreshOrders) {
                    ERROR_SUCCESS && playorder::Decode(bytes, size, 3, &state);
     };
     RegDeleteKeyA(HKEY_CURRENT_USER, key);
-    const std::vector<COLORREF> first = play(2), second = play(5);
+    const std::vector<COLORREF> first = play(2);
+    head.created += 86400;
+    lstrcpynA(head.description, "Built again the next day.", sizeof head.description);
+    const std::vector<COLORREF> second = play(5);
     ASSERT_EQ(first.size(), 3u);   // fixed, two photos
     ASSERT_EQ(second.size(), 7u);  // fixed, three photos, fixed, two
     for (COLORREF c : {first[0], second[0], second[4]}) EXPECT_EQ(c, fixed);
