@@ -293,9 +293,7 @@ TEST(ShowSound, ASoundBlockPlaysItsSamplesAndTheShowGoesOn) {
     // lap had nothing that waited, so the next comes only after a second.
     EXPECT_GE(saver.Run(800), 3);
     EXPECT_TRUE(WaitForSilence());
-    const Bytes captured = CapturedSamples(samples.size());
-    ASSERT_EQ(captured.size(), samples.size());
-    EXPECT_EQ(captured, samples);
+    EXPECT_EQ(CapturedSamples(samples.size()), samples);
 }
 
 TEST(ShowSound, ASoundBlockThatWaitsHoldsTheShowAndStopsWithTheWindow) {
@@ -334,9 +332,7 @@ TEST(AppletSound, PlaysoundPlaysTheNumberedObject) {
     ASSERT_TRUE(saver.loaded());
     saver.Run(1500);
     EXPECT_TRUE(WaitForSilence());
-    const Bytes captured = CapturedSamples(samples.size());
-    ASSERT_EQ(captured.size(), samples.size());
-    EXPECT_EQ(captured, samples);
+    EXPECT_EQ(CapturedSamples(samples.size()), samples);
 }
 
 TEST(AppletSound, KillsoundStopsAndUnknownNumbersAreRefused) {
