@@ -310,6 +310,15 @@ int LoadScrFile(HWND list, BLOCKSET *set, const char *path) {
     return loaded;
 }
 
+int ShowAppended(const char *path) {
+    ScrFile file(path);
+    SCREND end;
+    return file.IsOpen() && file.Size() >= SCREND_SIZE && file.Seek(file.Size() - SCREND_SIZE) &&
+                   file.Read(&end, sizeof end) && end.type == TAG_ENDB
+               ? 1
+               : 0;
+}
+
 int LoadHeaderBlock(HWND, BLOCK *out, const char *path, BLOCKSET *owner) {
     ScrFile file(path);
     Trailer trailer;

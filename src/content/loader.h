@@ -7,6 +7,9 @@
 
 // The whole show into the store whose list box is `list`: 1, else 0.
 int LoadScrFile(HWND list, BLOCKSET *set, const char *path);
+// Whether the file at `path` ends in a show's trailer: a show is appended,
+// sound or damaged. The bare player has none.
+int ShowAppended(const char *path);
 // The HEAD header and its preview picture (in out->data) only: 1, else 0.
 int LoadHeaderBlock(HWND window, BLOCK *out, const char *path, BLOCKSET *owner);
 // A fresh record for a block of `type`: 1, or 0 for an unknown type.
