@@ -15,6 +15,9 @@ constexpr UINT WM_PICTUREREADY = 0x04C9;
 // Posted by the primary monitor to mirroring monitors: start the block of
 // store index lParam at the show's place wParam.
 constexpr UINT WM_MIRRORBLOCK = 0x04CA;
+// Posted by the live folders' library with wParam its LIBRARYSTATE: photos
+// became known, or the search ended.
+constexpr UINT WM_LIBRARYCHANGED = 0x04CB;
 
 // The input the saver watches: mouse moves and buttons (not the wheel), and
 // keys (not WM_UNICHAR), whatever the headers' own limits say.

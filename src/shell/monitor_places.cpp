@@ -1,6 +1,7 @@
 // Where each monitor stands in a show that plays on several.
 #include "shell/monitor_places.h"
 
+#include "shell/live_show.h"
 #include "shell/monitor_show.h"
 #include "shell/monitor_windows.h"
 #include "shell/play_order.h"
@@ -33,7 +34,7 @@ bool ShownElsewhere(HWND window, int index) {
 bool PassesOver(HWND window, const MONITORSHOW *set, int slot) {
     BLOCK block;
     if (!GetBlock(theSession.store, slot, &block)) return false;
-    if (block.type == TAG_IMAG && SharingFolders() && InSameFolder(slot, slot)) return false;
+    if (block.type == TAG_IMAG && TakesAhead(slot)) return false;
     if (block.type == TAG_IMAG) return ShownElsewhere(window, PlayedBlockIndex(slot));
     return !set->primary && PlaysOnPrimaryOnly(block.type);
 }
@@ -41,6 +42,13 @@ bool PassesOver(HWND window, const MONITORSHOW *set, int slot) {
 }  // namespace
 
 bool SharingFolders() { return EachMonitorPlays() && OtherMonitorCount() > 0; }
+
+bool TakesAhead(int slot) { return IsLiveSlot(slot) || (SharingFolders() && InSameFolder(slot, slot)); }
+
+bool ReservedFor(int reserved, int slot) {
+    if (IsLiveSlot(slot)) return IsLivePhoto(reserved);
+    return reserved >= 0 && !IsLivePhoto(reserved) && InSameFolder(reserved, slot);
+}
 
 int TakePhoto(HWND window, const MONITORSHOW *set, int slot) {
     int excluded[2 * (1 + 32)];
@@ -55,7 +63,7 @@ int TakePhoto(HWND window, const MONITORSHOW *set, int slot) {
             UnlockMonitorShow(other);
         }
     }
-    return TakeFolderPhoto(slot, excluded, count);
+    return IsLiveSlot(slot) ? TakeLivePhoto(excluded, count) : TakeFolderPhoto(slot, excluded, count);
 }
 
 // Before the picture or text `number / monitors` of the way through the

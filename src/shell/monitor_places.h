@@ -16,9 +16,17 @@ int StartingPlace(int number, int monitors);
 // looks ahead, so that no other monitor takes it meanwhile.
 bool SharingFolders();
 
+// Whether a monitor takes the photo of `slot` ahead, as it looks ahead: at
+// the live folders' slot always, at a folder's slot when the monitors share
+// the folders.
+bool TakesAhead(int slot);
+// Whether `reserved`, a photo taken ahead, is one of `slot`'s.
+bool ReservedFor(int reserved, int slot);
+
 // The photo `window`'s monitor plays at the folder slot `slot`: the next of
 // the folder's order that no monitor shows or has taken ahead, this
-// monitor's own photo on screen included. Moves the order on.
+// monitor's own photo on screen included. Moves the order on. At the live
+// slot: the library's next such photo, -1 while it knows none.
 int TakePhoto(HWND window, const MONITORSHOW *set, int slot);
 
 // The show's next place on `window`'s monitor. In "each" mode a monitor

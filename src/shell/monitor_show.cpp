@@ -28,6 +28,7 @@
 #include "imaging/rect.h"
 #include "imaging/scale.h"
 #include "imaging/window_dc.h"
+#include "shell/live_show.h"
 #include "shell/messages.h"
 #include "shell/monitor_places.h"
 #include "shell/monitor_windows.h"
@@ -110,11 +111,12 @@ void ReleaseItem(HWND window, MONITORSHOW *set) {
 }
 
 // What the worker needs to make the picture of `block`: copies only.
-PICTUREJOB JobFor(const MONITORSHOW *set, const BLOCK &block) {
+PICTUREJOB JobFor(const MONITORSHOW *set, int index, const BLOCK &block) {
     PICTUREJOB job;
     std::memset(&job, 0, sizeof job);
     job.block = block;
     lstrcpynA(job.path, theSession.show.path, sizeof job.path);
+    LivePhotoPath(index, job.photo, kPhotoPathRoom);
     job.screenwide = set->screenwide;
     job.screendeep = set->screendeep;
     job.devicebits = devicebits;
@@ -132,8 +134,8 @@ int NextPictureIndex(HWND window, MONITORSHOW *set) {
         const int slot = (set->current + step) % theSession.show.count;
         const int index = PlayedBlockIndex(slot);
         if (!GetBlock(theSession.store, index, &block) || block.type != TAG_IMAG) continue;
-        if (!SharingFolders() || !InSameFolder(slot, slot)) return index;
-        if (set->reserved < 0 || !InSameFolder(set->reserved, slot)) set->reserved = TakePhoto(window, set, slot);
+        if (!TakesAhead(slot)) return index;
+        if (!ReservedFor(set->reserved, slot)) set->reserved = TakePhoto(window, set, slot);
         return set->reserved;
     }
     return -1;
@@ -144,23 +146,23 @@ void PrepareNextPicture(HWND window, MONITORSHOW *set) {
     set->lookingahead = TRUE;
     const int index = NextPictureIndex(window, set);
     BLOCK block;
-    if (index >= 0 && GetBlock(theSession.store, index, &block))
-        BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, block));
+    if (index >= 0 && GetPlayedBlock(index, &block))
+        BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, index, block));
 }
 
 // The picture of the current block, made ready ahead or now on the worker.
 // False while it is still being made: its ready message starts the item.
-bool TakePicture(HWND window, MONITORSHOW *set, HGLOBAL *picture) {
+bool TakePicture(HWND window, MONITORSHOW *set, HGLOBAL *picture, DWORD *taken) {
     const int index = set->playedindex;
-    PREPARED state = TakePrepared(&set->preparing, index, picture);
+    PREPARED state = TakePrepared(&set->preparing, index, picture, taken);
     if (state == PREPARED_NONE) {
-        BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, set->block));
-        state = TakePrepared(&set->preparing, index, picture);
+        BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, index, set->block));
+        state = TakePrepared(&set->preparing, index, picture, taken);
     }
     if (state == PREPARED_NONE) {
         // The worker could not be given the work (no memory for it): the
         // picture is made here rather than waited for.
-        *picture = PreparePicture(JobFor(set, set->block));
+        *picture = PreparePicture(JobFor(set, index, set->block), taken);
         return true;
     }
     if (state == PREPARED_READY) return true;
@@ -198,18 +200,33 @@ void SaveScreenArea(HWND window, MONITORSHOW *set, const RECT &rect) {
     set->savedscreen = CopyScreenToBitmap(dc, &set->savedrect);
 }
 
+// A photo of the live folders on screen: it counts as played, and its day
+// taken, read by the worker, goes in its caption.
+void NoteLivePhotoShown(MONITORSHOW *set, DWORD taken) {
+    if (!IsLivePhoto(set->playedindex)) return;
+    CommitLivePhoto(set->playedindex);
+    if (!taken) return;
+    set->block.image.takendate = taken;
+    NoteLivePhotoDate(set->playedindex, taken);
+}
+
 bool StartPicture(HWND window, MONITORSHOW *set) {
     BLOCK &block = set->block;
     HGLOBAL picture = 0;
-    if (!TakePicture(window, set, &picture)) return false;
+    DWORD taken = 0;
+    if (!TakePicture(window, set, &picture, &taken)) return false;
     set->lookingahead = FALSE;
     if (!picture) {
         // Not on screen: the other monitors may take it. One photo that
-        // does not decode must not stop a show of many.
+        // does not decode must not stop a show of many; a live one is
+        // passed over from now on.
+        const bool live = IsLivePhoto(set->playedindex);
+        if (live) DropLivePhoto(set->playedindex);
         set->playedindex = -1;
-        if (block.image.flags & SCRF_JPEG) PostAdvance(window);
+        if (live || (block.image.flags & SCRF_JPEG)) PostAdvance(window);
         return false;
     }
+    NoteLivePhotoShown(set, taken);
     const SCRIMAGE &image = block.image;
     if (!InitImageStatus(&set->status, picture, int(image.appeareffect), int(image.disappeareffect),
                          int(image.speed), int(image.holdtime), set->backgroundbrush))
@@ -334,11 +351,27 @@ void LeadMirrors(const MONITORSHOW *set) {
         PostMessageA(OtherMonitorWindow(i), WM_MIRRORBLOCK, WPARAM(set->current), LPARAM(set->playedindex));
 }
 
-// Starts the block of store index `played` at the show's place `slot`.
+// A photo of the live folders carries its name for the caption in the
+// monitor's own memory block.
+void NameLivePhoto(MONITORSHOW *set) {
+    if (!IsLivePhoto(set->playedindex)) return;
+    set->block.image.captionlength = SetLivePhotoName(set->playedindex, &set->livename);
+    set->block.auxhandle2 = set->block.image.captionlength ? set->livename : 0;
+}
+
+// Starts the block of played index `played` at the show's place `slot`.
+// The live slot without a photo yet goes on to the header, where the show
+// rests until the library finds one.
 void PlayAt(HWND window, MONITORSHOW *set, int slot, int played) {
     set->current = slot;
     set->playedindex = played;
-    if (!GetBlock(theSession.store, played, &set->block)) return;
+    if (!GetPlayedBlock(played, &set->block)) {
+        if (!IsLiveSlot(slot)) return;
+        std::memset(&set->block, 0, sizeof set->block);
+        PostAdvance(window);
+        return;
+    }
+    NameLivePhoto(set);
     LeadMirrors(set);
     StartBlock(window, set);
 }
@@ -346,10 +379,10 @@ void PlayAt(HWND window, MONITORSHOW *set, int slot, int played) {
 // The block that plays at `slot`, the folder's order moved on: the photo
 // taken ahead for this monitor when there is one for that folder.
 int PlayedAt(HWND window, MONITORSHOW *set, int slot) {
-    if (SharingFolders() && InSameFolder(slot, slot)) {
+    if (TakesAhead(slot)) {
         const int reserved = set->reserved;
         set->reserved = -1;
-        return reserved >= 0 && InSameFolder(reserved, slot) ? reserved : TakePhoto(window, set, slot);
+        return ReservedFor(reserved, slot) ? reserved : TakePhoto(window, set, slot);
     }
     const int played = PlayedBlockIndex(slot);
     CommitPlayedBlock(slot);
@@ -473,7 +506,7 @@ void Begin(HWND window) {
 
 void OnMirrorBlock(HWND window, int slot, int played) {
     LockedShow set(window);
-    if (!set || set->primary || played < 0 || played >= theSession.show.count) return;
+    if (!set || set->primary || played < 0 || (played >= theSession.show.count && !IsLivePhoto(played))) return;
     EndItem(window, set.get());
     PlayAt(window, set.get(), slot, played);
 }
@@ -524,6 +557,7 @@ bool OnEraseBackground(HWND window, HDC dc) {
     RECT client;
     GetClientRect(window, &client);
     if (set->backgroundbrush) FillRect(dc, &client, set->backgroundbrush);
+    DrawNothingToPlay(dc, client);
     return true;
 }
 
@@ -589,6 +623,7 @@ void EndMonitorShow(HWND window) {
         StopPreparing(&set->preparing);
         ReleaseItem(window, set);
         if (set->backgroundbrush) DeleteObject(set->backgroundbrush);
+        if (set->livename) GlobalFree(set->livename);
         UnlockMonitorShow(window);
     }
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);

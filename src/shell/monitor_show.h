@@ -33,6 +33,7 @@ struct MONITORSHOW {
     int waitingforpicture;  // store index of a picture the item waits for; -1 none
     BOOL lookingahead;      // the next picture is being made for the one on screen
     int reserved;           // a folder's photo taken ahead for this monitor's next picture; -1 none
+    HGLOBAL livename;       // the caption name of the live folders' photo on screen (shell/live_show.h)
     PREPARING preparing;
     CAPTIONSTATE caption;
 };

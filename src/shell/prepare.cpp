@@ -12,6 +12,7 @@
 #include "imaging/drawing.h"
 #include "imaging/jpeg_decode.h"
 #include "imaging/palette.h"
+#include "imaging/photo_file.h"
 #include "imaging/scale.h"
 
 namespace {
@@ -51,19 +52,33 @@ HGLOBAL FittedPicture(HGLOBAL stored, DWORD fit, int screenwide, int screendeep)
 
 bool Stopped(volatile LONG *stop) { return stop && *stop; }
 
+// Whether the job's picture comes from outside the store: a JPEG read from
+// the show file, or a photo file of the live folders.
+bool OffStore(const PICTUREJOB &job) { return job.photo[0] || (job.block.image.flags & SCRF_JPEG); }
+
+// The photo file of the live folders, decoded upright and fitted.
+HGLOBAL DecodedPhoto(const PICTUREJOB &job, DWORD fit, volatile LONG *stop, DWORD *taken) {
+    PHOTOFACTS facts = {};
+    HGLOBAL dib = DecodePhotoFile(job.photo, fit ? fit : SCRF_FIT, job.screenwide, job.screendeep, stop, &facts);
+    if (taken) *taken = facts.takendate;
+    return dib;
+}
+
 // As PreparePicture; gives up between its stages once *stop is set.
-HGLOBAL Prepare(const PICTUREJOB &job, volatile LONG *stop) {
+HGLOBAL Prepare(const PICTUREJOB &job, volatile LONG *stop, DWORD *taken) {
     const BLOCK &block = job.block;
-    const bool jpeg = (block.image.flags & SCRF_JPEG) != 0;
+    const bool decoded = OffStore(job);
     const DWORD fit = PictureFit(block.image.flags);
     // `made` is a copy of our own; the store's data is never freed here. A
-    // JPEG comes from its decoder fitted already.
-    HGLOBAL made = jpeg ? DecodedJpeg(job, fit, stop) : WidenedPicture(block.data);
-    if ((jpeg && !made) || Stopped(stop)) {
+    // JPEG or a photo file comes from its decoder fitted already.
+    HGLOBAL made = job.photo[0] ? DecodedPhoto(job, fit, stop, taken)
+                   : decoded    ? DecodedJpeg(job, fit, stop)
+                                : WidenedPicture(block.data);
+    if ((decoded && !made) || Stopped(stop)) {
         if (made) GlobalFree(made);
         return 0;
     }
-    if (fit && !jpeg) {
+    if (fit && !decoded) {
         HGLOBAL fitted = FittedPicture(made ? made : block.data, fit, job.screenwide, job.screendeep);
         // The full-size copy goes as soon as the fitted one exists.
         if (made && fitted != made) GlobalFree(made);
@@ -98,7 +113,8 @@ HGLOBAL Prepare(const PICTUREJOB &job, volatile LONG *stop) {
 
 }  // namespace
 
-// Who answers for a PICTUREWORK. A JPEG's worker reads the show file, never
+// Who answers for a PICTUREWORK. A JPEG's worker reads the show file (a photo
+// file's worker its file), never
 // the store's memory, so a stop need not wait for its decode: the window
 // thread lets go of the work and the worker frees it when it ends.
 enum : LONG {
@@ -116,6 +132,7 @@ struct PICTUREWORK {
     int index;
     volatile LONG stop;
     HGLOBAL picture;     // written by the worker before it sets `done`
+    DWORD taken;         // a photo file's day taken, likewise
     volatile LONG done;  // set before the worker posts its message
     volatile LONG owner;  // WORK_*
 };
@@ -129,8 +146,8 @@ void FreeWorkOf(PICTUREWORK *w) {
 
 unsigned __stdcall RunWork(void *argument) {
     PICTUREWORK *w = static_cast<PICTUREWORK *>(argument);
-    if (w->job.block.image.flags & SCRF_JPEG) InterlockedCompareExchange(&w->owner, WORK_OFFSTORE, WORK_SHARED);
-    w->picture = Prepare(w->job, &w->stop);
+    if (OffStore(w->job)) InterlockedCompareExchange(&w->owner, WORK_OFFSTORE, WORK_SHARED);
+    w->picture = Prepare(w->job, &w->stop, &w->taken);
     if (InterlockedExchange(&w->owner, WORK_FINISHED) == WORK_LETGO) {
         FreeWorkOf(w);
         return 0;
@@ -156,7 +173,7 @@ void FreeWork(PREPARING *preparing) {
 
 }  // namespace
 
-HGLOBAL PreparePicture(const PICTUREJOB &job) { return Prepare(job, nullptr); }
+HGLOBAL PreparePicture(const PICTUREJOB &job, DWORD *taken) { return Prepare(job, nullptr, taken); }
 
 void BeginPreparing(PREPARING *preparing, HWND window, UINT message, int index, const PICTUREJOB &job) {
     if (preparing->work && preparing->work->index == index) return;
@@ -172,13 +189,14 @@ void BeginPreparing(PREPARING *preparing, HWND window, UINT message, int index, 
     if (!preparing->worker) RunWork(work);
 }
 
-PREPARED TakePrepared(PREPARING *preparing, int index, HGLOBAL *picture) {
+PREPARED TakePrepared(PREPARING *preparing, int index, HGLOBAL *picture, DWORD *taken) {
     PICTUREWORK *work = preparing->work;
     if (!work || work->index != index) return PREPARED_NONE;
     // Its message can arrive before the thread has ended: `done` decides.
     if (!InterlockedCompareExchange(&work->done, 0, 0)) return PREPARED_BUSY;
     JoinWorker(preparing);
     *picture = work->picture;
+    if (taken) *taken = work->taken;
     FreeWork(preparing);
     return PREPARED_READY;
 }

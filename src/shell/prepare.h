@@ -22,18 +22,23 @@ struct PREPARING {
     HANDLE worker;  // the thread making `work`, until it is joined
 };
 
+// Room for the path of a photo file of the live folders, \\?\ form included.
+constexpr int kPhotoPathRoom = 4096;
+
 // What the worker needs to make one picture.
 struct PICTUREJOB {
     BLOCK block;  // a copy of the store's record; its handles stay the store's
     char path[269];
+    wchar_t photo[kPhotoPathRoom];  // a photo file of the live folders, else empty: the block's data
     int screenwide;
     int screendeep;
     int devicebits;  // the display's colour bits: 8 or fewer reduce to its palette
 };
 
-// The picture of an IMAG block as the display shows it, made on the calling
-// thread: 0 when it cannot be made.
-HGLOBAL PreparePicture(const PICTUREJOB &job);
+// The picture of an IMAG block (or of the job's photo file) as the display
+// shows it, made on the calling thread: 0 when it cannot be made. *taken,
+// when given, gets a photo file's day taken.
+HGLOBAL PreparePicture(const PICTUREJOB &job, DWORD *taken = nullptr);
 
 // Starts making the picture of store index `index` on the worker, unless it
 // is already being made or ready; a picture in hand for another index is
@@ -43,9 +48,10 @@ void BeginPreparing(PREPARING *preparing, HWND window, UINT message, int index, 
 
 enum PREPARED { PREPARED_NONE, PREPARED_BUSY, PREPARED_READY };
 // The state of the picture of store index `index`. PREPARED_READY hands the
-// picture over in *picture (0 when it could not be made); PREPARED_NONE
-// when no picture of that index is in hand or being made.
-PREPARED TakePrepared(PREPARING *preparing, int index, HGLOBAL *picture);
+// picture over in *picture (0 when it could not be made) and, for a photo
+// file, the day it was taken (yyyymmdd, 0 unknown) in *taken when asked;
+// PREPARED_NONE when no picture of that index is in hand or being made.
+PREPARED TakePrepared(PREPARING *preparing, int index, HGLOBAL *picture, DWORD *taken = nullptr);
 
 // Asks the worker to stop and frees what it made. A worker that reads the
 // store's data is waited for; one decoding a JPEG, which reads only the show

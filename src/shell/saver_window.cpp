@@ -5,6 +5,7 @@
 #include "shell/saver_window.h"
 
 #include "shell/input_watch.h"
+#include "shell/live_show.h"
 #include "shell/monitor_show.h"
 #include "shell/monitor_windows.h"
 #include "shell/session.h"
@@ -66,6 +67,9 @@ LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARA
             break;
         case WM_CONTENTLOADED:
             StartSession(window);
+            return 0;
+        case WM_LIBRARYCHANGED:
+            OnLibraryChanged(int(wParam));
             return 0;
         case WM_DESTROY:
             OnDestroy(window);

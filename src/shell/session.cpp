@@ -6,6 +6,7 @@
 #include "content/loader.h"
 #include "shell/globals.h"
 #include "shell/input_watch.h"
+#include "shell/live_show.h"
 #include "shell/messages.h"
 #include "shell/monitor_show.h"
 #include "shell/monitor_windows.h"
@@ -67,6 +68,7 @@ int LoadSession(HWND host, const char *path) {
     std::memset(&theSession, 0, sizeof theSession);
     theSession.host = host;
     theSession.show.window = host;
+    theSession.liveslot = -1;
     theSession.store = CreateBlockStore(host);
     const int loaded = LoadScrFile(theSession.store, &theSession.show, path);
     // The program's cursor is fully transparent: the pointer stays hidden.
@@ -105,6 +107,7 @@ void EndSession() {
     for (int i = 0; i < OtherMonitorCount(); ++i) EndMonitorShow(OtherMonitorWindow(i));
     EndMonitorShow(host);
     ForgetPlayOrder();
+    CloseLiveSession();
     if (host) FreeBlocks(host, &theSession.show);
     std::memset(&theSession, 0, sizeof theSession);
 }

@@ -8,6 +8,7 @@
 
 #include "applet/applet.h"
 #include "content/blockstore.h"
+#include "photos/library.h"
 
 struct SHOWSESSION {
     BLOCKSET show;  // what was loaded: the show file's path and the block count
@@ -20,6 +21,11 @@ struct SHOWSESSION {
     // The applet's input check: serves the other monitors' shows while the
     // applet keeps the thread, then looks for input that ends the saver.
     int (*checkinput)(HWND window);
+    // The bare player's live folders (shell/live_show.h): the library whose
+    // photos play at the store's live slot; null for a packed show.
+    PHOTOLIBRARY *library;
+    int liveslot;      // store index of the live slot; -1 for a packed show
+    int librarystate;  // the library's LIBRARYSTATE as last told
 };
 
 // The saver process's one session.

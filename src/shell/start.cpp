@@ -6,6 +6,7 @@
 #include "shell/commandline.h"
 #include "shell/globals.h"
 #include "shell/information_dialog.h"
+#include "shell/live_show.h"
 #include "shell/monitor_windows.h"
 #include "shell/preview.h"
 #include "shell/saver_window.h"
@@ -38,11 +39,15 @@ bool RegisterSaverClass(HINSTANCE instance) {
 }
 
 // The show of this program's own file. When it cannot be loaded the window
-// keeps no content and only waits for input.
+// keeps no content and only waits for input. The bare player, with no show
+// appended, plays the photo folders its settings name.
 void LoadOwnShow(HWND window) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(hInst, path, MAX_PATH);
-    LoadSession(window, path);
+    if (ShowAppended(path))
+        LoadSession(window, path);
+    else
+        LoadLiveSession(window);
 }
 
 // 's': the show, full-screen and top-most on the primary monitor, the other
