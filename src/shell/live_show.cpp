@@ -87,7 +87,7 @@ const wchar_t *NothingToPlay(int state) {
 
 }  // namespace
 
-int LoadLiveSession(HWND host) {
+int LoadLiveSession(HWND host, bool preview) {
     std::memset(&theSession, 0, sizeof theSession);
     theSession.host = host;
     theSession.show.window = host;
@@ -97,10 +97,11 @@ int LoadLiveSession(HWND host) {
     wchar_t key[256];
     PhotoSettingsKey(key, 256);
     ReadPhotoSettings(key, &settings);
+    if (preview) settings.monitors = 0;
     const bool made = theSession.store && AppendHeader(settings) && AppendLiveSlot(settings) &&
                       OpenPhotoLibrary(host, settings);
     FreePhotoSettings(&settings);
-    SetCursor(LoadCursorA(hInst, MAKEINTRESOURCEA(IDC_INVISIBLE)));
+    if (!preview) SetCursor(LoadCursorA(hInst, MAKEINTRESOURCEA(IDC_INVISIBLE)));
     if (made) PostMessageA(host, WM_CONTENTLOADED, 0, 0);
     return made ? 1 : 0;
 }

@@ -16,8 +16,10 @@
 constexpr int kLivePhotoBase = 0x20000;  // above every store index (at most 65,537 blocks)
 
 // Makes the live show's store as a child of `host`, opens the library and
-// posts WM_CONTENTLOADED. Non-zero when it did.
-int LoadLiveSession(HWND host);
+// posts WM_CONTENTLOADED. Non-zero when it did. The host's preview is one
+// small window, whatever the settings say of the monitors, and keeps the
+// pointer as it is.
+int LoadLiveSession(HWND host, bool preview = false);
 // The session ends: the library keeps its catalogue and closes.
 void CloseLiveSession();
 

@@ -11,6 +11,10 @@
 #include "imaging/drawing.h"
 #include "imaging/palette.h"
 #include "shell/globals.h"
+#include "shell/live_show.h"
+#include "shell/messages.h"
+#include "shell/monitor_show.h"
+#include "shell/session.h"
 
 namespace {
 
@@ -106,10 +110,10 @@ const char *PreviewClassName() {
     return name;
 }
 
-int RegisterPreviewClass(HINSTANCE instance) {
+int RegisterPreviewClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSA cls = {};
     cls.style = CS_HREDRAW | CS_VREDRAW;
-    cls.lpfnWndProc = PreviewProc;
+    cls.lpfnWndProc = procedure;
     cls.hInstance = instance;
     cls.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SAVER));
     cls.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
@@ -127,6 +131,21 @@ LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_DESTROY:
             KillTimer(window, IDT_PREVIEW);
             header = nullptr;
+            PostQuitMessage(0);
+            return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK LivePreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (ShowMessage(window, message, wParam, lParam, &result)) return result;
+    switch (message) {
+        case WM_CREATE: LoadLiveSession(window, true); break;
+        case WM_CONTENTLOADED: StartSession(window); return 0;
+        case WM_LIBRARYCHANGED: OnLibraryChanged(int(wParam)); return 0;
+        case WM_DESTROY:
+            EndSession();
             PostQuitMessage(0);
             return 0;
     }

@@ -11,10 +11,12 @@ constexpr UINT IDT_PREVIEW_MS = 8;
 // How far the title moves left at each paint, in pixels.
 constexpr int kPreviewScrollStep = 4;
 
+LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // "WindowsScreenSaverPreviewClass" followed by the saver's title.
 const char *PreviewClassName();
-// Registers the preview class for `instance`; 0 on failure.
-int RegisterPreviewClass(HINSTANCE instance);
+// Registers the preview class for `instance` with `procedure`; 0 on failure.
+int RegisterPreviewClass(HINSTANCE instance, WNDPROC procedure = PreviewProc);
 void UnregisterPreviewClass(HINSTANCE instance);
 
 // On palette displays (devicebits 8 or fewer) replaces the header's picture
@@ -25,3 +27,6 @@ void DitherPreviewForDisplay(BLOCK *header);
 // Procedure of the preview class; the creation parameter is the show's
 // header BLOCK, or null when it could not be read (the window stays black).
 LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Procedure of the bare player's preview: its photo folders play in the
+// small window as they would on a monitor.
+LRESULT CALLBACK LivePreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -95,12 +95,29 @@ int RunInformationDialog(HINSTANCE instance) {
     return 0;
 }
 
+bool IsBarePlayer() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(hInst, path, MAX_PATH);
+    return !ShowAppended(path);
+}
+
+// The bare player's preview: its photo folders play in the host's window.
+int RunLivePreview(HINSTANCE instance, HWND parent, const RECT &r) {
+    if (!RegisterPreviewClass(instance, LivePreviewProc)) return 0;
+    HWND window = CreateWindowExA(0, PreviewClassName(), szSaverAppName, WS_CHILD | WS_VISIBLE, 0, 0,
+                                  r.right - r.left, r.bottom - r.top, parent, nullptr, instance, nullptr);
+    const int result = window ? RunMessageLoop() : 0;
+    UnregisterPreviewClass(instance);
+    return result;
+}
+
 // 'p' and 'l': a child filling the host's window, until the host destroys it.
 int RunPreview(HINSTANCE instance, const char *tail) {
     HWND parent = WindowFromCommandLine(tail);
     if (!parent) return 0;
     RECT r = {};
     GetWindowRect(parent, &r);
+    if (IsBarePlayer()) return RunLivePreview(instance, parent, r);
     if (!RegisterPreviewClass(instance)) return 0;
     BLOCK header = {};
     const int loaded = LoadHeader(&header);
