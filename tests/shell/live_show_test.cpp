@@ -1,0 +1,221 @@
+// The bare player playing photo folders as its settings say: the real
+// program, a real folder tree, the registry's values, the screen read back.
+#include <gtest/gtest.h>
+#include <stb/stb_image_write.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/photo_settings.h"
+#include "support/player_process.h"
+
+using namespace testing_support;
+
+namespace {
+
+const wchar_t kTestKey[] = L"Software\\Marrowlight\\Photos\\LiveTest";
+
+std::wstring TempFolder(const wchar_t *name) {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    return std::wstring(base) + name;
+}
+
+void WriteFileW(const std::wstring &path, const Bytes &bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// A BMP file: the packed bitmap behind its file header.
+Bytes BmpFile(const Bytes &dib) {
+    Bytes file(14, 0);
+    file[0] = 'B', file[1] = 'M';
+    const uint32_t size = uint32_t(14 + dib.size()), offset = 14 + 40;
+    std::memcpy(&file[2], &size, 4);
+    std::memcpy(&file[10], &offset, 4);
+    file.insert(file.end(), dib.begin(), dib.end());
+    return file;
+}
+
+Bytes PngFile(int width, int height, COLORREF colour) {
+    std::vector<uint8_t> rgb;
+    for (int i = 0; i < width * height; ++i) rgb.insert(rgb.end(), {GetRValue(colour), GetGValue(colour), GetBValue(colour)});
+    Bytes png;
+    stbi_write_png_to_func([](void *context, void *data, int size) {
+        Bytes *out = static_cast<Bytes *>(context);
+        out->insert(out->end(), (uint8_t *)data, (uint8_t *)data + size);
+    }, &png, width, height, 3, rgb.data(), width * 3);
+    return png;
+}
+
+// A folder tree deleted when the test ends, with the settings key and the
+// catalogue's folder of the player it starts.
+class PhotoFolder {
+public:
+    explicit PhotoFolder(const wchar_t *name) : root_(TempFolder(name)), appdata_(root_ + L" appdata") {
+        Remove(root_);
+        Remove(appdata_);
+        CreateDirectoryW(root_.c_str(), nullptr);
+        CreateDirectoryW(appdata_.c_str(), nullptr);
+        SetEnvironmentVariableW(kPhotoSettingsKeyVariable, kTestKey);
+        SetEnvironmentVariableW(L"LOCALAPPDATA", appdata_.c_str());
+        RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    }
+    ~PhotoFolder() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+        Remove(root_);
+        Remove(appdata_);
+    }
+    const std::wstring &root() const { return root_; }
+    // The settings every test starts from: this folder by name, one second each, nothing moving.
+    PHOTOSETTINGS Settings() {
+        PHOTOSETTINGS settings = {};
+        DefaultPhotoSettings(&settings);
+        free(settings.folders);
+        folders_ = root_ + L'\0' + L'\0';
+        settings.folders = &folders_[0];
+        settings.hold = 1;
+        settings.transition = 0;  // None
+        settings.order = PHOTOORDER_NAME;
+        settings.caption = 0;
+        settings.panzoom = FALSE;
+        settings.monitors = 0;
+        return settings;
+    }
+
+private:
+    static void Remove(const std::wstring &path) {
+        std::wstring from = L"\\\\?\\" + path;
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..") continue;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    Remove(path + L"\\" + name);
+                else
+                    DeleteFileW((from + L"\\" + name).c_str());
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryW(from.c_str());
+    }
+    std::wstring root_, appdata_, folders_;
+};
+
+// Runs the bare player with /s until the test ends.
+class LivePlayer {
+public:
+    LivePlayer() : process_(player_.path(), "/s") { window_ = process_.SaverWindow(); }
+    ~LivePlayer() {
+        if (window_) PostMessageA(window_, WM_KEYDOWN, VK_SPACE, 0);
+        process_.ExitCode();
+    }
+    HWND window() const { return window_; }
+
+private:
+    Player player_;
+    Process process_;
+    HWND window_ = nullptr;
+};
+
+// The distinct colours the screen's centre shows, black left out, until
+// `count` of them were seen or the time is up.
+std::vector<COLORREF> CentreColours(size_t count, DWORD ms = 30000) {
+    std::vector<COLORREF> seen;
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
+    WaitFor([&] {
+        const COLORREF colour = ScreenPixel(x, y);
+        if (colour != 0 && colour != CLR_INVALID && (seen.empty() || seen.back() != colour)) seen.push_back(colour);
+        return seen.size() >= count;
+    }, ms);
+    return seen;
+}
+
+}  // namespace
+
+// Every kind of photo file, a damaged one passed over, a folder below with a
+// name in no code page and a path longer than MAX_PATH, upper-case
+// extensions, and a file that is no photo: the player plays the photos in
+// name order, each fitted to the screen.
+TEST(LiveShow, PlaysTheFoldersPhotosInNameOrderFitted) {
+    PhotoFolder folder(L"Marrowlight live");
+    const std::wstring &root = folder.root();
+    WriteFileW(root + L"\\a.bmp", BmpFile(SolidDib(200, 100, RGB(255, 0, 0))));
+    WriteFileW(root + L"\\b.BMP", BmpFile(SolidDib(64, 64, RGB(0, 255, 0))));
+    WriteFileW(root + L"\\c.jpg", Bytes());                               // empty: passed over
+    WriteFileW(root + L"\\c2.jpeg", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0, 4});  // cut short
+    WriteFileW(root + L"\\d.Png", PngFile(64, 64, RGB(0, 0, 255)));
+    WriteFileW(root + L"\\notes.txt", Bytes{'h', 'i'});
+    std::wstring deep = L"\\\\?\\" + root + L"\\Ünïcødé фото 写真";
+    CreateDirectoryW(deep.c_str(), nullptr);
+    while (deep.size() < MAX_PATH + 20) {
+        deep += L"\\a folder with a long name, to pass the old limit of paths";
+        ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+    }
+    WriteFileW(deep + L"\\e.bmp", BmpFile(SolidDib(64, 64, RGB(255, 255, 0))));
+    PHOTOSETTINGS settings = folder.Settings();
+    ASSERT_TRUE(WritePhotoSettings(kTestKey, settings));
+
+    LivePlayer player;
+    ASSERT_TRUE(player.window());
+    const std::vector<COLORREF> expected = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 0)};
+    ASSERT_TRUE(CentreTurns(RGB(255, 0, 0)));
+    // The 2:1 photo is fitted: as wide as the screen, black above and below.
+    const int wide = GetSystemMetrics(SM_CXSCREEN), deepest = GetSystemMetrics(SM_CYSCREEN);
+    if (wide / 2 < deepest - 8) {
+        EXPECT_EQ(ScreenPixel(wide / 2, (deepest - wide / 2) / 2 - 4), RGB(0, 0, 0));
+        EXPECT_EQ(ScreenPixel(4, deepest / 2), RGB(255, 0, 0));
+    }
+    EXPECT_EQ(CentreColours(expected.size()), expected);
+}
+
+// Settings of the wrong type or out of range take their defaults: the
+// folder still plays.
+TEST(LiveShow, BadSettingsTakeTheirDefaultsAndThePhotosStillPlay) {
+    PhotoFolder folder(L"Marrowlight bad settings");
+    WriteFileW(folder.root() + L"\\only.bmp", BmpFile(SolidDib(64, 64, RGB(0, 128, 255))));
+    PHOTOSETTINGS settings = folder.Settings();
+    ASSERT_TRUE(WritePhotoSettings(kTestKey, settings));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kTestKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    const DWORD huge = 0xFFFFFFFF;
+    RegSetValueExW(key, L"Hold", 0, REG_SZ, (const BYTE *)L"soon", 10);
+    RegSetValueExW(key, L"Order", 0, REG_SZ, (const BYTE *)L"sideways", 18);
+    RegSetValueExW(key, L"Transition", 0, REG_DWORD, (const BYTE *)&huge, 4);
+    RegSetValueExW(key, L"Fade", 0, REG_DWORD, (const BYTE *)&huge, 4);
+    RegSetValueExW(key, L"Monitors", 0, REG_BINARY, (const BYTE *)"\1\2", 2);
+    RegCloseKey(key);
+
+    LivePlayer player;
+    ASSERT_TRUE(player.window());
+    EXPECT_TRUE(CentreTurns(RGB(0, 128, 255), 20000));
+}
+
+// With nothing to play the screen says why, in words, in its middle; the
+// saver still ends on input.
+TEST(LiveShow, NothingToPlaySaysWhyInsteadOfABlackScreen) {
+    struct Case {
+        const wchar_t *name;
+        bool missing;  // the folder is not there at all, else it is empty
+    };
+    for (const Case &c : {Case{L"Marrowlight missing", true}, Case{L"Marrowlight empty", false}}) {
+        SCOPED_TRACE(c.missing ? "missing folder" : "empty folder");
+        PhotoFolder folder(c.name);
+        PHOTOSETTINGS settings = folder.Settings();
+        ASSERT_TRUE(WritePhotoSettings(kTestKey, settings));
+        if (c.missing) RemoveDirectoryW(folder.root().c_str());
+        LivePlayer player;
+        ASSERT_TRUE(player.window());
+        const int wide = GetSystemMetrics(SM_CXSCREEN), deep = GetSystemMetrics(SM_CYSCREEN);
+        EXPECT_TRUE(WaitFor([&] {
+            for (const COLORREF colour : ScreenArea(wide / 4, deep / 2 - deep / 8, wide / 2, deep / 4))
+                if (colour != RGB(0, 0, 0)) return true;
+            return false;
+        }));
+    }
+}
