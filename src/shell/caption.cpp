@@ -53,20 +53,6 @@ RECT CaptionPlace(HDC dc, const wchar_t *text, int length, const RECT &picture, 
     return RECT{box.left, box.bottom - high, box.left + wide, box.bottom};
 }
 
-void DrawOutlined(HDC dc, const wchar_t *text, int length, const RECT &place, int edge) {
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 0, 0));
-    for (int dy = -edge; dy <= edge; dy += edge)
-        for (int dx = -edge; dx <= edge; dx += edge) {
-            RECT r = place;
-            OffsetRect(&r, dx, dy);
-            if (dx || dy) DrawTextW(dc, text, length, &r, kTextFormat);
-        }
-    SetTextColor(dc, RGB(255, 255, 255));
-    RECT r = place;
-    DrawTextW(dc, text, length, &r, kTextFormat);
-}
-
 }  // namespace
 
 int CaptionText(const BLOCK &block, wchar_t *text) {
@@ -98,27 +84,13 @@ void ShowCaption(CAPTIONSTATE *caption, HWND window, const BLOCK &block, const R
         RECT area = place;
         InflateRect(&area, edge, edge);
         IntersectRect(&area, &area, &picture);
-        caption->underrect = DeviceArea(dc, area);
-        caption->under = CopyScreenToBitmap(dc, &area);
         // Without the screen under it the caption could not be taken off.
-        if (caption->under) DrawOutlined(dc, text, length, place, edge);
+        if (KeepScreenUnder(caption, dc, area)) DrawOutlinedText(dc, text, length, place, edge, kTextFormat);
     }
     SelectObject(dc, oldfont);
     if (font) DeleteObject(font);
 }
 
-void HideCaption(CAPTIONSTATE *caption, HWND window) {
-    caption->drawn = FALSE;
-    if (!caption->under) return;
-    WindowDC dc(window);
-    const RECT &r = caption->underrect;
-    BlitBitmap(dc, r.left, r.top, RectWidth(&r), RectDepth(&r), caption->under, SRCCOPY);
-    DeleteObject(caption->under);
-    caption->under = nullptr;
-}
+void HideCaption(CAPTIONSTATE *caption, HWND window) { HideOverlay(caption, window); }
 
-void DropCaption(CAPTIONSTATE *caption) {
-    caption->drawn = FALSE;
-    if (caption->under) DeleteObject(caption->under);
-    caption->under = nullptr;
-}
+void DropCaption(CAPTIONSTATE *caption) { DropOverlay(caption); }

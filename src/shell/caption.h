@@ -8,13 +8,11 @@
 #include <windows.h>
 
 #include "content/blockstore.h"
+#include "shell/overlay.h"
 
-// The caption over a monitor's photo while it shows.
-struct CAPTIONSTATE {
-    HBITMAP under;   // the screen under it
-    RECT underrect;  // where that was
-    BOOL drawn;      // drawn in this hold (also when there was nothing to draw)
-};
+// The caption over a monitor's photo while it shows: drawn in this hold
+// (also when there was nothing to draw) until taken off.
+typedef OVERLAY CAPTIONSTATE;
 
 // Room for the longest caption: a long date, two spaces and a name of
 // MAXCAPTIONLENGTH bytes (UTF-16 never needs more units than UTF-8 bytes).

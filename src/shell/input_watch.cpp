@@ -2,6 +2,7 @@
 // password check and, when it agrees, closes the saver window.
 #include "shell/input_watch.h"
 
+#include "shell/browse_keys.h"
 #include "shell/globals.h"
 #include "shell/messages.h"
 #include "shell/monitor_windows.h"
@@ -134,6 +135,8 @@ int CheckForAbort(HWND window) {
                 break;
             }
         }
+        // The keys that browse the pictures wait for the applet's end: dropped.
+        if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) && IsBrowseKey(msg.wParam)) continue;
         if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) abort = 1;
         if (!IsWindow(window) || !IsWindow(hMainWindow)) {
             abort = 1;

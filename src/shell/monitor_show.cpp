@@ -28,6 +28,7 @@
 #include "imaging/rect.h"
 #include "imaging/scale.h"
 #include "imaging/window_dc.h"
+#include "shell/clock.h"
 #include "shell/live_show.h"
 #include "shell/messages.h"
 #include "shell/monitor_places.h"
@@ -60,6 +61,41 @@ private:
 
 void PostAdvance(HWND window) { PostMessageA(window, WM_TIMER, IDT_ADVANCE, 0); }
 
+// The pause mark: two white bars with a dark edge in the top left corner.
+void ShowPauseMark(HWND window, MONITORSHOW *set) {
+    const int bar = set->screendeep / 60 > 4 ? set->screendeep / 60 : 4, high = bar * 3, at = bar * 2;
+    const RECT area = {at - 1, at - 1, at + bar * 3 + 1, at + high + 1};
+    WindowDC dc(window);
+    ShowOverlay(&set->pausemark, dc, area, [&](HDC into) {
+        FillRect(into, &area, (HBRUSH)GetStockObject(BLACK_BRUSH));
+        const RECT left = {at, at, at + bar, at + high}, right = {at + 2 * bar, at, at + 3 * bar, at + high};
+        FillRect(into, &left, (HBRUSH)GetStockObject(WHITE_BRUSH));
+        FillRect(into, &right, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    });
+}
+
+// The marks over the show (the clock, the pause mark) are taken off while
+// a handler draws, so that what it draws and keeps never holds them, and
+// drawn again over the result. An applet's screen is its own: no clock.
+class MarksAside {
+public:
+    MarksAside(HWND window, MONITORSHOW *set) : window_(window), set_(set) {
+        HideOverlay(&set->pausemark, window);
+        HideOverlay(&set->clock, window);
+    }
+    ~MarksAside() {
+        if (set_->block.type != TAG_APPL)
+            ShowClock(&set_->clock, window_, set_->screenwide, set_->screendeep, theSession.extras);
+        if (set_->paused) ShowPauseMark(window_, set_);
+    }
+    MarksAside(const MarksAside &) = delete;
+    MarksAside &operator=(const MarksAside &) = delete;
+
+private:
+    HWND window_;
+    MONITORSHOW *set_;
+};
+
 UINT DisplayMilliseconds(DWORD seconds) { return seconds >= kLongestTimer / 1000 ? kLongestTimer : seconds * 1000; }
 
 SIZE Screen(const MONITORSHOW *set) { return SIZE{set->screenwide, set->screendeep}; }
@@ -90,6 +126,19 @@ void ClearItemArea(HWND window, MONITORSHOW *set) {
 void KillItemTimer(HWND window, UINT_PTR *timer) {
     if (*timer) KillTimer(window, *timer);
     *timer = 0;
+}
+
+// Remembers a picture as it starts, for the key that steps back; a picture
+// started again (the same one, or one stepped back to) is not a new one.
+void RememberPicture(MONITORSHOW *set) {
+    int &count = set->rememberedcount;
+    if (set->block.type != TAG_IMAG || set->playedindex < 0) return;
+    if (count > 0 && set->remembered[count - 1].played == set->playedindex) return;
+    if (count == kRememberedPictures) {
+        std::memmove(set->remembered, set->remembered + 1, sizeof(PLAYEDPLACE) * (kRememberedPictures - 1));
+        --count;
+    }
+    set->remembered[count++] = PLAYEDPLACE{set->current, set->playedindex};
 }
 
 void ReleaseItem(HWND window, MONITORSHOW *set) {
@@ -337,6 +386,8 @@ void StartBlock(HWND window, MONITORSHOW *set) {
 
 // Takes the item on screen off and forgets it.
 void EndItem(HWND window, MONITORSHOW *set) {
+    HideOverlay(&set->pausemark, window);
+    set->paused = set->skipping = FALSE;
     HideCaption(&set->caption, window);
     set->waitingforpicture = -1;
     ClearItemArea(window, set);
@@ -372,6 +423,7 @@ void PlayAt(HWND window, MONITORSHOW *set, int slot, int played) {
         return;
     }
     NameLivePhoto(set);
+    RememberPicture(set);
     LeadMirrors(set);
     StartBlock(window, set);
 }
@@ -393,6 +445,7 @@ void Advance(HWND window) {
     LockedShow set(window);
     // A mirroring monitor goes on when the primary one does.
     if (!set || (!set->primary && MonitorsMirror())) return;
+    MarksAside marks(window, set.get());
     EndItem(window, set.get());
     // `current` is the show's place; a random-order folder plays the next
     // photo of its order there.
@@ -409,6 +462,7 @@ void StepPicture(HWND window, MONITORSHOW *set) {
     if (status.phase == PHASE_HOLD && status.activeeffect != NOACTIVEEFFECT && status.holdcount > 0 && !status.motion)
         return;
     if (status.phase == PHASE_HOLD && status.motion) HideCaption(&set->caption, window);
+    MarksAside marks(window, set);
     int x = 0, y = 0;
     PictureOrigin(set, &x, &y);
     set->status.x = x;
@@ -427,6 +481,7 @@ void StepPicture(HWND window, MONITORSHOW *set) {
 }
 
 void StepText(HWND window, MONITORSHOW *set) {
+    MarksAside marks(window, set);
     const SCRTEXT &text = set->block.text;
     STATUS &status = set->status;
     int x = 0, y = 0;
@@ -448,7 +503,12 @@ void StepText(HWND window, MONITORSHOW *set) {
 
 void CycleDone(HWND window, MONITORSHOW *set) {
     const BLOCK &block = set->block;
-    if (block.type == TAG_IMAG) {
+    if (block.type == TAG_IMAG && set->skipping) {
+        DestroyStatus(&set->status);
+        set->status.activeeffect = NOACTIVEEFFECT;
+        KillItemTimer(window, &set->block.steptimer);
+        PostAdvance(window);
+    } else if (block.type == TAG_IMAG) {
         if (block.image.duration == 1) PostMessageA(window, WM_TIMER, block.durationtimer, 0);
         DestroyStatus(&set->status);
         set->status.activeeffect = NOACTIVEEFFECT;
@@ -468,7 +528,7 @@ bool ItemTimer(HWND window, UINT_PTR id) {
         if (picture) StepPicture(window, set.get());
         if (text) StepText(window, set.get());
     } else if (id == block.secondtimer && picture) {
-        if (set->status.holdcount > 0 && set->status.phase == PHASE_HOLD) --set->status.holdcount;
+        if (set->status.holdcount > 0 && set->status.phase == PHASE_HOLD && !set->paused) --set->status.holdcount;
     } else if (id == block.durationtimer && (picture || text)) {
         KillItemTimer(window, &block.durationtimer);
         PostAdvance(window);
@@ -507,8 +567,17 @@ void Begin(HWND window) {
 void OnMirrorBlock(HWND window, int slot, int played) {
     LockedShow set(window);
     if (!set || set->primary || played < 0 || (played >= theSession.show.count && !IsLivePhoto(played))) return;
+    MarksAside marks(window, set.get());
     EndItem(window, set.get());
     PlayAt(window, set.get(), slot, played);
+}
+
+// A new minute: the clock is drawn again, a few pixels from where it was.
+void OnClockTimer(HWND window) {
+    LockedShow set(window);
+    if (!set) return;
+    { MarksAside marks(window, set.get()); }
+    ScheduleClock(window);
 }
 
 bool OnShowTimer(HWND window, UINT_PTR id) {
@@ -519,6 +588,7 @@ bool OnShowTimer(HWND window, UINT_PTR id) {
             PostAdvance(window);
             return true;
         case IDT_ADVANCE: Advance(window); return true;
+        case IDT_CLOCK: OnClockTimer(window); return true;
         default: return ItemTimer(window, id);
     }
 }
@@ -545,6 +615,7 @@ void OnAppletStep(HWND window) {
 void OnPictureReady(HWND window, int index) {
     LockedShow set(window);
     if (!set || index != set->waitingforpicture || index != set->playedindex || set->block.type != TAG_IMAG) return;
+    MarksAside marks(window, set.get());
     set->waitingforpicture = -1;
     if (StartPicture(window, set.get())) ++set->itemsthislap;
 }
@@ -556,8 +627,12 @@ bool OnEraseBackground(HWND window, HDC dc) {
     if (!set) return false;
     RECT client;
     GetClientRect(window, &client);
+    // The marks go under the fill: they are drawn again after it.
+    DropOverlay(&set->clock);
+    DropOverlay(&set->pausemark);
     if (set->backgroundbrush) FillRect(dc, &client, set->backgroundbrush);
     DrawNothingToPlay(dc, client);
+    if (ShowsClock()) PostMessageA(window, WM_TIMER, IDT_CLOCK, 0);
     return true;
 }
 
@@ -595,6 +670,7 @@ bool StartMonitorShow(HWND window, int number, int monitors) {
             }
     }
     Begin(window);
+    if (ShowsClock()) ScheduleClock(window);
     if (mirrored >= 0) PostMessageA(window, WM_MIRRORBLOCK, WPARAM(mirrored), LPARAM(mirroredindex));
     return true;
 }
@@ -611,6 +687,7 @@ void ResizeMonitorShow(HWND window) {
     set->lookingahead = FALSE;
     const DWORD type = set->block.type;
     if ((type != TAG_IMAG && type != TAG_TEXT) || set->playedindex < 0) return;
+    MarksAside marks(window, set.get());
     EndItem(window, set.get());
     PlayAt(window, set.get(), set->current, set->playedindex);
 }
@@ -622,12 +699,54 @@ void EndMonitorShow(HWND window) {
         // The worker may be reading the store's data: it ends before the store goes.
         StopPreparing(&set->preparing);
         ReleaseItem(window, set);
+        KillTimer(window, IDT_CLOCK);
+        DropOverlay(&set->clock);
+        DropOverlay(&set->pausemark);
         if (set->backgroundbrush) DeleteObject(set->backgroundbrush);
         if (set->livename) GlobalFree(set->livename);
         UnlockMonitorShow(window);
     }
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     GlobalFree(handle);
+}
+
+void ShowNextPicture(HWND window) {
+    LockedShow set(window);
+    if (!set) return;
+    STATUS &status = set->status;
+    const bool cycling = set->block.type == TAG_IMAG && status.picture && status.phase < PHASE_DISAPPEAR &&
+                         set->waitingforpicture < 0;
+    if (!cycling) {
+        PostAdvance(window);
+        return;
+    }
+    // The hold ends at the next step: the disappear runs, and the cycle's end
+    // goes on to the next block.
+    MarksAside marks(window, set.get());
+    set->paused = FALSE;
+    HideOverlay(&set->pausemark, window);
+    set->skipping = TRUE;
+    status.holdtime = status.holdcount = 0;
+}
+
+void ShowPreviousPicture(HWND window) {
+    LockedShow set(window);
+    if (!set || (!set->primary && MonitorsMirror())) return;
+    // The newest remembered picture is the one on screen (or just gone).
+    int &count = set->rememberedcount;
+    if (count < 2) return;
+    --count;
+    const PLAYEDPLACE back = set->remembered[count - 1];
+    MarksAside marks(window, set.get());
+    EndItem(window, set.get());
+    PlayAt(window, set.get(), back.slot, back.played);
+}
+
+void PauseOrResume(HWND window) {
+    LockedShow set(window);
+    if (!set || set->block.type != TAG_IMAG || !set->status.picture) return;
+    MarksAside marks(window, set.get());
+    set->paused = !set->paused;
 }
 
 bool ShowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result) {

@@ -16,6 +16,15 @@
 
 struct APPLET;
 
+// How many pictures a monitor remembers for the key that steps back.
+constexpr int kRememberedPictures = 32;
+
+// A picture a monitor played: where in the show, and which block or photo.
+struct PLAYEDPLACE {
+    int slot;
+    int played;
+};
+
 struct MONITORSHOW {
     HWND window;
     BOOL primary;  // on the primary monitor: applets, sounds and animations play here, and mirrors follow it
@@ -36,6 +45,12 @@ struct MONITORSHOW {
     HGLOBAL livename;       // the caption name of the live folders' photo on screen (shell/live_show.h)
     PREPARING preparing;
     CAPTIONSTATE caption;
+    OVERLAY clock;      // the clock, when the show has one
+    OVERLAY pausemark;  // the mark of a paused hold
+    BOOL paused;        // the hold does not count down
+    BOOL skipping;      // the picture on screen is cut short: its cycle's end goes on
+    PLAYEDPLACE remembered[kRememberedPictures];  // the pictures played last, the newest last
+    int rememberedcount;
 };
 
 // The window's show, locked for the length of one handler; null when the
@@ -51,6 +66,13 @@ void ResizeMonitorShow(HWND window);
 // The window goes or the saver ends: its item is released, the next picture
 // stops being made and the show's record is freed.
 void EndMonitorShow(HWND window);
+
+// The keys that browse: the next picture now (the one on screen leaves
+// through its disappear), the one played before it, or the hold paused and
+// resumed.
+void ShowNextPicture(HWND window);
+void ShowPreviousPicture(HWND window);
+void PauseOrResume(HWND window);
 
 // The show's own messages, for every monitor's window: true when `message`
 // was one, with the window procedure's *result.

@@ -4,6 +4,7 @@
 // one input watch and one password check.
 #include "shell/saver_window.h"
 
+#include "shell/browse_keys.h"
 #include "shell/input_watch.h"
 #include "shell/live_show.h"
 #include "shell/monitor_show.h"
@@ -79,6 +80,9 @@ LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARA
             break;
         case WM_DISPLAYCHANGE:
             OnDisplayChange(window);
+            break;
+        case WM_KEYDOWN:
+            if (BrowseWithKey(window, wParam)) return 0;
             break;
     }
     return DefScreenSaverProc(window, message, wParam, lParam);

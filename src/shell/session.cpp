@@ -83,6 +83,7 @@ void StartSession(HWND host) {
     const DWORD monitors = header.head.flags & SCRF_MONITORMASK;
     theSession.mode = monitors == SCRF_MONITORMASK ? 0 : monitors;
     theSession.background = header.head.backgroundcolour;
+    theSession.extras = header.head.flags & (SCRF_CLOCKTIME | SCRF_CLOCKDATE | SCRF_BROWSEKEYS);
     theSession.show.count = (int)SendMessageA(theSession.store, LB_GETCOUNT, 0, 0);
     theSession.checkinput = CheckInputServingMonitors;
     theSession.playing = true;

@@ -15,6 +15,7 @@ struct SHOWSESSION {
     HWND host;      // the saver window on the primary monitor; its child holds the store
     HWND store;     // the block store
     DWORD mode;     // the header's monitor bits: 0 (primary only), SCRF_EACHMONITOR or SCRF_MIRRORMONITORS
+    DWORD extras;   // the header's SCRF_CLOCKTIME, SCRF_CLOCKDATE and SCRF_BROWSEKEYS
     COLORREF background;
     bool playing;   // the show is set up and plays
     APPLET applet;  // one applet at a time, on the primary monitor
@@ -34,4 +35,6 @@ extern SHOWSESSION theSession;
 inline bool EachMonitorPlays() { return theSession.mode == SCRF_EACHMONITOR; }
 inline bool MonitorsMirror() { return theSession.mode == SCRF_MIRRORMONITORS; }
 // Applets, sounds and animations play on the primary monitor only.
+inline bool ShowsClock() { return (theSession.extras & SCRF_CLOCKTIME) != 0; }
+inline bool BrowsesWithKeys() { return (theSession.extras & SCRF_BROWSEKEYS) != 0; }
 inline bool PlaysOnPrimaryOnly(DWORD type) { return type == TAG_APPL || type == TAG_SOND || type == TAG_ANIM; }
