@@ -15,7 +15,7 @@ cmp -s "$work/a.zip" "$work/b.zip" || fail "two packings differ"
 
 top=marrowlight-$version
 python3 -m zipfile -e "$work/a.zip" "$work/unpacked" || fail "the zip does not unpack"
-for name in mlshow.exe marrowlight.scr README.txt docs/manifest.md docs/format.md docs/applets.md \
+for name in mlshow.exe marrowlight.scr README.txt docs/photo-saver.md docs/manifest.md docs/format.md docs/applets.md \
     docs/sound-and-animation.md examples/demo/show.toml examples/demo/applet.txt \
     licences/zlib.txt licences/stb.txt licences/toml++.txt licences/CLI11.txt \
     licences/mingw-w64-runtime-and-winpthreads.txt licences/libstdc++-libgcc-runtime-exception.txt; do
