@@ -21,7 +21,7 @@ LICENCES = [
     ("mingw-w64-runtime-and-winpthreads.txt", "mingw-w64-i686-dev"),
     ("libstdc++-libgcc-runtime-exception.txt", "gcc-mingw-w64-base"),
 ]
-DOCUMENTS = ["manifest.md", "format.md", "applets.md", "sound-and-animation.md"]
+DOCUMENTS = ["photo-saver.md", "manifest.md", "format.md", "applets.md", "sound-and-animation.md"]
 
 
 def windows_lines(data):
