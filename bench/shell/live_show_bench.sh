@@ -1,0 +1,93 @@
+#!/bin/sh
+# The bare player on its own photo folders, measured from outside under
+# Wine: the time from its start to the first photo on the screen with no
+# catalogue and with the one the first start left, and its peak memory,
+# for a folder of 10 photos and a library of 100,000 in 1,000 folders (hard
+# links of ten photo-like 1920x1080 JPEGs keep the disk small); beside them
+# a packed show of the same 10 photos, built by mlshow.
+# Usage: live_show_bench.sh MLSHOW PLAYER WORK-FOLDER
+set -e
+mlshow=$1
+player=$2
+work=$3
+here=$(cd "$(dirname "$0")" && pwd)
+mkdir -p "$work"
+cd "$work"
+. "$here/bench_photos.sh"
+
+# `folders` folders of `each` photos under ./library$count, made once.
+library() {
+    folders=$1 each=$2 dir="library$(($1 * $2))"
+    [ -f "$dir/.complete" ] && return 0
+    rm -rf "$dir"
+    f=0
+    while [ $f -lt "$folders" ]; do
+        sub="$dir/$(printf 'folder %04d' $f)"
+        mkdir -p "$sub"
+        i=0
+        while [ $i -lt "$each" ]; do
+            ln "photos/photo$(((f + i) % 10)).jpg" "$sub/$(printf 'IMG_%05d' $i).jpg"
+            i=$((i + 1))
+        done
+        f=$((f + 1))
+    done
+    touch "$dir/.complete"
+}
+
+key='Software\Marrowlight\Photos\Bench'
+settings() {  # folder
+    "$WINELOADER" reg add "HKCU\\$key" /v Folders /t REG_MULTI_SZ /d "Z:$(echo "$work/$1" | tr / '\\')" /f >/dev/null 2>&1
+    "$WINELOADER" reg add "HKCU\\$key" /v Monitors /t REG_SZ /d primary /f >/dev/null 2>&1
+}
+
+# The player's start to its first photo on the screen in seconds, and its
+# peak resident memory in MB once the search has run for `settle` seconds.
+play() {  # scr settle
+    start=$(date +%s%N)
+    MARROWLIGHT_PHOTOS_KEY=$key LOCALAPPDATA="Z:$(echo "$work/appdata" | tr / '\\')" "$WINELOADER" "$1" /s >/dev/null 2>&1 &
+    saver=$!
+    seen=""
+    for _ in $(seq 1 1500); do
+        pixel=$(import -display "$DISPLAY" -window root -crop 1x1+512+384 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1)
+        if [ -n "$pixel" ] && [ "$pixel" != "#000000" ]; then seen=$(date +%s%N); break; fi
+        sleep 0.02
+    done
+    sleep "$2"
+    hwm=0
+    for pid in $(pgrep -f "$(basename "$1")"); do
+        h=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
+        [ "${h:-0}" -gt "$hwm" ] && hwm=$h
+    done
+    xdotool key space 2>/dev/null || true
+    wait "$saver" || true
+    if [ -z "$seen" ]; then first="never"; else first=$(awk -v t=$((seen - start)) 'BEGIN { printf "%.2f", t / 1e9 }'); fi
+    echo "$first $((hwm / 1024))"
+}
+
+cp "$player" bare.scr
+printf '%-30s %10s %10s\n' "source" "first s" "peak MB"
+library 1 10
+cat >show10.toml <<TOML
+[show]
+title = "Ten"
+
+[[item]]
+type = "pictures"
+folder = "library10/folder 0000"
+order = "random"
+appear = "Crossfade"
+disappear = "No Clear"
+TOML
+"$mlshow" build show10.toml --quiet --player "$player" -o show10.scr
+set -- $(play "$work/show10.scr" 3)
+printf '%-30s %10s %10s\n' "packed show of 10" "$1" "$2"
+for size in 1:10 1000:100; do
+    library "${size%:*}" "${size#*:}"
+    count=$((${size%:*} * ${size#*:}))
+    settings "library$count"
+    rm -rf appdata && mkdir -p appdata
+    set -- $(play "$work/bare.scr" 20)
+    printf '%-30s %10s %10s\n' "$count photos, no catalogue" "$1" "$2"
+    set -- $(play "$work/bare.scr" 3)
+    printf '%-30s %10s %10s\n' "$count photos, catalogue" "$1" "$2"
+done
