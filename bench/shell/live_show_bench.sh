@@ -20,15 +20,16 @@ library() {
     folders=$1 each=$2 dir="library$(($1 * $2))"
     [ -f "$dir/.complete" ] && return 0
     rm -rf "$dir"
-    f=0
-    while [ $f -lt "$folders" ]; do
-        sub="$dir/$(printf 'folder %04d' $f)"
-        mkdir -p "$sub"
-        i=0
-        while [ $i -lt "$each" ]; do
-            ln "photos/photo$(((f + i) % 10)).jpg" "$sub/$(printf 'IMG_%05d' $i).jpg"
-            i=$((i + 1))
-        done
+    first="$dir/folder 0000"
+    mkdir -p "$first"
+    i=0
+    while [ $i -lt "$each" ]; do
+        ln "photos/photo$((i % 10)).jpg" "$first/$(printf 'IMG_%05d' $i).jpg"
+        i=$((i + 1))
+    done
+    f=1
+    while [ $f -lt "$folders" ]; do  # the other folders: hard links of the first one's
+        cp -al "$first" "$dir/$(printf 'folder %04d' $f)"
         f=$((f + 1))
     done
     touch "$dir/.complete"
