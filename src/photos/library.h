@@ -41,6 +41,8 @@ PHOTOLIBRARY *OpenLibrary(const LIBRARYOPTIONS &options);
 void CloseLibrary(PHOTOLIBRARY *library);
 
 LIBRARYSTATE LibraryState(PHOTOLIBRARY *library);
+// Whether the search has ended; its last message is posted by then.
+bool LibrarySearchDone(PHOTOLIBRARY *library);
 // How many photos are known now.
 int LibraryCount(PHOTOLIBRARY *library);
 
