@@ -10,6 +10,7 @@
 #include "shell/preview.h"
 #include "shell/saver_window.h"
 #include "shell/session.h"
+#include "shell/settings_dialog.h"
 
 namespace {
 
@@ -90,6 +91,18 @@ int RunInformationDialog(HINSTANCE instance) {
     return 0;
 }
 
+// 'c' and the empty command line: the bare player's photo settings, owned
+// by the window the host names, else the foreground window; a player with a
+// show keeps the show's information dialog.
+int RunConfigure(HINSTANCE instance, const char *tail) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(hInst, path, MAX_PATH);
+    if (ShowAppended(path)) return RunInformationDialog(instance);
+    HWND owner = WindowFromCommandLine(tail);
+    RunSettingsDialog(instance, owner && IsWindow(owner) ? owner : GetForegroundWindow());
+    return 0;
+}
+
 // 'p' and 'l': a child filling the host's window, until the host destroys it.
 int RunPreview(HINSTANCE instance, const char *tail) {
     HWND parent = WindowFromCommandLine(tail);
@@ -133,7 +146,7 @@ int RunPasswordChange(const char *tail) {
 int CreateScreenSaverWindow(HINSTANCE instance, HINSTANCE, LPSTR tail, int) {
     switch (SaverSwitch(tail)) {
         case 's': return RunSaver(instance);
-        case 'c': return RunInformationDialog(instance);
+        case 'c': return RunConfigure(instance, tail);
         case 'p':
         case 'l': return RunPreview(instance, tail);
         case 'a': return RunPasswordChange(tail);
