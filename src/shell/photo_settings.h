@@ -16,6 +16,27 @@ constexpr wchar_t kPhotoSettingsKeyVariable[] = L"MARROWLIGHT_PHOTOS_KEY";
 // How the photos play one after another.
 enum : DWORD { PHOTOORDER_RANDOM, PHOTOORDER_NAME, PHOTOORDER_DATE, PHOTOORDER_NEWEST };
 
+// The ranges of the numbers and their defaults.
+constexpr DWORD kPhotoHoldLeast = 1, kPhotoHoldMost = 86400, kPhotoHoldDefault = 8;
+constexpr DWORD kPhotoFadeLeast = 100, kPhotoFadeMost = 60000, kPhotoFadeDefault = 1500;
+
+// One choice of a setting kept as a name: the name in the registry (read
+// without regard to case), its label in the settings dialog, its value.
+struct PHOTOCHOICE {
+    const wchar_t *name;
+    const wchar_t *label;
+    DWORD value;
+};
+struct PHOTOCHOICES {
+    const PHOTOCHOICE *choices;
+    DWORD count;
+};
+// `Fit`, `Order`, `Caption` and `Monitors`, in the dialog's order.
+extern const PHOTOCHOICES kPhotoFits, kPhotoOrders, kPhotoCaptions, kPhotoMonitors;
+// The name of effect index `effect` (content/effects.h), wide; the
+// Crossfade's for an index out of range.
+void PhotoEffectName(DWORD effect, wchar_t *name, DWORD size);
+
 struct PHOTOSETTINGS {
     // The folders: full paths, environment variables expanded, each ending
     // in a null and the list in an empty one (the registry's REG_MULTI_SZ
@@ -34,14 +55,18 @@ struct PHOTOSETTINGS {
 
 // Every value at its default, the folders the user's Pictures folder (an
 // empty list when the system names none).
+// The record is filled afresh: it holds no folders that need freeing.
 void DefaultPhotoSettings(PHOTOSETTINGS *settings);
 // Reads the settings under HKEY_CURRENT_USER\`key`; what is missing or bad
 // takes its default, and without `Folders` the Pictures folder is used.
-// A missing key gives the defaults.
+// A missing key gives the defaults. `Folders` entries are expanded and
+// those that are then no full path left out; a list left empty counts as
+// missing. The record is filled afresh, as by DefaultPhotoSettings.
 void ReadPhotoSettings(const wchar_t *key, PHOTOSETTINGS *settings);
 // Writes every value under HKEY_CURRENT_USER\`key`; false when the key
 // cannot be made or a value not written.
 bool WritePhotoSettings(const wchar_t *key, const PHOTOSETTINGS &settings);
-// The key the saver reads: the Preview's when the variable names one.
+// The key the saver and the settings dialog read: the one the variable
+// names when it is set and not empty (and fits `size`), else kPhotoSettingsKey.
 void PhotoSettingsKey(wchar_t *key, DWORD size);
 void FreePhotoSettings(PHOTOSETTINGS *settings);

@@ -11,6 +11,7 @@
 #include "shell/preview.h"
 #include "shell/saver_window.h"
 #include "shell/session.h"
+#include "shell/settings_dialog.h"
 
 namespace {
 
@@ -101,6 +102,16 @@ bool IsBarePlayer() {
     return !ShowAppended(path);
 }
 
+// 'c' and the empty command line: the bare player's photo settings, owned
+// by the window the host names, else the foreground window; a player with a
+// show keeps the show's information dialog.
+int RunConfigure(HINSTANCE instance, const char *tail) {
+    if (!IsBarePlayer()) return RunInformationDialog(instance);
+    HWND owner = WindowFromCommandLine(tail);
+    RunSettingsDialog(instance, owner && IsWindow(owner) ? owner : GetForegroundWindow());
+    return 0;
+}
+
 // The bare player's preview: its photo folders play in the host's window.
 int RunLivePreview(HINSTANCE instance, HWND parent, const RECT &r) {
     if (!RegisterPreviewClass(instance, LivePreviewProc)) return 0;
@@ -155,7 +166,7 @@ int RunPasswordChange(const char *tail) {
 int CreateScreenSaverWindow(HINSTANCE instance, HINSTANCE, LPSTR tail, int) {
     switch (SaverSwitch(tail)) {
         case 's': return RunSaver(instance);
-        case 'c': return RunInformationDialog(instance);
+        case 'c': return RunConfigure(instance, tail);
         case 'p':
         case 'l': return RunPreview(instance, tail);
         case 'a': return RunPasswordChange(tail);

@@ -158,15 +158,14 @@ TEST(InformationDialog, DoneClosesIt) {
     }
 }
 
+// A damaged show still has its trailer: no settings dialog in its place.
+// (The bare player opens its settings: settings_dialog_test.cpp.)
 TEST(InformationDialog, NoDialogWithoutAReadableHeader) {
     Bytes show = Player::WithShow(ShowWriter(TestHead("Broken")));
     show[show.size() - SCREND_SIZE - 100] ^= 0xFF;  // the header's check fails
     Player broken(show);
-    Player bare;
-    for (const Player *player : {&broken, &bare}) {
-        Process process(player->path(), "/c");
-        EXPECT_EQ(process.ExitCode(), 1);
-    }
+    Process process(broken.path(), "/c");
+    EXPECT_EQ(process.ExitCode(), 1);
 }
 
 TEST(PreviewMode, TheChildFillsTheHostUntilTheHostGoes) {

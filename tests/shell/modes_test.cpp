@@ -27,7 +27,7 @@ TEST(PlayerModes, EverySwitchEndsWithExitCodeOne) {
     const Row rows[] = {
         {"x", &good, 0},       {"/z", &good, 0},         {"-", &good, 0},
         {"/p", &good, 0},      {"/p 0", &good, 0},       {"/l", &good, 0},
-        {"/c", nullptr, 0},    // the dialog without a header to show
+        {"/c", &broken, 0},    // the information dialog without a header to show
         {"/s", &broken, WM_KEYDOWN},
         {"/s", nullptr, WM_RBUTTONDOWN},
     };
