@@ -33,7 +33,7 @@ void CatalogueFolder(wchar_t *folder, DWORD size) {
 bool AppendHeader(const PHOTOSETTINGS &settings) {
     BLOCK head;
     CreateBlock(nullptr, &theSession.show, &head, TAG_HEAD, 0, 0);
-    head.head.flags = SCRF_VALID | settings.monitors;
+    head.head.flags = SCRF_VALID | settings.monitors | settings.clock | settings.keys;
     head.head.backgroundcolour = 0;
     lstrcpynA(head.head.title, szSaverAppName, sizeof head.head.title);
     return AppendBlock(theSession.store, &theSession.show, &head) != 0;
@@ -45,7 +45,8 @@ bool AppendLiveSlot(const PHOTOSETTINGS &settings) {
     BLOCK slot;
     CreateBlock(nullptr, &theSession.show, &slot, TAG_IMAG, 0, 0);
     SCRIMAGE &image = slot.image;
-    image.flags = SCRF_VALID | settings.fit | settings.caption | (settings.panzoom ? SCRF_PANZOOM : 0);
+    image.flags = SCRF_VALID | settings.fit | settings.caption | (settings.panzoom ? SCRF_PANZOOM : 0) |
+                  settings.backdrop | settings.pair;
     image.appeareffect = settings.transition;
     image.disappeareffect = settings.transition == CROSSFADE_EFFECT ? NOCLEAR_EFFECT : settings.transition;
     image.speed = kPictureSpeed;

@@ -29,6 +29,16 @@ const PHOTOCHOICE kMonitorRows[] = {{L"primary", L"Primary only", 0},
 // `Motion` is a check box in the dialog: its labels are not shown.
 const PHOTOCHOICE kMotionRows[] = {{L"none", L"", FALSE}, {L"pan-zoom", L"", TRUE}};
 const PHOTOCHOICES kPhotoMotions = {kMotionRows, DWORD(std::size(kMotionRows))};
+const PHOTOCHOICE kClockRows[] = {{L"none", L"None", 0},
+                                  {L"time", L"Time", SCRF_CLOCKTIME},
+                                  {L"date and time", L"Date and time", SCRF_CLOCKTIME | SCRF_CLOCKDATE}};
+// Check boxes in the dialog too.
+const PHOTOCHOICE kBackdropRows[] = {{L"none", L"", 0}, {L"blur", L"", SCRF_BACKDROP}};
+const PHOTOCHOICES kPhotoBackdrops = {kBackdropRows, DWORD(std::size(kBackdropRows))};
+const PHOTOCHOICE kPairRows[] = {{L"none", L"", 0}, {L"portraits", L"", SCRF_PORTRAITPAIRS}};
+const PHOTOCHOICES kPhotoPairs = {kPairRows, DWORD(std::size(kPairRows))};
+const PHOTOCHOICE kKeyRows[] = {{L"none", L"", 0}, {L"browse", L"", SCRF_BROWSEKEYS}};
+const PHOTOCHOICES kPhotoKeys = {kKeyRows, DWORD(std::size(kKeyRows))};
 
 constexpr DWORD kNameLength = 32;               // longer than every name of a choice or effect
 constexpr DWORD kFoldersMost = 1024 * 1024;     // bytes of `Folders` read at most
@@ -180,6 +190,10 @@ void SetDefaults(PHOTOSETTINGS *settings, wchar_t *folders) {
     settings->caption = SCRF_CAPTIONDATE;
     settings->panzoom = TRUE;
     settings->monitors = SCRF_EACHMONITOR;
+    settings->backdrop = SCRF_BACKDROP;
+    settings->pair = 0;
+    settings->clock = 0;
+    settings->keys = 0;
 }
 
 }  // namespace
@@ -188,6 +202,7 @@ const PHOTOCHOICES kPhotoFits = {kFitRows, DWORD(std::size(kFitRows))};
 const PHOTOCHOICES kPhotoOrders = {kOrderRows, DWORD(std::size(kOrderRows))};
 const PHOTOCHOICES kPhotoCaptions = {kCaptionRows, DWORD(std::size(kCaptionRows))};
 const PHOTOCHOICES kPhotoMonitors = {kMonitorRows, DWORD(std::size(kMonitorRows))};
+const PHOTOCHOICES kPhotoClocks = {kClockRows, DWORD(std::size(kClockRows))};
 
 void PhotoEffectName(DWORD effect, wchar_t *name, DWORD size) {
     if (size == 0) return;
@@ -219,6 +234,10 @@ void ReadPhotoSettings(const wchar_t *key, PHOTOSETTINGS *settings) {
     ReadChoice(opened, L"Motion", kPhotoMotions, &panzoom);
     settings->panzoom = BOOL(panzoom);
     ReadChoice(opened, L"Monitors", kPhotoMonitors, &settings->monitors);
+    ReadChoice(opened, L"Backdrop", kPhotoBackdrops, &settings->backdrop);
+    ReadChoice(opened, L"Pair", kPhotoPairs, &settings->pair);
+    ReadChoice(opened, L"Clock", kPhotoClocks, &settings->clock);
+    ReadChoice(opened, L"Keys", kPhotoKeys, &settings->keys);
     RegCloseKey(opened);
 }
 
@@ -238,6 +257,10 @@ bool WritePhotoSettings(const wchar_t *key, const PHOTOSETTINGS &settings) {
     written &= WriteChoice(created, L"Caption", kPhotoCaptions, settings.caption);
     written &= WriteChoice(created, L"Motion", kPhotoMotions, settings.panzoom ? TRUE : FALSE);
     written &= WriteChoice(created, L"Monitors", kPhotoMonitors, settings.monitors);
+    written &= WriteChoice(created, L"Backdrop", kPhotoBackdrops, settings.backdrop);
+    written &= WriteChoice(created, L"Pair", kPhotoPairs, settings.pair);
+    written &= WriteChoice(created, L"Clock", kPhotoClocks, settings.clock);
+    written &= WriteChoice(created, L"Keys", kPhotoKeys, settings.keys);
     RegCloseKey(created);
     return written;
 }

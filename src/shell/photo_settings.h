@@ -31,8 +31,8 @@ struct PHOTOCHOICES {
     const PHOTOCHOICE *choices;
     DWORD count;
 };
-// `Fit`, `Order`, `Caption` and `Monitors`, in the dialog's order.
-extern const PHOTOCHOICES kPhotoFits, kPhotoOrders, kPhotoCaptions, kPhotoMonitors;
+// `Fit`, `Order`, `Caption`, `Monitors` and `Clock`, in the dialog's order.
+extern const PHOTOCHOICES kPhotoFits, kPhotoOrders, kPhotoCaptions, kPhotoMonitors, kPhotoClocks;
 // The name of effect index `effect` (content/effects.h), wide; the
 // Crossfade's for an index out of range.
 void PhotoEffectName(DWORD effect, wchar_t *name, DWORD size);
@@ -51,6 +51,10 @@ struct PHOTOSETTINGS {
     DWORD caption;     // SCRF_CAPTIONDATE and/or SCRF_CAPTIONNAME, or 0
     BOOL panzoom;      // the photo drifts while it holds
     DWORD monitors;    // 0 (primary only), SCRF_EACHMONITOR or SCRF_MIRRORMONITORS
+    DWORD backdrop;    // SCRF_BACKDROP: a fitted photo sits on a blurred copy of itself; or 0
+    DWORD pair;        // SCRF_PORTRAITPAIRS: two portraits side by side on a wide monitor; or 0
+    DWORD clock;       // 0, SCRF_CLOCKTIME, or SCRF_CLOCKTIME | SCRF_CLOCKDATE
+    DWORD keys;        // SCRF_BROWSEKEYS: the arrows browse and Space pauses; or 0
 };
 
 // Every value at its default, the folders the user's Pictures folder (an

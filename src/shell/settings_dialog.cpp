@@ -151,6 +151,10 @@ bool ReadChoices(HWND dialog, PHOTOSETTINGS *choices) {
     choices->order = ChosenValue(dialog, IDC_ORDER);
     choices->caption = ChosenValue(dialog, IDC_CAPTION);
     choices->monitors = ChosenValue(dialog, IDC_MONITORS);
+    choices->backdrop = IsDlgButtonChecked(dialog, IDC_BACKDROP) == BST_CHECKED ? SCRF_BACKDROP : 0;
+    choices->pair = IsDlgButtonChecked(dialog, IDC_PAIR) == BST_CHECKED ? SCRF_PORTRAITPAIRS : 0;
+    choices->clock = ChosenValue(dialog, IDC_CLOCK);
+    choices->keys = IsDlgButtonChecked(dialog, IDC_KEYS) == BST_CHECKED ? SCRF_BROWSEKEYS : 0;
     choices->folders = ChosenFolders(dialog);
     if (choices->folders) return true;
     Complain(dialog, L"There is not enough memory for the settings.");
@@ -307,6 +311,10 @@ void OnInitDialog(HWND dialog) {
     FillChoices(dialog, IDC_CAPTION, kPhotoCaptions, settings.caption);
     CheckDlgButton(dialog, IDC_PANZOOM, settings.panzoom ? BST_CHECKED : BST_UNCHECKED);
     FillChoices(dialog, IDC_MONITORS, kPhotoMonitors, settings.monitors);
+    CheckDlgButton(dialog, IDC_BACKDROP, settings.backdrop ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_PAIR, settings.pair ? BST_CHECKED : BST_UNCHECKED);
+    FillChoices(dialog, IDC_CLOCK, kPhotoClocks, settings.clock);
+    CheckDlgButton(dialog, IDC_KEYS, settings.keys ? BST_CHECKED : BST_UNCHECKED);
     FreePhotoSettings(&settings);
     SetDlgItemTextW(dialog, IDC_VERSION, L"Marrowlight " ML_VERSION_TEXT);
     UpdateRemove(dialog);

@@ -24,6 +24,10 @@
 #define IDC_PANZOOM 216
 #define IDC_PREVIEW 217
 #define IDC_VERSION 218
+#define IDC_BACKDROP 219
+#define IDC_PAIR 220
+#define IDC_CLOCK 221
+#define IDC_KEYS 222
 
 #ifndef RC_INVOKED
 // Shows the modal dialog, owned by `owner` (null: no owner), over the

@@ -74,7 +74,7 @@ public:
     PHOTOSETTINGS Settings() {
         PHOTOSETTINGS settings = {};
         DefaultPhotoSettings(&settings);
-        free(settings.folders);
+        FreePhotoSettings(&settings);
         folders_ = root_ + L'\0' + L'\0';
         settings.folders = &folders_[0];
         settings.hold = 1;
@@ -83,6 +83,7 @@ public:
         settings.caption = 0;
         settings.panzoom = FALSE;
         settings.monitors = 0;
+        settings.backdrop = 0;
         return settings;
     }
 
