@@ -54,18 +54,21 @@ constexpr uint32_t SCRF_PANZOOM = 0x1000000;
 constexpr uint32_t SCRF_EACHMONITOR = 0x2000000;    // every monitor plays, each at its own point of the show
 constexpr uint32_t SCRF_MIRRORMONITORS = 0x4000000;  // every monitor shows the primary's item at once
 constexpr uint32_t SCRF_MONITORMASK = SCRF_EACHMONITOR | SCRF_MIRRORMONITORS;
-// IMAG: a fitted photo sits on a blurred, darkened copy of itself filled to
-// the monitor instead of the background.
+// IMAG, with SCRF_FIT: the part of the monitor the picture leaves shows the
+// same picture filled to the monitor, strongly blurred and darkened.
 constexpr uint32_t SCRF_BACKDROP = 0x8000000;
-// IMAG, of a folder: on a monitor wider than tall a portrait photo is shown
-// beside the next portrait photo, each in its half.
+// IMAG: on a monitor wider than tall, a portrait picture is shown beside the
+// picture played after it when that one is a portrait with this bit too,
+// each fitted into its half of the monitor.
 constexpr uint32_t SCRF_PORTRAITPAIRS = 0x10000000;
-// HEAD: a clock in the top right corner of every monitor that plays.
+// HEAD: a clock in the top right corner of every monitor that plays: the
+// time, and with SCRF_CLOCKDATE as well the date (SCRF_CLOCKDATE alone
+// shows no clock).
 constexpr uint32_t SCRF_CLOCKTIME = 0x20000000;
-// HEAD, with SCRF_CLOCKTIME: the clock shows the date too.
 constexpr uint32_t SCRF_CLOCKDATE = 0x40000000;
-// HEAD: the arrow keys step through the pictures and Space pauses, instead
-// of ending the saver.
+constexpr uint32_t SCRF_CLOCKMASK = SCRF_CLOCKTIME | SCRF_CLOCKDATE;
+// HEAD: the arrow keys step through the pictures and Space pauses the
+// hold; any other input still ends the saver.
 constexpr uint32_t SCRF_BROWSEKEYS = 0x80000000;
 
 // The trailer's three checks are stored XORed with these masks.

@@ -127,5 +127,6 @@ TEST(CommandLine, DroppedFolderOrManifestBuildsBesideIt) {
     std::string info;
     EXPECT_EQ(RunMlshow("info '" + dir.Path("Wide.scr") + "'", &info), 0);
     EXPECT_NE(info.find("JPEG 3840x96"), std::string::npos) << info;
+    EXPECT_NE(info.find(", fit fit, order random (group 1), caption none, backdrop blur\n"), std::string::npos) << info;
     unsetenv("MLSHOW_PLAYER");
 }

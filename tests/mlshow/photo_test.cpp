@@ -18,7 +18,8 @@ using testing_mlshow::TempDir;
 namespace {
 
 const char kShow[] = "[show]\ntitle = \"P\"\ncreated = 0\n[[item]]\n";
-const uint32_t kBits = SCRF_FITMASK | SCRF_CAPTIONDATE | SCRF_CAPTIONNAME | SCRF_RANDOMORDER | SCRF_PANZOOM;
+const uint32_t kBits = SCRF_FITMASK | SCRF_CAPTIONDATE | SCRF_CAPTIONNAME | SCRF_RANDOMORDER | SCRF_PANZOOM | SCRF_BACKDROP |
+                       SCRF_PORTRAITPAIRS;
 
 const Bytes &Photo() {
     static const Bytes jpeg = testing_mlshow::Jpeg(testing_mlshow::Quadrants(48, 32));
@@ -40,6 +41,10 @@ TEST(PhotoManifest, KeysGiveFlagsAndTheirMistakesArePlaced) {
         {"type = \"pictures\"\nfolder = \"p\"\nshuffle = true\n", SCRF_FIT, Order::Shuffle},
         {"type = \"pictures\"\nfolder = \"p\"\norder = \"shuffle\"\nshuffle = true\n", SCRF_FIT, Order::Shuffle},
         {"type = \"pictures\"\nfolder = \"p\"\norder = \"random\"\nshuffle = false\n", SCRF_FIT, Order::Random},
+        {"type = \"picture\"\nfile = \"a\"\nfit = \"fit\"\nbackdrop = \"blur\"\n", SCRF_FIT | SCRF_BACKDROP, Order::Name},
+        {"type = \"picture\"\nfile = \"a\"\nbackdrop = \"none\"\npair = \"none\"\n", 0, Order::Name},
+        {"type = \"pictures\"\nfolder = \"p\"\nbackdrop = \"blur\"\n", SCRF_FIT | SCRF_BACKDROP, Order::Name},
+        {"type = \"pictures\"\nfolder = \"p\"\npair = \"portraits\"\nfit = \"fill\"\n", SCRF_FILL | SCRF_PORTRAITPAIRS, Order::Name},
     };
     for (const auto &[text, flags, order] : keys) {
         const Item item = ParseManifest(std::string(kShow) + text, "show.toml", ".").items.at(0);
@@ -59,11 +64,48 @@ TEST(PhotoManifest, KeysGiveFlagsAndTheirMistakesArePlaced) {
         {"type = \"picture\"\nfile = \"a\"\nname = 5\n", "show.toml:7:8: \"name\" must be a string of at most 1024 bytes"},
         {"type = \"picture\"\nfile = \"a\"\nrandom_group = 0\n", "\"random_group\" is 0, out of range 1..4294967295"},
         {"type = \"text\"\nmessage = \"m\"\ncaption = \"date\"\n", "unknown key \"caption\" in item 1"},
+        {"type = \"picture\"\nfile = \"a\"\nbackdrop = \"blur\"\n",
+         "show.toml:7:12: \"backdrop\" = \"blur\" fills the monitor around a fitted picture: it needs \"fit\" = \"fit\""},
+        {"type = \"pictures\"\nfolder = \"p\"\nfit = \"fill\"\nbackdrop = \"blur\"\n", "show.toml:8:12: \"backdrop\" = \"blur\" fills"},
+        {"type = \"pictures\"\nfolder = \"p\"\nbackdrop = \"gauss\"\n", "show.toml:7:12: unknown backdrop \"gauss\"; expected \"none\" or \"blur\""},
+        {"type = \"pictures\"\nfolder = \"p\"\nbackdrop = true\n", "show.toml:7:12: \"backdrop\" must be a string"},
+        {"type = \"pictures\"\nfolder = \"p\"\npair = \"landscapes\"\n", "show.toml:7:8: unknown pairing \"landscapes\"; expected \"none\" or \"portraits\""},
+        {"type = \"picture\"\nfile = \"a\"\npair = \"portraits\"\n",
+         "show.toml:7:8: \"pair\" on a single picture, which has no other to pair with: give it to a \"pictures\" folder"},
+        {"type = \"text\"\nmessage = \"m\"\nbackdrop = \"blur\"\n",
+         "show.toml:7:12: \"backdrop\" is a key of \"picture\" and \"pictures\" items, not of a \"text\" item"},
+        {"type = \"sound\"\nfile = \"a.wav\"\npair = \"portraits\"\n",
+         "show.toml:7:8: \"pair\" is a key of \"pictures\" items (a folder), not of a \"sound\" item"},
+        {"type = \"pictures\"\nfolder = \"p\"\nclock = \"time\"\n", "show.toml:7:9: \"clock\" is a key of the [show] table, not of a \"pictures\" item"},
+        {"type = \"picture\"\nfile = \"a\"\nkeys = \"browse\"\n", "show.toml:7:8: \"keys\" is a key of the [show] table, not of a \"picture\" item"},
     };
     for (const auto &mistake : mistakes) {
         const auto errors = testing_mlshow::ErrorsOf([&] { ParseManifest(kShow + std::string(mistake.first), "show.toml", "."); });
         EXPECT_NE(errors.empty() ? std::string::npos : errors.front().find(mistake.second), std::string::npos) << mistake.first;
     }
+}
+
+// A picture item pairs only beside another that pairs; a folder of one
+// picture stores no pairing.
+TEST(PhotoManifest, PairingNeedsANeighbourThatPairs) {
+    const char kPaired[] = "[[item]]\ntype = \"picture\"\nfile = \"a\"\npair = \"portraits\"\n";
+    const char kPlain[] = "[[item]]\ntype = \"picture\"\nfile = \"a\"\n";
+    const char kFolder[] = "[[item]]\ntype = \"pictures\"\nfolder = \"p\"\npair = \"portraits\"\n";
+    const std::pair<std::vector<const char *>, bool> rows[] = {  // items, whether they are accepted
+        {{kPaired, kPaired}, true}, {{kPlain, kPaired, kPaired}, true}, {{kPaired, kFolder}, true},
+        {{kPaired}, false},         {{kPaired, kPlain, kPaired}, false}, {{kFolder}, true},
+    };
+    for (const auto &[items, accepted] : rows) {
+        std::string text = "[show]\ntitle = \"P\"\n";
+        for (const char *item : items) text += item;
+        const auto errors = testing_mlshow::ErrorsOf([&] { ParseManifest(text, "show.toml", "."); });
+        EXPECT_EQ(errors.empty(), accepted) << text << (errors.empty() ? "" : errors.front());
+    }
+    std::vector<Item> items(4, Item(PictureItem{}));
+    for (int i : {0, 2, 3}) std::get<PictureItem>(items[size_t(i)]).header.flags = SCRF_PORTRAITPAIRS;
+    DropLonePairs(items);
+    for (size_t i = 0; i < items.size(); ++i)
+        EXPECT_EQ(std::get<PictureItem>(items[i]).header.flags, i >= 2 ? SCRF_PORTRAITPAIRS : 0u) << i;
 }
 
 TEST(PhotoShow, BuildExtractBuildGivesTheSameBytesAndInfoTellsFitOrderCaption) {
@@ -74,16 +116,18 @@ TEST(PhotoShow, BuildExtractBuildGivesTheSameBytesAndInfoTellsFitOrderCaption) {
     dir.Write("one.jpg", WithExifTaken(Photo(), "2020:01:02 00:00:00", true));
     dir.Write("show.toml", std::string(kShow) +
                                "type = \"pictures\"\nfolder = \"photos\"\norder = \"random\"\ncaption = \"date and name\"\nfit = \"fill\"\n"
-                               "[[item]]\ntype = \"pictures\"\nfolder = \"more\"\norder = \"random\"\n"
+                               "pair = \"portraits\"\n"
+                               "[[item]]\ntype = \"pictures\"\nfolder = \"more\"\norder = \"random\"\nbackdrop = \"blur\"\n"
                                "[[item]]\ntype = \"picture\"\nfile = \"one.jpg\"\ncaption = \"name\"\ntaken = 2021-03-04\n"
                                "appear = \"Crossfade\"\nfade = 2.25\nmotion = \"pan-zoom\"\n"
-                               "[[item]]\ntype = \"pictures\"\nfolder = \"more\"\n");
+                               // a folder of one picture, with no neighbour that pairs, has none to pair with
+                               "[[item]]\ntype = \"pictures\"\nfolder = \"more\"\npair = \"portraits\"\n");
     const Bytes first = testing_mlshow::Built(dir.Path("show.toml"));
     const ShowFile show = ReadShowFile(first);
     ASSERT_TRUE(show.loads) << show.failure;
-    const uint32_t both = SCRF_CAPTIONDATE | SCRF_CAPTIONNAME, random = SCRF_FILL | both | SCRF_RANDOMORDER;
+    const uint32_t both = SCRF_CAPTIONDATE | SCRF_CAPTIONNAME, random = SCRF_FILL | both | SCRF_RANDOMORDER | SCRF_PORTRAITPAIRS;
     const std::tuple<uint32_t, std::string, uint32_t, uint32_t> expected[] = {  // flags, caption, taken, group
-        {random, "Beach day", 20240601, 1}, {random, "b", 0, 1}, {SCRF_FIT | SCRF_RANDOMORDER, "", 0, 2},
+        {random, "Beach day", 20240601, 1}, {random, "b", 0, 1}, {SCRF_FIT | SCRF_RANDOMORDER | SCRF_BACKDROP, "", 0, 2},
         {SCRF_CAPTIONNAME | SCRF_PANZOOM, "one", 20210304, 0}, {SCRF_FIT, "", 0, 0}};
     ASSERT_EQ(show.blocks.size(), 6u);
     for (size_t i = 0; i < 5; ++i) {
@@ -94,15 +138,19 @@ TEST(PhotoShow, BuildExtractBuildGivesTheSameBytesAndInfoTellsFitOrderCaption) {
     EXPECT_TRUE(testing_mlshow::ComesBack(dir, first));  // verify finds no problem
     std::ostringstream text, json;
     ASSERT_EQ(RunInfo(dir.Path("show.scr"), false, text), 0);
-    EXPECT_NE(text.str().find("JPEG|FILL|CAPTIONDATE|CAPTIONNAME|RANDOMORDER"), std::string::npos) << text.str();
-    EXPECT_NE(text.str().find(", fit fill, order random (group 1), caption date and name \"Beach day\", taken 2024-06-01\n"), std::string::npos);
+    EXPECT_NE(text.str().find("JPEG|FILL|CAPTIONDATE|CAPTIONNAME|RANDOMORDER|PORTRAITPAIRS"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find(", fit fill, order random (group 1), caption date and name \"Beach day\", pair portraits, taken 2024-06-01\n"),
+              std::string::npos);
+    EXPECT_NE(text.str().find("JPEG|FIT|RANDOMORDER|BACKDROP"), std::string::npos);
+    EXPECT_NE(text.str().find(", fit fit, order random (group 2), caption none, backdrop blur\n"), std::string::npos);
     EXPECT_NE(text.str().find(", fit none, order as stored, caption name \"one\", motion pan-zoom, taken 2021-03-04\n"), std::string::npos) << text.str();
     EXPECT_NE(text.str().find("Crossfade / None, fade 2.25 s"), std::string::npos);
     const Bytes toml = testing_mlshow::ReadBytes(dir.Path("back/show.toml"));
-    for (const char *line : {"\nfade = 2.25\n", "\nmotion = \"pan-zoom\"\n"})
+    for (const char *line : {"\nfade = 2.25\n", "\nmotion = \"pan-zoom\"\n", "\nbackdrop = \"blur\"\n", "\npair = \"portraits\"\n"})
         EXPECT_NE(std::string(toml.begin(), toml.end()).find(line), std::string::npos) << line;
     ASSERT_EQ(RunInfo(dir.Path("show.scr"), true, json), 0);
-    EXPECT_NE(json.str().find("\"fit\": \"fit\", \"order\": \"random\", \"group\": 2, \"caption\": \"none\", \"captionText\": \"\", \"taken\": null, \"fade\": 1.5, \"motion\": \"none\""),
+    EXPECT_NE(json.str().find("\"fit\": \"fit\", \"order\": \"random\", \"group\": 2, \"caption\": \"none\", \"captionText\": \"\", \"taken\": null, "
+                              "\"fade\": 1.5, \"motion\": \"none\", \"backdrop\": \"blur\", \"pair\": \"none\""),
               std::string::npos) << json.str();
 }
 
@@ -126,6 +174,7 @@ TEST(PhotoShow, CaptionBytesLieBetweenHeaderAndPictureAndAreChecked) {
         {offsetof(SCRIMAGE, takendate), 20230229, "the day taken 20230229 is no date"},
         {offsetof(SCRIMAGE, flags), SCRF_VALID | SCRF_JPEG | SCRF_RANDOMORDER, "a picture of a random order without its group number"},
         {offsetof(SCRIMAGE, group), 4, "group 4 without RANDOMORDER"},
+        {offsetof(SCRIMAGE, flags), SCRF_VALID | SCRF_JPEG | SCRF_FILL | SCRF_BACKDROP, "BACKDROP without FIT: the picture shows no backdrop"},
     };
     // A caption of 1000 bytes in no encoding (Latin-1 here), extracted as
     // UTF-8 and cut to what a manifest's name may hold, builds again.

@@ -33,26 +33,36 @@ TEST(RoundTrip, ANewShowBuildsVerifiesAndComesBack) {
     const Bytes first = Built(dir.Path("new/show.toml"));
     // Its photos fit the monitor, play in a drawn order and are captioned with their EXIF dates.
     const SCRIMAGE dusk = ReadShowFile(first).blocks.at(5).As<SCRIMAGE>();
-    const uint32_t photo = SCRF_FIT | SCRF_RANDOMORDER | SCRF_CAPTIONDATE | SCRF_CAPTIONNAME;
+    const uint32_t photo = SCRF_FIT | SCRF_BACKDROP | SCRF_RANDOMORDER | SCRF_CAPTIONDATE | SCRF_CAPTIONNAME;
     EXPECT_EQ(dusk.flags & photo, photo);
     EXPECT_EQ(dusk.takendate, 20240602u);
     EXPECT_TRUE(ComesBack(dir, first));
 }
 
-// The monitors mode is stored beside VALID (a preview's), shown by info and written back by extract.
-TEST(RoundTrip, TheMonitorsModeComesBack) {
+// The monitors mode, the clock and the keys are stored beside VALID (a
+// preview's), shown by info and written back by extract.
+TEST(RoundTrip, TheHeadersModesComeBack) {
     TempDir dir;
     dir.Write("p.png", testing_mlshow::Png(testing_mlshow::Pattern(8, 8, {0})));
-    const std::tuple<std::string, uint32_t, std::string> modes[] = {{"", 0, "primary"}, {"\"primary\"", 0, "primary"},
-        {"\"each\"", SCRF_EACHMONITOR, "each"}, {"\"mirror\"\npreview = \"p.png\"", SCRF_MIRRORMONITORS | SCRF_VALID, "mirror"}};
-    for (const auto &[mode, flags, name] : modes) {
-        dir.Write("show.toml", "[show]\ntitle = \"M\"\n" + (mode.empty() ? "" : "monitors = " + mode) + "\n[[item]]\ntype = \"text\"\nmessage = \"m\"\n");
+    const std::tuple<std::string, uint32_t, std::string> modes[] = {{"", 0, "primary"}, {"monitors = \"primary\"", 0, "primary"},
+        {"monitors = \"each\"", SCRF_EACHMONITOR, "each"},
+        {"monitors = \"mirror\"\npreview = \"p.png\"", SCRF_MIRRORMONITORS | SCRF_VALID, "mirror"},
+        {"clock = \"none\"\nkeys = \"none\"", 0, "primary"},
+        {"clock = \"time\"", SCRF_CLOCKTIME, "primary, clock time"},
+        {"clock = \"date and time\"", SCRF_CLOCKTIME | SCRF_CLOCKDATE, "primary, clock date and time"},
+        {"keys = \"browse\"", SCRF_BROWSEKEYS, "primary, keys browse"},
+        {"monitors = \"each\"\nclock = \"time\"\nkeys = \"browse\"", SCRF_EACHMONITOR | SCRF_CLOCKTIME | SCRF_BROWSEKEYS,
+         "each, clock time, keys browse"}};
+    for (const auto &[keys, flags, name] : modes) {
+        dir.Write("show.toml", "[show]\ntitle = \"M\"\n" + keys + "\n[[item]]\ntype = \"text\"\nmessage = \"m\"\n");
         const Bytes first = Built(dir.Path("show.toml"));
-        std::ostringstream info;
-        EXPECT_EQ(ReadShowFile(first).head.flags, flags) << mode;
-        EXPECT_TRUE(ComesBack(dir, first)) << mode;
+        std::ostringstream info, json;
+        EXPECT_EQ(ReadShowFile(first).head.flags, flags) << keys;
+        EXPECT_TRUE(ComesBack(dir, first)) << keys;
         ASSERT_EQ(RunInfo(dir.Path("show.scr"), false, info), 0);
         EXPECT_NE(info.str().find(", monitors " + name + "\n"), std::string::npos) << info.str();
+        ASSERT_EQ(RunInfo(dir.Path("show.scr"), true, json), 0);
+        EXPECT_NE(json.str().find("\"clock\": \"" + ClockName(flags) + "\", \"keys\": \"" + KeysName(flags) + "\""), std::string::npos);
     }
 }
 

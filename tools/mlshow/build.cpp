@@ -253,7 +253,7 @@ std::vector<uint64_t> ItemWeights(const Manifest &manifest) {
 SCRHEAD HeadOf(const Manifest &manifest, uint32_t created) {
     const ShowSettings &show = manifest.show;
     SCRHEAD head{};
-    head.flags = show.monitors;
+    head.flags = show.monitors | show.clock | show.keys;
     head.creatorversion = CREATORVERSION;
     head.screenwide = show.screenWide;
     head.screendeep = show.screenDeep;

@@ -52,6 +52,7 @@ void PictureProblems(const ReadBlock &block, std::vector<std::string> &out) {
                       " ms is outside 200..10000: the player clamps it to 10000 or plays it as it is");
     InRange(out, "speed", h.speed, 1, 80);
     if ((h.flags & SCRF_FITMASK) == SCRF_FITMASK) out.push_back("both FIT and FILL are set: the picture plays at its own size");
+    if ((h.flags & SCRF_BACKDROP) && FitName(h.flags) != "fit") out.push_back("BACKDROP without FIT: the picture shows no backdrop");
     if (h.takendate && !ValidDateNumber(h.takendate))
         out.push_back("the day taken " + std::to_string(h.takendate) + " is no date yyyymmdd: the caption shows no date");
     if (!IsUtf8(block.caption)) out.push_back("the caption text is not UTF-8");
@@ -216,6 +217,8 @@ std::string Presentation(const ReadBlock &block) {
     std::string text = ", fit " + FitName(h.flags) + ", order " + OrderText(h) + ", caption " + CaptionName(h.flags);
     if (!block.caption.empty()) text += " " + FirstWords(block.caption);
     if (h.flags & SCRF_PANZOOM) text += ", motion " + MotionName(h.flags);
+    if (h.flags & SCRF_BACKDROP) text += ", backdrop " + BackdropName(h.flags);
+    if (h.flags & SCRF_PORTRAITPAIRS) text += ", pair " + PairName(h.flags);
     if (h.takendate) text += ", taken " + DateText(h.takendate);
     return text;
 }
@@ -239,6 +242,7 @@ std::vector<std::string> ShowProblems(const ShowFile &show) {
     if (!ItemCountProblem(show.items).empty()) out.push_back(ItemCountProblem(show.items));
     if ((head.flags & SCRF_MONITORMASK) == SCRF_MONITORMASK)
         out.push_back("both EACHMONITOR and MIRRORMONITORS are set: the show plays on the primary monitor only");
+    if ((head.flags & SCRF_CLOCKMASK) == SCRF_CLOCKDATE) out.push_back("CLOCKDATE without CLOCKTIME: the player shows no clock");
     // The pictures of one random order are one run, the runs numbered from 1.
     uint32_t lastGroup = 0, previous = 0;
     for (const ReadBlock &block : show.blocks) {
@@ -270,7 +274,10 @@ std::string DescribeHead(const ShowFile &show) {
     if (h.author[0]) text += " by " + std::string(h.author, strnlen(h.author, sizeof h.author));
     text += ", background " + ColourText(h.backgroundcolour);
     text += show.preview.empty() ? ", no preview" : ", preview " + DibText(show.preview);
-    return text + ", monitors " + MonitorsName(h.flags);
+    text += ", monitors " + MonitorsName(h.flags);
+    if (h.flags & SCRF_CLOCKTIME) text += ", clock " + ClockName(h.flags);
+    if (h.flags & SCRF_BROWSEKEYS) text += ", keys " + KeysName(h.flags);
+    return text;
 }
 
 std::string DescribeBlock(const ReadBlock &block) {

@@ -50,7 +50,7 @@ bool HoldsPictures(const fs::path &folder) {
 }
 
 // A photo show of every picture in `folder`, titled after the folder: each
-// photo fitted to the monitor, in an order the player draws afresh, one
+// photo fitted to the monitor on a blurred backdrop of itself, in an order the player draws afresh, one
 // dissolving into the next.
 Manifest FolderShow(const fs::path &folder) {
     if (!folder.has_filename())
@@ -71,6 +71,8 @@ Manifest FolderShow(const fs::path &folder) {
     const bool named = IsUtf8(name);
     toml.String("folder", named ? name : ".");
     toml.String("fit", "fit");
+    // What the photo leaves of the monitor shows its own colours, blurred.
+    toml.String("backdrop", "blur");
     // Photos larger than a 4K monitor are scaled to fit one, so a folder of
     // large photos stays small enough for the player to hold.
     toml.Pair("max_size", DROP_MAX_WIDTH, DROP_MAX_HEIGHT);

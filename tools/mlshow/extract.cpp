@@ -53,6 +53,8 @@ public:
         toml_.String("background", ColourText(h.backgroundcolour));
         // Primary is the default; both bits set play as primary too.
         if (MonitorsName(h.flags) != MonitorsNames()[0]) toml_.String("monitors", MonitorsName(h.flags));
+        if (h.flags & SCRF_CLOCKTIME) toml_.String("clock", ClockName(h.flags));
+        if (h.flags & SCRF_BROWSEKEYS) toml_.String("keys", KeysName(h.flags));
         if (!show.preview.empty()) toml_.String("preview", Save("preview.bmp", BmpFromDib(show.preview)));
         toml_.Integer("created", h.created);
         if (h.screenwide || h.screendeep) toml_.Pair("screen", h.screenwide, h.screendeep);
@@ -121,6 +123,10 @@ private:
         if (h.flags & SCRF_FITMASK) toml_.String("fit", FitName(h.flags));
         if (h.flags & (SCRF_CAPTIONDATE | SCRF_CAPTIONNAME)) toml_.String("caption", CaptionName(h.flags));
         if (h.flags & SCRF_PANZOOM) toml_.String("motion", MotionName(h.flags));
+        if (h.flags & SCRF_BACKDROP) toml_.String("backdrop", BackdropName(h.flags));
+        // Only pictures beside one that pairs carry it, which a manifest's
+        // picture items may.
+        if (h.flags & SCRF_PORTRAITPAIRS) toml_.String("pair", PairName(h.flags));
         // The extracted file has a name of its own: the stored one goes with it.
         // A caption in no encoding the manifest can tell is written as
         // Latin-1 in UTF-8, cut to the length a caption may have.

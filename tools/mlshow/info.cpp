@@ -77,6 +77,8 @@ std::string BlockJson(const ReadBlock &block) {
         b.Add("taken", h.takendate ? Json::String(DateText(h.takendate)) : "null");
         b.Add("fade", FadeText(h.fade));
         b.Add("motion", Json::String(MotionName(h.flags)));
+        b.Add("backdrop", Json::String(BackdropName(h.flags)));
+        b.Add("pair", Json::String(PairName(h.flags)));
     }
     b.Add("holds", Json::String(DescribeBlock(block)));
     JsonArray problems;
@@ -112,6 +114,8 @@ void JsonReport(const std::string &path, const ShowFile &show, const std::vector
         head.Add("length", Json::Number(show.head.length));
         head.Add("flags", FlagList(TAG_HEAD, show.head.flags).Text());
         head.Add("monitors", Json::String(MonitorsName(show.head.flags)));
+        head.Add("clock", Json::String(ClockName(show.head.flags)));
+        head.Add("keys", Json::String(KeysName(show.head.flags)));
         head.Add("holds", Json::String(DescribeHead(show)));
         report.Add("head", head.Text());
     }

@@ -272,6 +272,8 @@ void ReadShow(const toml::table &table, Diagnostics &d, ShowSettings &show) {
         show.screenDeep = uint32_t(screen->second);
     }
     show.monitors = f.Name("monitors", MonitorsNames(), "monitors mode").value_or(0) * SCRF_EACHMONITOR;
+    show.clock = ClockFlags(f.Name("clock", ClockNames(), "clock").value_or(0));
+    show.keys = f.Name("keys", KeysNames(), "set of keys").value_or(0) * SCRF_BROWSEKEYS;
     f.ReportUnknown();
 }
 
@@ -315,6 +317,9 @@ uint32_t ReadFade(Fields &f) {
 
 static_assert(SCRF_FILL == 2 * SCRF_FIT && SCRF_CAPTIONNAME == 2 * SCRF_CAPTIONDATE, "names index the flag bits");
 
+// The fit of a picture's flags: SCRF_FIT, SCRF_FILL or 0 (both bits count as 0).
+uint32_t PictureFitOf(uint32_t flags) { return (flags & SCRF_FITMASK) == SCRF_FITMASK ? 0 : flags & SCRF_FITMASK; }
+
 // The keys of a picture but its file, effects, name, date and group,
 // which a folder of pictures shares.
 void ReadPictureKeys(Fields &f, PictureItem &item, uint32_t defaultFit) {
@@ -329,6 +334,11 @@ void ReadPictureKeys(Fields &f, PictureItem &item, uint32_t defaultFit) {
     h.flags |= f.Name("fit", FitNames(), "fit").value_or(defaultFit) * SCRF_FIT;
     h.flags |= f.Name("caption", CaptionNames(), "caption").value_or(0) * SCRF_CAPTIONDATE;
     h.flags |= f.Name("motion", MotionNames(), "motion").value_or(0) * SCRF_PANZOOM;
+    h.flags |= f.Name("backdrop", BackdropNames(), "backdrop").value_or(0) * SCRF_BACKDROP;
+    // The backdrop fills what a fitted picture leaves of the monitor.
+    if ((h.flags & SCRF_BACKDROP) && PictureFitOf(h.flags) != SCRF_FIT)
+        f.diagnostics().Error(f.Node("backdrop")->source(), "\"backdrop\" = \"blur\" fills the monitor around a fitted picture: "
+                                                            "it needs \"fit\" = \"fit\"");
     item.compress = f.Bool("compress").value_or(true);
     if (auto size = f.Pair("max_size", 1, 16384)) {
         item.maxWidth = uint32_t(size->first);
@@ -370,6 +380,9 @@ PictureItem ReadPicture(Fields &f) {
     }
     item.taken = TakenDate(f);
     item.randomRun = uint64_t(f.Integer("random_group", 1, UINT32_MAX).value_or(0));
+    // Allowed beside another picture that pairs (as extract writes a
+    // folder's pictures); CheckPairedPictures sees to that.
+    item.header.flags |= f.Name("pair", PairNames(), "pairing").value_or(0) * SCRF_PORTRAITPAIRS;
     return item;
 }
 
@@ -389,6 +402,7 @@ PictureFolderItem ReadPictureFolder(Fields &f) {
     item.order = PictureOrderKind(order.value_or(shuffle ? 1 : 0));
     item.seed = uint32_t(f.Integer("seed", 0, UINT32_MAX).value_or(0));
     ReadPictureKeys(f, item.picture, 1);
+    item.picture.header.flags |= f.Name("pair", PairNames(), "pairing").value_or(0) * SCRF_PORTRAITPAIRS;
     return item;
 }
 
@@ -531,6 +545,28 @@ AnimationItem ReadAnimation(Fields &f) {
     return item;
 }
 
+// Keys that some item types or the [show] table have, given where they
+// mean nothing: each named with where it belongs rather than as unknown.
+void ReportKeysOfOthers(Fields &f, const std::string &type) {
+    static const struct {
+        std::string_view key;
+        bool picture, pictures;  // whether those item types read it
+        std::string_view home;
+    } kHomes[] = {
+        {"backdrop", true, true, "\"picture\" and \"pictures\" items"},
+        {"pair", true, true, "\"pictures\" items (a folder)"},
+        {"clock", false, false, "the [show] table"},
+        {"keys", false, false, "the [show] table"},
+        {"monitors", false, false, "the [show] table"},
+    };
+    for (const auto &home : kHomes) {
+        const bool reads = (type == "picture" && home.picture) || (type == "pictures" && home.pictures);
+        if (reads || !f.Has(home.key)) continue;
+        f.diagnostics().Error(f.Node(home.key)->source(), "\"" + std::string(home.key) + "\" is a key of " +
+                                                              std::string(home.home) + ", not of a \"" + type + "\" item");
+    }
+}
+
 std::optional<Item> ReadItem(const toml::table &table, size_t index, Diagnostics &d) {
     Fields f(table, "item " + std::to_string(index + 1), d);
     const auto type = f.String("type");
@@ -550,8 +586,26 @@ std::optional<Item> ReadItem(const toml::table &table, size_t index, Diagnostics
                                                  "\"; expected \"picture\", \"pictures\", \"text\", \"applet\", \"sound\" or \"animation\"");
         return std::nullopt;
     }
+    ReportKeysOfOthers(f, *type);
     f.ReportUnknown();
     return item;
+}
+
+bool Pairs(const Item &item) {
+    if (const auto *picture = std::get_if<PictureItem>(&item)) return picture->header.flags & SCRF_PORTRAITPAIRS;
+    if (const auto *folder = std::get_if<PictureFolderItem>(&item)) return folder->picture.header.flags & SCRF_PORTRAITPAIRS;
+    return false;
+}
+
+// A picture item pairs only beside another item that pairs: alone it has
+// nothing to pair with.
+void CheckPairedPictures(const std::vector<Item> &items, const std::vector<const toml::table *> &tables, Diagnostics &d) {
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!std::holds_alternative<PictureItem>(items[i]) || !Pairs(items[i])) continue;
+        if ((i > 0 && Pairs(items[i - 1])) || (i + 1 < items.size() && Pairs(items[i + 1]))) continue;
+        d.Error(tables[i]->get("pair")->source(), "\"pair\" on a single picture, which has no other to pair with: give it to "
+                                                  "a \"pictures\" folder (or to neighbouring pictures that all have it)");
+    }
 }
 
 void ReadDocument(const toml::table &root, Diagnostics &d, Manifest &manifest) {
@@ -570,14 +624,19 @@ void ReadDocument(const toml::table &root, Diagnostics &d, Manifest &manifest) {
         d.Error(items->source(), "items are written as [[item]] tables");
         return;
     }
+    std::vector<const toml::table *> tables;  // of each item read
     for (size_t i = 0; i < array->size(); ++i) {
         const auto *table = array->get(i)->as_table();
         if (!table) {
             d.Error(array->get(i)->source(), "items are written as [[item]] tables");
             continue;
         }
-        if (auto item = ReadItem(*table, i, d)) manifest.items.push_back(std::move(*item));
+        if (auto item = ReadItem(*table, i, d)) {
+            manifest.items.push_back(std::move(*item));
+            tables.push_back(table);
+        }
     }
+    CheckPairedPictures(manifest.items, tables, d);
 }
 
 }  // namespace
@@ -697,6 +756,17 @@ void ExpandPictureFolders(Manifest &manifest, std::vector<std::string> *errors) 
     }
     manifest.items = std::move(items);
     NumberRandomGroups(manifest.items);
+    DropLonePairs(manifest.items);
+}
+
+void DropLonePairs(std::vector<Item> &items) {
+    auto pairs = [&](size_t i) {
+        const auto *picture = i < items.size() ? std::get_if<PictureItem>(&items[i]) : nullptr;
+        return picture && (picture->header.flags & SCRF_PORTRAITPAIRS);
+    };
+    for (size_t i = 0; i < items.size(); ++i)
+        if (pairs(i) && !(i > 0 && pairs(i - 1)) && !pairs(i + 1))
+            std::get<PictureItem>(items[i]).header.flags &= ~SCRF_PORTRAITPAIRS;
 }
 
 void NumberRandomGroups(std::vector<Item> &items) {
@@ -739,6 +809,20 @@ std::string CaptionName(uint32_t flags) {
 
 std::string MotionName(uint32_t flags) { return std::string(MotionNames()[flags & SCRF_PANZOOM ? 1 : 0]); }
 
+const std::vector<std::string_view> &BackdropNames() {
+    static const std::vector<std::string_view> names = {"none", "blur"};
+    return names;
+}
+
+const std::vector<std::string_view> &PairNames() {
+    static const std::vector<std::string_view> names = {"none", "portraits"};
+    return names;
+}
+
+std::string BackdropName(uint32_t flags) { return std::string(BackdropNames()[flags & SCRF_BACKDROP ? 1 : 0]); }
+
+std::string PairName(uint32_t flags) { return std::string(PairNames()[flags & SCRF_PORTRAITPAIRS ? 1 : 0]); }
+
 const std::vector<std::string_view> &MonitorsNames() {
     static const std::vector<std::string_view> names = {"primary", "each", "mirror"};
     return names;
@@ -748,6 +832,25 @@ std::string MonitorsName(uint32_t flags) {
     const uint32_t mode = (flags & SCRF_MONITORMASK) / SCRF_EACHMONITOR;
     return std::string(MonitorsNames()[mode == 3 ? 0 : mode]);
 }
+
+const std::vector<std::string_view> &ClockNames() {
+    static const std::vector<std::string_view> names = {"none", "time", "date and time"};
+    return names;
+}
+
+const std::vector<std::string_view> &KeysNames() {
+    static const std::vector<std::string_view> names = {"none", "browse"};
+    return names;
+}
+
+uint32_t ClockFlags(uint32_t index) { return index == 0 ? 0 : index == 1 ? SCRF_CLOCKTIME : SCRF_CLOCKMASK; }
+
+std::string ClockName(uint32_t flags) {
+    if (!(flags & SCRF_CLOCKTIME)) return std::string(ClockNames()[0]);
+    return std::string(ClockNames()[flags & SCRF_CLOCKDATE ? 2 : 1]);
+}
+
+std::string KeysName(uint32_t flags) { return std::string(KeysNames()[flags & SCRF_BROWSEKEYS ? 1 : 0]); }
 
 Manifest LoadManifest(const std::string &path) {
     Bytes bytes;

@@ -47,6 +47,10 @@ struct ShowSettings {
     // The header's monitor bits: 0 (the primary monitor only),
     // SCRF_EACHMONITOR or SCRF_MIRRORMONITORS.
     uint32_t monitors = 0;
+    // The header's clock bits: 0, SCRF_CLOCKTIME or SCRF_CLOCKMASK (date
+    // and time); and SCRF_BROWSEKEYS or 0.
+    uint32_t clock = 0;
+    uint32_t keys = 0;
 };
 
 // How a picture is stored: a JPEG file as it is wherever the player can
@@ -65,7 +69,8 @@ struct PictureItem {
     PictureStore store = PictureStore::Auto;
     int quality = DEFAULT_JPEG_QUALITY;  // of JPEG pictures re-encoded
     // The header's flags carry the fit (SCRF_FIT, SCRF_FILL), the caption
-    // (SCRF_CAPTIONDATE, SCRF_CAPTIONNAME) and the motion (SCRF_PANZOOM).
+    // (SCRF_CAPTIONDATE, SCRF_CAPTIONNAME), the motion (SCRF_PANZOOM), the
+    // backdrop (SCRF_BACKDROP) and the pairing (SCRF_PORTRAITPAIRS).
     std::optional<std::string> name;   // the name caption's text; default: the file's name without its extension
     std::optional<uint32_t> taken;     // yyyymmdd (0 none); default: the photo's EXIF DateTimeOriginal
     // Which run of pictures played in a drawn order the picture belongs to:
@@ -164,6 +169,10 @@ void ExpandPictureFolders(Manifest &manifest, std::vector<std::string> *errors);
 // Gives every run of consecutive pictures that share a `randomRun` a group
 // number, from 1 in file order, and SCRF_RANDOMORDER.
 void NumberRandomGroups(std::vector<Item> &items);
+// Takes SCRF_PORTRAITPAIRS off every picture with no neighbouring picture
+// that has it (a folder of one picture): it has none to pair with, and a
+// lone picture item may not carry it.
+void DropLonePairs(std::vector<Item> &items);
 
 // The names of the fits by the value of their flag bits (0 none, 1 fit,
 // 2 fill), of the captions (0 none, 1 date, 2 name, 3 date and name) and
@@ -171,15 +180,29 @@ void NumberRandomGroups(std::vector<Item> &items);
 const std::vector<std::string_view> &FitNames();
 const std::vector<std::string_view> &CaptionNames();
 const std::vector<std::string_view> &MotionNames();
+// The backdrops (0 none, 1 blur) and the pairings (0 none, 1 portraits).
+const std::vector<std::string_view> &BackdropNames();
+const std::vector<std::string_view> &PairNames();
 // The fit's name of a picture block's flags ("none" when both bits are set).
 std::string FitName(uint32_t flags);
 std::string CaptionName(uint32_t flags);
 std::string MotionName(uint32_t flags);
+std::string BackdropName(uint32_t flags);
+std::string PairName(uint32_t flags);
 // The monitor modes by the value of their header bits (0 primary, 1 each,
 // 2 mirror), and the mode of a header's flags ("primary" when both bits
 // are set, as the player plays it).
 const std::vector<std::string_view> &MonitorsNames();
 std::string MonitorsName(uint32_t flags);
+// The clocks (0 none, 1 time, 2 date and time) and the key sets (0 none,
+// 1 browse), and those of a header's flags (SCRF_CLOCKDATE alone is no
+// clock, as the player shows it).
+const std::vector<std::string_view> &ClockNames();
+const std::vector<std::string_view> &KeysNames();
+std::string ClockName(uint32_t flags);
+std::string KeysName(uint32_t flags);
+// The header bits of a clock by its index in ClockNames.
+uint32_t ClockFlags(uint32_t index);
 
 // Whether a file name is a picture's that a folder contributes: .jpg,
 // .jpeg, .png, .bmp or .gif in any case, not hidden (no leading dot).

@@ -79,6 +79,11 @@ preview = "gradient.bmp"
 # On several monitors the show plays on the primary one, the others black;
 # "each" plays it on every monitor, "mirror" shows the same item on all.
 # monitors = "each"
+# A clock in the top right corner ("time" or "date and time"), and keys to
+# browse: the arrows step through the pictures, Space pauses; any other key
+# still ends the saver.
+# clock = "time"
+# keys = "browse"
 
 [[item]]
 type = "text"
@@ -110,7 +115,8 @@ hold = 3
 
 # Every picture in the folder "photos", each a picture item with these
 # keys; the effects are taken in turn. JPEG photos are stored as they are.
-# Each photo is scaled to fit the monitor it plays on; the player draws a
+# Each photo is scaled to fit the monitor it plays on, on a blurred and
+# darkened copy of itself where it leaves the monitor; the player draws a
 # fresh order each time it starts; the caption gives the day the photo was
 # taken (from its EXIF data, where it has one) and its name. Photos larger
 # than a 4K monitor are scaled down to fit one.
@@ -118,6 +124,7 @@ hold = 3
 type = "pictures"
 folder = "photos"
 fit = "fit"
+backdrop = "blur"
 order = "random"
 caption = "date and name"
 appear = ["Wipe in from Right", "Quadrants", "Vertical Split"]
