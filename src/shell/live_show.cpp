@@ -124,7 +124,7 @@ bool GetPlayedBlock(int index, BLOCK *block) {
 
 int TakeLivePhoto(const int *excluded, int count) {
     if (!theSession.library) return -1;
-    int ids[2 * (1 + 32)];
+    int ids[160];
     int known = 0;
     for (int i = 0; i < count && known < int(sizeof ids / sizeof *ids); ++i)
         if (IsLivePhoto(excluded[i])) ids[known++] = PhotoId(excluded[i]);

@@ -50,20 +50,43 @@ bool ReservedFor(int reserved, int slot) {
     return reserved >= 0 && !IsLivePhoto(reserved) && InSameFolder(reserved, slot);
 }
 
-int TakePhoto(HWND window, const MONITORSHOW *set, int slot) {
-    int excluded[2 * (1 + 32)];
+namespace {
+
+constexpr int kExcludedRoom = 4 * (1 + 32);
+
+// The photos no monitor but `window`'s may take: those on a screen, this
+// monitor's own included, and those taken ahead or offered as partners by
+// the others. Their count.
+int PhotosHeld(HWND window, const MONITORSHOW *set, int *excluded) {
     int count = 0;
     excluded[count++] = set->playedindex;
-    for (int i = 0; i <= OtherMonitorCount() && count + 2 <= int(sizeof excluded / sizeof *excluded); ++i) {
+    excluded[count++] = set->partner;
+    for (int i = 0; i <= OtherMonitorCount() && count + 4 <= kExcludedRoom; ++i) {
         HWND other = MonitorWindow(i);
         if (!other || other == window) continue;
         if (MONITORSHOW *them = LockMonitorShow(other)) {
-            if (them->block.type == TAG_IMAG) excluded[count++] = them->playedindex;
+            if (them->block.type == TAG_IMAG) excluded[count++] = them->playedindex, excluded[count++] = them->partner;
             excluded[count++] = them->reserved;
+            excluded[count++] = them->preparedpartner;
             UnlockMonitorShow(other);
         }
     }
+    return count;
+}
+
+}  // namespace
+
+int TakePhoto(HWND window, const MONITORSHOW *set, int slot) {
+    int excluded[kExcludedRoom];
+    const int count = PhotosHeld(window, set, excluded);
     return IsLiveSlot(slot) ? TakeLivePhoto(excluded, count) : TakeFolderPhoto(slot, excluded, count);
+}
+
+int TakePartnerPhoto(HWND window, const MONITORSHOW *set, int beside) {
+    int excluded[kExcludedRoom + 1];
+    int count = PhotosHeld(window, set, excluded);
+    excluded[count++] = beside;
+    return TakeLivePhoto(excluded, count);
 }
 
 // Before the picture or text `number / monitors` of the way through the

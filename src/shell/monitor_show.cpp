@@ -23,6 +23,7 @@
 #include "content/loader.h"
 #include "imaging/dib.h"
 #include "imaging/drawing.h"
+#include "imaging/pair.h"
 #include "imaging/palette.h"
 #include "imaging/placement.h"
 #include "imaging/rect.h"
@@ -128,6 +129,11 @@ void KillItemTimer(HWND window, UINT_PTR *timer) {
     *timer = 0;
 }
 
+void HideCaptions(HWND window, MONITORSHOW *set) {
+    HideCaption(&set->caption, window);
+    HideCaption(&set->partnercaption, window);
+}
+
 // Remembers a picture as it starts, for the key that steps back; a picture
 // started again (the same one, or one stepped back to) is not a new one.
 void RememberPicture(MONITORSHOW *set) {
@@ -157,6 +163,9 @@ void ReleaseItem(HWND window, MONITORSHOW *set) {
     if (set->savedscreen) DeleteObject(set->savedscreen);
     set->savedscreen = nullptr;
     DropCaption(&set->caption);
+    DropCaption(&set->partnercaption);
+    set->partner = -1;
+    SetRectEmpty(&set->photorect);
 }
 
 // What the worker needs to make the picture of `block`: copies only.
@@ -169,22 +178,59 @@ PICTUREJOB JobFor(const MONITORSHOW *set, int index, const BLOCK &block) {
     job.screenwide = set->screenwide;
     job.screendeep = set->screendeep;
     job.devicebits = devicebits;
+    job.background = theSession.background;
     return job;
 }
 
-// The store index of the picture block that plays next after the current
-// item, or -1 when the show has none. The folder orders are only peeked at:
-// they move on when the picture really starts.
-// When the monitors share the folders, a folder's photo is taken here for
-// this monitor, so the picture made is the one it plays.
-int NextPictureIndex(HWND window, MONITORSHOW *set) {
+// The photo offered to stand beside the picture of played index `index` at
+// `slot`, when the block pairs portraits and the monitor is wider than
+// tall: the live folders' next photo, or the next block of the show when it
+// is a portrait that pairs too. Whether the picture itself is a portrait
+// the worker finds out. -1 for none; a random folder's photos stand alone.
+int PartnerFor(HWND window, const MONITORSHOW *set, int slot, int index, const BLOCK &block) {
+    if (!(block.image.flags & SCRF_PORTRAITPAIRS) || !PictureFit(block.image.flags) ||
+        !ShowsPairs(set->screenwide, set->screendeep))
+        return -1;
+    if (IsLiveSlot(slot)) return TakePartnerPhoto(window, set, index);
+    const int next = slot + 1;
+    BLOCK other;
+    int w = 0, h = 0;
+    if (TakesAhead(slot) || InSameFolder(slot, slot) || next >= theSession.show.count ||
+        !GetBlock(theSession.store, next, &other) || other.type != TAG_IMAG ||
+        !(other.image.flags & SCRF_PORTRAITPAIRS) || InSameFolder(next, next) ||
+        !GetStoredPictureSize(&other, &w, &h) || !IsPortrait(w, h))
+        return -1;
+    return next;
+}
+
+// Starts making the picture of played index `index` at `slot`, with the
+// partner offered beside it, unless it is being made already.
+void BeginPicture(HWND window, MONITORSHOW *set, int slot, int index, const BLOCK &block) {
+    if (IsPreparing(&set->preparing, index)) return;
+    set->preparedpartner = PartnerFor(window, set, slot, index, block);
+    BLOCK other;
+    if (set->preparedpartner >= 0 && GetPlayedBlock(set->preparedpartner, &other)) {
+        const PICTUREJOB partner = JobFor(set, set->preparedpartner, other);
+        BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, index, block), &partner);
+    } else {
+        set->preparedpartner = -1;
+        BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, index, block));
+    }
+}
+
+// The played index of the picture that plays next after the current item,
+// at *slot, or -1 when the show has none. The folder orders are only
+// peeked at: they move on when the picture really starts. When the
+// monitors share the folders, a folder's photo is taken here for this
+// monitor, so the picture made is the one it plays.
+int NextPictureIndex(HWND window, MONITORSHOW *set, int *slot) {
     BLOCK block;
     for (int step = 1; step <= theSession.show.count; ++step) {
-        const int slot = (set->current + step) % theSession.show.count;
-        const int index = PlayedBlockIndex(slot);
+        *slot = (set->current + step) % theSession.show.count;
+        const int index = PlayedBlockIndex(*slot);
         if (!GetBlock(theSession.store, index, &block) || block.type != TAG_IMAG) continue;
-        if (!TakesAhead(slot)) return index;
-        if (!ReservedFor(set->reserved, slot)) set->reserved = TakePhoto(window, set, slot);
+        if (!TakesAhead(*slot)) return index;
+        if (!ReservedFor(set->reserved, *slot)) set->reserved = TakePhoto(window, set, *slot);
         return set->reserved;
     }
     return -1;
@@ -193,25 +239,26 @@ int NextPictureIndex(HWND window, MONITORSHOW *set) {
 // While a picture holds, the next one is made ready on the worker.
 void PrepareNextPicture(HWND window, MONITORSHOW *set) {
     set->lookingahead = TRUE;
-    const int index = NextPictureIndex(window, set);
+    int slot = -1;
+    const int index = NextPictureIndex(window, set, &slot);
     BLOCK block;
-    if (index >= 0 && GetPlayedBlock(index, &block))
-        BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, index, block));
+    if (index >= 0 && GetPlayedBlock(index, &block)) BeginPicture(window, set, slot, index, block);
 }
 
 // The picture of the current block, made ready ahead or now on the worker.
 // False while it is still being made: its ready message starts the item.
-bool TakePicture(HWND window, MONITORSHOW *set, HGLOBAL *picture, DWORD *taken) {
+bool TakePicture(HWND window, MONITORSHOW *set, HGLOBAL *picture, PICTUREFACTS *facts) {
     const int index = set->playedindex;
-    PREPARED state = TakePrepared(&set->preparing, index, picture, taken);
+    PREPARED state = TakePrepared(&set->preparing, index, picture, facts);
     if (state == PREPARED_NONE) {
-        BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, index, set->block));
-        state = TakePrepared(&set->preparing, index, picture, taken);
+        BeginPicture(window, set, set->current, index, set->block);
+        state = TakePrepared(&set->preparing, index, picture, facts);
     }
     if (state == PREPARED_NONE) {
         // The worker could not be given the work (no memory for it): the
-        // picture is made here rather than waited for.
-        *picture = PreparePicture(JobFor(set, index, set->block), taken);
+        // picture is made here rather than waited for, and alone.
+        set->preparedpartner = -1;
+        *picture = PreparePicture(JobFor(set, index, set->block), facts);
         return true;
     }
     if (state == PREPARED_READY) return true;
@@ -251,19 +298,40 @@ void SaveScreenArea(HWND window, MONITORSHOW *set, const RECT &rect) {
 
 // A photo of the live folders on screen: it counts as played, and its day
 // taken, read by the worker, goes in its caption.
-void NoteLivePhotoShown(MONITORSHOW *set, DWORD taken) {
-    if (!IsLivePhoto(set->playedindex)) return;
-    CommitLivePhoto(set->playedindex);
+void NoteLivePhotoShown(int played, BLOCK *block, DWORD taken) {
+    if (!IsLivePhoto(played)) return;
+    CommitLivePhoto(played);
     if (!taken) return;
-    set->block.image.takendate = taken;
-    NoteLivePhotoDate(set->playedindex, taken);
+    block->image.takendate = taken;
+    NoteLivePhotoDate(played, taken);
+}
+
+// The picture on screen as the worker made it: alone, on its backdrop, or
+// beside its partner, which then counts as played too (a block of the show
+// is passed over when the show comes to it).
+void TakePartner(MONITORSHOW *set, const PICTUREFACTS &facts) {
+    set->photorect = facts.photo;
+    set->partnerrect = facts.partner;
+    set->partner = facts.paired ? set->preparedpartner : -1;
+    set->preparedpartner = -1;
+    if (set->partner < 0 || !GetPlayedBlock(set->partner, &set->partnerblock)) {
+        set->partner = -1;
+        return;
+    }
+    if (IsLivePhoto(set->partner)) {
+        set->partnerblock.image.captionlength = SetLivePhotoName(set->partner, &set->partnername);
+        set->partnerblock.auxhandle2 = set->partnerblock.image.captionlength ? set->partnername : 0;
+        NoteLivePhotoShown(set->partner, &set->partnerblock, facts.partnertaken);
+    } else {
+        set->current = set->partner;
+    }
 }
 
 bool StartPicture(HWND window, MONITORSHOW *set) {
     BLOCK &block = set->block;
     HGLOBAL picture = 0;
-    DWORD taken = 0;
-    if (!TakePicture(window, set, &picture, &taken)) return false;
+    PICTUREFACTS facts = {};
+    if (!TakePicture(window, set, &picture, &facts)) return false;
     set->lookingahead = FALSE;
     if (!picture) {
         // Not on screen: the other monitors may take it. One photo that
@@ -275,7 +343,8 @@ bool StartPicture(HWND window, MONITORSHOW *set) {
         if (live || (block.image.flags & SCRF_JPEG)) PostAdvance(window);
         return false;
     }
-    NoteLivePhotoShown(set, taken);
+    NoteLivePhotoShown(set->playedindex, &set->block, facts.taken);
+    TakePartner(set, facts);
     const SCRIMAGE &image = block.image;
     if (!InitImageStatus(&set->status, picture, int(image.appeareffect), int(image.disappeareffect),
                          int(image.speed), int(image.holdtime), set->backgroundbrush))
@@ -388,7 +457,7 @@ void StartBlock(HWND window, MONITORSHOW *set) {
 void EndItem(HWND window, MONITORSHOW *set) {
     HideOverlay(&set->pausemark, window);
     set->paused = set->skipping = FALSE;
-    HideCaption(&set->caption, window);
+    HideCaptions(window, set);
     set->waitingforpicture = -1;
     ClearItemArea(window, set);
     ReleaseItem(window, set);
@@ -453,6 +522,17 @@ void Advance(HWND window) {
     PlayAt(window, set.get(), slot, PlayedAt(window, set.get(), slot));
 }
 
+// Where a photo lies on the screen: `inside` the picture at (x, y), or the
+// whole picture when `inside` is empty; the part on the screen.
+RECT PhotoArea(const MONITORSHOW *set, const RECT &inside, int x, int y) {
+    RECT area = {0, 0, set->status.width, set->status.height};
+    if (!IsRectEmpty(&inside)) area = inside;
+    OffsetRect(&area, x, y);
+    const RECT screen = {0, 0, set->screenwide, set->screendeep};
+    IntersectRect(&area, &area, &screen);
+    return area;
+}
+
 void StepPicture(HWND window, MONITORSHOW *set) {
     const STATUS &status = set->status;
     if (!set->lookingahead && status.phase >= PHASE_HOLD) PrepareNextPicture(window, set);
@@ -461,7 +541,7 @@ void StepPicture(HWND window, MONITORSHOW *set) {
     // pan-zoom picture moves on instead, the caption drawn again over it.
     if (status.phase == PHASE_HOLD && status.activeeffect != NOACTIVEEFFECT && status.holdcount > 0 && !status.motion)
         return;
-    if (status.phase == PHASE_HOLD && status.motion) HideCaption(&set->caption, window);
+    if (status.phase == PHASE_HOLD && status.motion) HideCaptions(window, set);
     MarksAside marks(window, set);
     int x = 0, y = 0;
     PictureOrigin(set, &x, &y);
@@ -469,14 +549,15 @@ void StepPicture(HWND window, MONITORSHOW *set) {
     set->status.y = y;
     WindowDC dc(window);
     HandleOnceCell(window, dc, &set->status);
-    // The caption lies over the whole picture while it holds.
+    // The caption lies over the photo while it holds, and a partner's over
+    // the partner.
     if (status.phase == PHASE_HOLD) {
-        RECT picture = {x, y, x + status.width, y + status.height};
-        const RECT screen = {0, 0, set->screenwide, set->screendeep};
-        IntersectRect(&picture, &picture, &screen);
-        ShowCaption(&set->caption, window, set->block, picture, set->screendeep);
+        ShowCaption(&set->caption, window, set->block, PhotoArea(set, set->photorect, x, y), set->screendeep);
+        if (set->partner >= 0)
+            ShowCaption(&set->partnercaption, window, set->partnerblock, PhotoArea(set, set->partnerrect, x, y),
+                        set->screendeep);
     } else {
-        HideCaption(&set->caption, window);
+        HideCaptions(window, set);
     }
 }
 
@@ -544,7 +625,7 @@ bool ItemTimer(HWND window, UINT_PTR id) {
 void ResetPlace(MONITORSHOW *set, int current) {
     set->savedscreen = nullptr;
     set->current = current;
-    set->waitingforpicture = set->playedindex = set->reserved = -1;
+    set->waitingforpicture = set->playedindex = set->reserved = set->partner = set->preparedpartner = -1;
     set->lookingahead = FALSE;
     set->itemsthislap = -1;
     std::memset(&set->block, 0, sizeof set->block);
@@ -704,6 +785,7 @@ void EndMonitorShow(HWND window) {
         DropOverlay(&set->pausemark);
         if (set->backgroundbrush) DeleteObject(set->backgroundbrush);
         if (set->livename) GlobalFree(set->livename);
+        if (set->partnername) GlobalFree(set->partnername);
         UnlockMonitorShow(window);
     }
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);

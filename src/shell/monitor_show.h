@@ -51,6 +51,15 @@ struct MONITORSHOW {
     BOOL skipping;      // the picture on screen is cut short: its cycle's end goes on
     PLAYEDPLACE remembered[kRememberedPictures];  // the pictures played last, the newest last
     int rememberedcount;
+    // Portraits in pairs: the photo offered to stand beside the picture being
+    // made, and the one beside the picture on screen, with its own caption.
+    int preparedpartner;  // played index; -1 none
+    int partner;          // played index; -1 when the picture on screen stands alone
+    BLOCK partnerblock;
+    HGLOBAL partnername;
+    CAPTIONSTATE partnercaption;
+    RECT photorect;    // where the photo lies in the picture on screen; empty: all of it
+    RECT partnerrect;  // where its partner lies
 };
 
 // The window's show, locked for the length of one handler; null when the

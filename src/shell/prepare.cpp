@@ -7,12 +7,15 @@
 
 #include "applet/objects.h"
 #include "content/loader.h"
+#include "imaging/backdrop.h"
 #include "imaging/colour_reduction.h"
 #include "imaging/dib.h"
 #include "imaging/drawing.h"
 #include "imaging/jpeg_decode.h"
+#include "imaging/pair.h"
 #include "imaging/palette.h"
 #include "imaging/photo_file.h"
+#include "imaging/placement.h"
 #include "imaging/scale.h"
 
 namespace {
@@ -64,30 +67,125 @@ HGLOBAL DecodedPhoto(const PICTUREJOB &job, DWORD fit, volatile LONG *stop, DWOR
     return dib;
 }
 
-// As PreparePicture; gives up between its stages once *stop is set.
-HGLOBAL Prepare(const PICTUREJOB &job, volatile LONG *stop, DWORD *taken) {
+// The picture fitted to the job's screen: in *made a copy of our own, or 0
+// when the store's data serves as it is. False when there is nothing to
+// show or *stop was set.
+bool FittedStage(const PICTUREJOB &job, volatile LONG *stop, DWORD *taken, HGLOBAL *made) {
     const BLOCK &block = job.block;
     const bool decoded = OffStore(job);
     const DWORD fit = PictureFit(block.image.flags);
-    // `made` is a copy of our own; the store's data is never freed here. A
-    // JPEG or a photo file comes from its decoder fitted already.
-    HGLOBAL made = job.photo[0] ? DecodedPhoto(job, fit, stop, taken)
-                   : decoded    ? DecodedJpeg(job, fit, stop)
-                                : WidenedPicture(block.data);
-    if ((decoded && !made) || Stopped(stop)) {
-        if (made) GlobalFree(made);
-        return 0;
+    // The store's data is never freed here. A JPEG or a photo file comes
+    // from its decoder fitted already.
+    *made = job.photo[0] ? DecodedPhoto(job, fit, stop, taken)
+            : decoded    ? DecodedJpeg(job, fit, stop)
+                         : WidenedPicture(block.data);
+    if ((decoded && !*made) || Stopped(stop)) {
+        if (*made) GlobalFree(*made);
+        *made = 0;
+        return false;
     }
     if (fit && !decoded) {
-        HGLOBAL fitted = FittedPicture(made ? made : block.data, fit, job.screenwide, job.screendeep);
+        HGLOBAL fitted = FittedPicture(*made ? *made : block.data, fit, job.screenwide, job.screendeep);
         // The full-size copy goes as soon as the fitted one exists.
-        if (made && fitted != made) GlobalFree(made);
-        made = fitted != block.data ? fitted : 0;
+        if (*made && fitted != *made) GlobalFree(*made);
+        *made = fitted != block.data ? fitted : 0;
         if (!fitted || Stopped(stop)) {
-            if (made) GlobalFree(made);
-            return 0;
+            if (*made) GlobalFree(*made);
+            *made = 0;
+            return false;
         }
     }
+    return true;
+}
+
+// The job of the same picture fitted into `size`.
+PICTUREJOB *ResizedJob(const PICTUREJOB &job, SIZE size) {
+    PICTUREJOB *copy = static_cast<PICTUREJOB *>(std::malloc(sizeof(PICTUREJOB)));
+    if (!copy) return nullptr;
+    *copy = job;
+    copy->screenwide = int(size.cx), copy->screendeep = int(size.cy);
+    return copy;
+}
+
+bool IsPortraitPicture(HGLOBAL picture) {
+    int w = 0, h = 0;
+    return GetBitmapDimensions(picture, &w, &h, nullptr, nullptr) && IsPortrait(w, h);
+}
+
+// Where MakePair centres a picture in half `index` of the screen.
+RECT PlaceInHalf(HGLOBAL picture, int index, SIZE half, int screenwide, int screendeep) {
+    int w = 0, h = 0;
+    GetBitmapDimensions(picture, &w, &h, nullptr, nullptr);
+    const int left = index == 0 ? 0 : screenwide - int(half.cx);
+    const int x = left + int(half.cx) / 2 - w / 2, y = screendeep / 2 - h / 2;
+    return RECT{x, y, x + w, y + h};
+}
+
+// A portrait photo beside its partner: both fitted into their halves and
+// composed. 0 when the partner is no portrait or cannot be made; `main`
+// (the photo fitted to the whole screen) is left to the caller.
+HGLOBAL PairedPicture(const PICTUREJOB &job, const PICTUREJOB &partner, HGLOBAL main, volatile LONG *stop,
+                      PICTUREFACTS *facts) {
+    SIZE half;
+    if (!IsPortraitPicture(main) || !GetPairHalf(job.screenwide, job.screendeep, &half)) return 0;
+    PICTUREJOB *halves[2] = {ResizedJob(job, half), ResizedJob(partner, half)};
+    HGLOBAL made[2] = {0, 0}, pictures[2] = {0, 0};
+    DWORD taken = 0;
+    HGLOBAL result = 0;
+    for (int i = 0; i < 2 && halves[0] && halves[1]; ++i) {
+        halves[i]->block.image.flags &= ~(SCRF_BACKDROP | SCRF_PORTRAITPAIRS);
+        if (!FittedStage(*halves[i], stop, i ? &facts->partnertaken : &taken, &made[i])) break;
+        pictures[i] = made[i] ? made[i] : halves[i]->block.data;
+    }
+    if (pictures[0] && pictures[1] && IsPortraitPicture(pictures[1])) {
+        const bool backdrop = (job.block.image.flags & SCRF_BACKDROP) != 0;
+        result = MakePair(pictures[0], pictures[1], job.screenwide, job.screendeep, backdrop, job.background);
+        if (result) {
+            facts->paired = TRUE;
+            facts->photo = PlaceInHalf(pictures[0], 0, half, job.screenwide, job.screendeep);
+            facts->partner = PlaceInHalf(pictures[1], 1, half, job.screenwide, job.screendeep);
+        }
+    }
+    for (int i = 0; i < 2; ++i) {
+        if (made[i]) GlobalFree(made[i]);
+        std::free(halves[i]);
+    }
+    return result;
+}
+
+// A fitted photo on its blurred backdrop, filling the screen; 0 when it
+// cannot be made.
+HGLOBAL BackdropPicture(const PICTUREJOB &job, HGLOBAL fitted, PICTUREFACTS *facts) {
+    int w = 0, h = 0, x = 0, y = 0;
+    const SIZE screen = {job.screenwide, job.screendeep};
+    if (!GetBitmapDimensions(fitted, &w, &h, nullptr, nullptr) || (w >= job.screenwide && h >= job.screendeep) ||
+        !GetImageOriginForSize(&x, &y, &job.block, w, h, &screen))
+        return 0;
+    HGLOBAL made = MakeBackdrop(fitted, job.screenwide, job.screendeep, x, y);
+    if (made) facts->photo = RECT{x, y, x + w, y + h};
+    return made;
+}
+
+// The fitted picture as the screen shows it: beside its partner, or on its
+// backdrop, when the block asks and it can be made; else as it is.
+HGLOBAL ComposedPicture(const PICTUREJOB &job, const PICTUREJOB *partner, HGLOBAL made, volatile LONG *stop,
+                        PICTUREFACTS *facts) {
+    const DWORD flags = job.block.image.flags;
+    HGLOBAL fitted = made ? made : job.block.data;
+    HGLOBAL composed = 0;
+    if (partner && (flags & SCRF_PORTRAITPAIRS) && PictureFit(flags) && ShowsPairs(job.screenwide, job.screendeep))
+        composed = PairedPicture(job, *partner, fitted, stop, facts);
+    if (!composed && (flags & SCRF_BACKDROP) && PictureFit(flags) == SCRF_FIT)
+        composed = BackdropPicture(job, fitted, facts);
+    if (!composed) return made;
+    if (made) GlobalFree(made);
+    return composed;
+}
+
+// The picture reduced to the display's palette when it has one, and cut to
+// the screen when larger. Takes `made` (0: the store's data serves).
+HGLOBAL DisplayedPicture(const PICTUREJOB &job, HGLOBAL made) {
+    const BLOCK &block = job.block;
     HGLOBAL stored = made ? made : block.data;
     BYTE palette[768];
     int bits = 0;
@@ -111,6 +209,16 @@ HGLOBAL Prepare(const PICTUREJOB &job, volatile LONG *stop, DWORD *taken) {
     return picture;
 }
 
+// As PreparePicture; gives up between its stages once *stop is set.
+HGLOBAL Prepare(const PICTUREJOB &job, volatile LONG *stop, PICTUREFACTS *facts, const PICTUREJOB *partner) {
+    HGLOBAL made = 0;
+    if (!FittedStage(job, stop, &facts->taken, &made)) return 0;
+    made = ComposedPicture(job, partner, made, stop, facts);
+    if (!Stopped(stop)) return DisplayedPicture(job, made);
+    if (made) GlobalFree(made);
+    return 0;
+}
+
 }  // namespace
 
 // Who answers for a PICTUREWORK. A JPEG's worker reads the show file (a photo
@@ -132,7 +240,9 @@ struct PICTUREWORK {
     int index;
     volatile LONG stop;
     HGLOBAL picture;     // written by the worker before it sets `done`
-    DWORD taken;         // a photo file's day taken, likewise
+    PICTUREFACTS facts;  // likewise
+    BOOL paired;         // `partner` is to stand beside the picture
+    PICTUREJOB partner;
     volatile LONG done;  // set before the worker posts its message
     volatile LONG owner;  // WORK_*
 };
@@ -146,8 +256,8 @@ void FreeWorkOf(PICTUREWORK *w) {
 
 unsigned __stdcall RunWork(void *argument) {
     PICTUREWORK *w = static_cast<PICTUREWORK *>(argument);
-    if (OffStore(w->job)) InterlockedCompareExchange(&w->owner, WORK_OFFSTORE, WORK_SHARED);
-    w->picture = Prepare(w->job, &w->stop, &w->taken);
+    if (OffStore(w->job) && (!w->paired || OffStore(w->partner))) InterlockedCompareExchange(&w->owner, WORK_OFFSTORE, WORK_SHARED);
+    w->picture = Prepare(w->job, &w->stop, &w->facts, w->paired ? &w->partner : nullptr);
     if (InterlockedExchange(&w->owner, WORK_FINISHED) == WORK_LETGO) {
         FreeWorkOf(w);
         return 0;
@@ -173,9 +283,15 @@ void FreeWork(PREPARING *preparing) {
 
 }  // namespace
 
-HGLOBAL PreparePicture(const PICTUREJOB &job, DWORD *taken) { return Prepare(job, nullptr, taken); }
+HGLOBAL PreparePicture(const PICTUREJOB &job, PICTUREFACTS *facts, const PICTUREJOB *partner) {
+    PICTUREFACTS learnt = {};
+    HGLOBAL picture = Prepare(job, nullptr, &learnt, partner);
+    if (facts) *facts = learnt;
+    return picture;
+}
 
-void BeginPreparing(PREPARING *preparing, HWND window, UINT message, int index, const PICTUREJOB &job) {
+void BeginPreparing(PREPARING *preparing, HWND window, UINT message, int index, const PICTUREJOB &job,
+                    const PICTUREJOB *partner) {
     if (preparing->work && preparing->work->index == index) return;
     StopPreparing(preparing);
     // From the C heap: the C++ allocation would link the run-time's
@@ -183,20 +299,23 @@ void BeginPreparing(PREPARING *preparing, HWND window, UINT message, int index, 
     PICTUREWORK *work = static_cast<PICTUREWORK *>(std::calloc(1, sizeof(PICTUREWORK)));
     if (!work) return;
     work->job = job, work->window = window, work->message = message, work->index = index;
+    if (partner) work->partner = *partner, work->paired = TRUE;
     preparing->work = work;
     preparing->worker = (HANDLE)_beginthreadex(nullptr, 0, RunWork, work, 0, nullptr);
     // Without a thread the picture is made here, and is ready at once.
     if (!preparing->worker) RunWork(work);
 }
 
-PREPARED TakePrepared(PREPARING *preparing, int index, HGLOBAL *picture, DWORD *taken) {
+bool IsPreparing(const PREPARING *preparing, int index) { return preparing->work && preparing->work->index == index; }
+
+PREPARED TakePrepared(PREPARING *preparing, int index, HGLOBAL *picture, PICTUREFACTS *facts) {
     PICTUREWORK *work = preparing->work;
     if (!work || work->index != index) return PREPARED_NONE;
     // Its message can arrive before the thread has ended: `done` decides.
     if (!InterlockedCompareExchange(&work->done, 0, 0)) return PREPARED_BUSY;
     JoinWorker(preparing);
     *picture = work->picture;
-    if (taken) *taken = work->taken;
+    if (facts) *facts = work->facts;
     FreeWork(preparing);
     return PREPARED_READY;
 }

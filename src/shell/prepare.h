@@ -30,28 +30,45 @@ struct PICTUREJOB {
     BLOCK block;  // a copy of the store's record; its handles stay the store's
     char path[269];
     wchar_t photo[kPhotoPathRoom];  // a photo file of the live folders, else empty: the block's data
+    COLORREF background;            // the show's, around a pair of portraits
     int screenwide;
     int screendeep;
     int devicebits;  // the display's colour bits: 8 or fewer reduce to its palette
 };
 
-// The picture of an IMAG block (or of the job's photo file) as the display
-// shows it, made on the calling thread: 0 when it cannot be made. *taken,
-// when given, gets a photo file's day taken.
-HGLOBAL PreparePicture(const PICTUREJOB &job, DWORD *taken = nullptr);
+// What the making of a picture learnt beside it.
+struct PICTUREFACTS {
+    DWORD taken;         // a photo file's day taken (yyyymmdd); 0 unknown
+    DWORD partnertaken;  // the same of the partner
+    BOOL paired;         // the partner stands beside the photo in the picture
+    RECT photo;          // where the photo lies in the picture; empty: the whole picture
+    RECT partner;        // where the partner lies, when paired
+};
 
-// Starts making the picture of store index `index` on the worker, unless it
-// is already being made or ready; a picture in hand for another index is
-// dropped. When done the worker posts `message` with wParam `index` to
-// `window`.
-void BeginPreparing(PREPARING *preparing, HWND window, UINT message, int index, const PICTUREJOB &job);
+// The picture of an IMAG block (or of the job's photo file) as the display
+// shows it, made on the calling thread: 0 when it cannot be made. With
+// SCRF_BACKDROP a fitted photo sits on a blurred copy of itself filling the
+// screen; with SCRF_PORTRAITPAIRS, on a screen wider than tall, a portrait
+// photo stands beside `partner` when that is a portrait too, each fitted
+// into its half. *facts, when given, says what was made.
+HGLOBAL PreparePicture(const PICTUREJOB &job, PICTUREFACTS *facts = nullptr, const PICTUREJOB *partner = nullptr);
+
+// Starts making the picture of store index `index` (beside `partner`, when
+// given) on the worker, unless it is already being made or ready; a picture
+// in hand for another index is dropped. When done the worker posts
+// `message` with wParam `index` to `window`.
+void BeginPreparing(PREPARING *preparing, HWND window, UINT message, int index, const PICTUREJOB &job,
+                    const PICTUREJOB *partner = nullptr);
+
+// Whether the picture of store index `index` is being made or ready.
+bool IsPreparing(const PREPARING *preparing, int index);
 
 enum PREPARED { PREPARED_NONE, PREPARED_BUSY, PREPARED_READY };
 // The state of the picture of store index `index`. PREPARED_READY hands the
-// picture over in *picture (0 when it could not be made) and, for a photo
-// file, the day it was taken (yyyymmdd, 0 unknown) in *taken when asked;
-// PREPARED_NONE when no picture of that index is in hand or being made.
-PREPARED TakePrepared(PREPARING *preparing, int index, HGLOBAL *picture, DWORD *taken = nullptr);
+// picture over in *picture (0 when it could not be made) and what was
+// learnt in *facts when asked; PREPARED_NONE when no picture of that index
+// is in hand or being made.
+PREPARED TakePrepared(PREPARING *preparing, int index, HGLOBAL *picture, PICTUREFACTS *facts = nullptr);
 
 // Asks the worker to stop and frees what it made. A worker that reads the
 // store's data is waited for; one decoding a JPEG, which reads only the show
