@@ -86,12 +86,19 @@ void BlurGrid(uint16_t *grid, int gw, int gh, uint16_t *copy) {
     }
 }
 
+// The side of a grid cell in target pixels: the target's height in about
+// kGridRows cells, at least one pixel each.
+int CellSize(int th) {
+    const int cell = (th + kGridRows / 2) / kGridRows;
+    return cell > 1 ? cell : 1;
+}
+
 // The blurred grid of the backdrop and the taps that bring it to the
 // target's size.
 class Backdrop {
 public:
     Backdrop(int tw, int th)
-        : cell_(th >= kGridRows + kGridRows / 2 ? (th + kGridRows / 2) / kGridRows : 1), gw_((tw + cell_ - 1) / cell_),
+        : cell_(CellSize(th)), gw_((tw + cell_ - 1) / cell_),
           gh_((th + cell_ - 1) / cell_), grid_(size_t(gw_) * size_t(gh_) * 3), line_((size_t(gw_) + 1) * 3),
           columns_(size_t(tw)), rows_(size_t(th)) {}
 
@@ -170,7 +177,7 @@ void DrawRows(const BYTE *photo, ptrdiff_t photostride, int pw, int ph, BYTE *ta
             paint(row, out, 0, tw);
             continue;
         }
-        const BYTE *in = photo + ptrdiff_t(row - y) * photostride + ptrdiff_t(left - x) * 3;
+        const BYTE *in = photo + (ptrdiff_t(row) - y) * photostride + ptrdiff_t(left - x) * 3;
         std::memcpy(out + left * 3, in, size_t(right - left) * 3);
         paint(row, out, 0, int(left));
         paint(row, out, int(right), tw);

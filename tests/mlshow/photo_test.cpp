@@ -45,6 +45,9 @@ TEST(PhotoManifest, KeysGiveFlagsAndTheirMistakesArePlaced) {
         {"type = \"picture\"\nfile = \"a\"\nbackdrop = \"none\"\npair = \"none\"\n", 0, Order::Name},
         {"type = \"pictures\"\nfolder = \"p\"\nbackdrop = \"blur\"\n", SCRF_FIT | SCRF_BACKDROP, Order::Name},
         {"type = \"pictures\"\nfolder = \"p\"\npair = \"portraits\"\nfit = \"fill\"\n", SCRF_FILL | SCRF_PORTRAITPAIRS, Order::Name},
+        // a picture pairs beside another item that pairs
+        {"type = \"picture\"\nfile = \"a\"\npair = \"portraits\"\n[[item]]\ntype = \"pictures\"\nfolder = \"p\"\npair = \"portraits\"\n",
+         SCRF_PORTRAITPAIRS, Order::Name},
     };
     for (const auto &[text, flags, order] : keys) {
         const Item item = ParseManifest(std::string(kShow) + text, "show.toml", ".").items.at(0);
@@ -68,44 +71,19 @@ TEST(PhotoManifest, KeysGiveFlagsAndTheirMistakesArePlaced) {
          "show.toml:7:12: \"backdrop\" = \"blur\" fills the monitor around a fitted picture: it needs \"fit\" = \"fit\""},
         {"type = \"pictures\"\nfolder = \"p\"\nfit = \"fill\"\nbackdrop = \"blur\"\n", "show.toml:8:12: \"backdrop\" = \"blur\" fills"},
         {"type = \"pictures\"\nfolder = \"p\"\nbackdrop = \"gauss\"\n", "show.toml:7:12: unknown backdrop \"gauss\"; expected \"none\" or \"blur\""},
-        {"type = \"pictures\"\nfolder = \"p\"\nbackdrop = true\n", "show.toml:7:12: \"backdrop\" must be a string"},
         {"type = \"pictures\"\nfolder = \"p\"\npair = \"landscapes\"\n", "show.toml:7:8: unknown pairing \"landscapes\"; expected \"none\" or \"portraits\""},
         {"type = \"picture\"\nfile = \"a\"\npair = \"portraits\"\n",
          "show.toml:7:8: \"pair\" on a single picture, which has no other to pair with: give it to a \"pictures\" folder"},
+        {"type = \"picture\"\nfile = \"a\"\n[[item]]\ntype = \"picture\"\nfile = \"b\"\npair = \"portraits\"\n[[item]]\ntype = \"text\"\n"
+         "message = \"m\"\n", "show.toml:10:8: \"pair\" on a single picture"},
         {"type = \"text\"\nmessage = \"m\"\nbackdrop = \"blur\"\n",
          "show.toml:7:12: \"backdrop\" is a key of \"picture\" and \"pictures\" items, not of a \"text\" item"},
-        {"type = \"sound\"\nfile = \"a.wav\"\npair = \"portraits\"\n",
-         "show.toml:7:8: \"pair\" is a key of \"pictures\" items (a folder), not of a \"sound\" item"},
         {"type = \"pictures\"\nfolder = \"p\"\nclock = \"time\"\n", "show.toml:7:9: \"clock\" is a key of the [show] table, not of a \"pictures\" item"},
-        {"type = \"picture\"\nfile = \"a\"\nkeys = \"browse\"\n", "show.toml:7:8: \"keys\" is a key of the [show] table, not of a \"picture\" item"},
     };
     for (const auto &mistake : mistakes) {
         const auto errors = testing_mlshow::ErrorsOf([&] { ParseManifest(kShow + std::string(mistake.first), "show.toml", "."); });
         EXPECT_NE(errors.empty() ? std::string::npos : errors.front().find(mistake.second), std::string::npos) << mistake.first;
     }
-}
-
-// A picture item pairs only beside another that pairs; a folder of one
-// picture stores no pairing.
-TEST(PhotoManifest, PairingNeedsANeighbourThatPairs) {
-    const char kPaired[] = "[[item]]\ntype = \"picture\"\nfile = \"a\"\npair = \"portraits\"\n";
-    const char kPlain[] = "[[item]]\ntype = \"picture\"\nfile = \"a\"\n";
-    const char kFolder[] = "[[item]]\ntype = \"pictures\"\nfolder = \"p\"\npair = \"portraits\"\n";
-    const std::pair<std::vector<const char *>, bool> rows[] = {  // items, whether they are accepted
-        {{kPaired, kPaired}, true}, {{kPlain, kPaired, kPaired}, true}, {{kPaired, kFolder}, true},
-        {{kPaired}, false},         {{kPaired, kPlain, kPaired}, false}, {{kFolder}, true},
-    };
-    for (const auto &[items, accepted] : rows) {
-        std::string text = "[show]\ntitle = \"P\"\n";
-        for (const char *item : items) text += item;
-        const auto errors = testing_mlshow::ErrorsOf([&] { ParseManifest(text, "show.toml", "."); });
-        EXPECT_EQ(errors.empty(), accepted) << text << (errors.empty() ? "" : errors.front());
-    }
-    std::vector<Item> items(4, Item(PictureItem{}));
-    for (int i : {0, 2, 3}) std::get<PictureItem>(items[size_t(i)]).header.flags = SCRF_PORTRAITPAIRS;
-    DropLonePairs(items);
-    for (size_t i = 0; i < items.size(); ++i)
-        EXPECT_EQ(std::get<PictureItem>(items[i]).header.flags, i >= 2 ? SCRF_PORTRAITPAIRS : 0u) << i;
 }
 
 TEST(PhotoShow, BuildExtractBuildGivesTheSameBytesAndInfoTellsFitOrderCaption) {
