@@ -15,6 +15,13 @@ struct PHOTOFACTS {
     int deep;
 };
 
+// `path` as CreateFileW opens it at any length: a path of MAX_PATH
+// characters or more in the \\?\ form (a drive path with "\\?\" before it,
+// a network path "\\server\share" as "\\?\UNC\server\share"), others, and
+// those in that form already, as they are. A new string from calloc for
+// the caller to free; null when memory runs out.
+wchar_t *FullLengthPath(const wchar_t *path);
+
 // A new 24-bit packed bitmap of the photo file at `path` (any length, the
 // \\?\ form allowed), upright and fitted to wide x deep as FitPicture says
 // for `fit` (SCRF_FIT or SCRF_FILL). 0 when the file cannot be read, is

@@ -170,6 +170,33 @@ HGLOBAL ScaleLocked(const void *dib, SIZE_T available, const RECT *whole, int wi
     return result;
 }
 
+// Copies top-down RGB rows into the bitmap's bottom-up BGR rows.
+void CopyRgbRows(const BYTE *rgb, int width, const DIBLAYOUT &layout, void *dib) {
+    for (int y = 0; y < layout.height; ++y) {
+        const BYTE *in = rgb + size_t(y) * size_t(width) * 3;
+        BYTE *out = DibRow(dib, layout, y);
+        for (int x = 0; x < layout.width; ++x, in += 3, out += 3) out[0] = in[2], out[1] = in[1], out[2] = in[0];
+    }
+}
+
+// Scales the part `part` of top-down RGB rows straight into the bitmap's
+// bottom-up rows, then turns each RGB triple there into BGR; false when
+// memory runs out.
+bool ScaleRgbRows(const BYTE *rgb, int width, const RECT &part, const DIBLAYOUT &layout, void *dib) {
+    const BYTE *first = rgb + (size_t(part.top) * size_t(width) + size_t(part.left)) * 3;
+    if (!ScalePixels(first, ptrdiff_t(width) * 3, part.right - part.left, part.bottom - part.top,
+                     DibRow(dib, layout, 0), -ptrdiff_t(layout.rowbytes), layout.width, layout.height))
+        return false;
+    for (int y = 0; y < layout.height; ++y) {
+        BYTE *row = DibRow(dib, layout, y);
+        for (int x = 0; x < layout.width; ++x, row += 3) {
+            const BYTE red = row[0];
+            row[0] = row[2], row[2] = red;
+        }
+    }
+    return true;
+}
+
 long long RoundedRatio(long long a, long long b, long long c) { return (a * b + c / 2) / c; }
 
 }  // namespace
@@ -191,6 +218,26 @@ int ScalePixels(const BYTE *source, ptrdiff_t sourcestride, int sw, int sh, BYTE
         ScaleRow(mid.get(), across, target + ptrdiff_t(y) * targetstride, dw);
     }
     return 1;
+}
+
+HGLOBAL DibFromRgbRows(const BYTE *rgb, int width, int height, DWORD fit, int screenwide, int screendeep) {
+    RECT part = {0, 0, width, height};
+    SIZE size = {width, height};
+    if (!rgb || width <= 0 || height <= 0 ||
+        (fit && !FitPicture(width, height, screenwide, screendeep, fit, &part, &size)))
+        return 0;
+    HGLOBAL dib = CreateDib(int(size.cx), int(size.cy), nullptr, 24);
+    void *pixels = dib ? GlobalLock(dib) : nullptr;
+    DIBLAYOUT layout;
+    bool made = pixels && GetDibLayout(pixels, GlobalSize(dib), &layout);
+    if (made && fit) made = ScaleRgbRows(rgb, width, part, layout, pixels);
+    else if (made) CopyRgbRows(rgb, width, layout, pixels);
+    if (pixels) GlobalUnlock(dib);
+    if (!made && dib) {
+        GlobalFree(dib);
+        dib = 0;
+    }
+    return dib;
 }
 
 HGLOBAL ScaleDib(HGLOBAL dib, const RECT *part, int width, int height) {

@@ -17,6 +17,13 @@
 int ScalePixels(const BYTE *source, ptrdiff_t sourcestride, int sw, int sh, BYTE *target, ptrdiff_t targetstride,
                 int dw, int dh);
 
+// A new 24-bit packed bitmap of `width` x `height` pixels held as top-down
+// rows of RGB triples, as decoders give them: fitted to a screen of
+// screenwide x screendeep as FitPicture says for `fit` (SCRF_FIT or
+// SCRF_FILL), scaled straight from those rows, or at their own size when
+// `fit` is 0. 0 when a size is not positive or memory runs out.
+HGLOBAL DibFromRgbRows(const BYTE *rgb, int width, int height, DWORD fit, int screenwide, int screendeep);
+
 // A new 24-bit packed bitmap of the part `part` of the picture `dib` (any
 // depth GDI draws; the whole picture when `part` is null) scaled to
 // width x height; 0 when the part lies outside the picture, a size is not

@@ -7,10 +7,10 @@
 #include "build.h"
 #include "checks.h"
 #include "commands.h"
+#include "content/exif.h"
 #include "content/jpeg.h"
 #include "dib.h"
 #include "errors.h"
-#include "exif.h"
 #include "image.h"
 #include "memory.h"
 #include "reader.h"
@@ -145,7 +145,7 @@ TEST(JpegStore, EachJpegGetsItsForm) {
         if (stored.jpeg) {
             ml::JPEGINFO info;
             EXPECT_EQ(ml::CheckJpeg(stored.data.data(), stored.data.size(), &info), ml::JPEG_OK);
-            EXPECT_EQ(ExifOrientation(stored.data.data(), stored.data.size()), 1u);
+            EXPECT_EQ(ml::ExifOrientation(stored.data.data(), stored.data.size()), 1u);
             image = DecodeImage(stored.data);
         } else {
             EXPECT_EQ(CheckPackedDib(stored.data.data(), stored.data.size()), "");

@@ -16,10 +16,10 @@
 
 #include "animation.h"
 #include "checks.h"
+#include "content/exif.h"
 #include "content/jpeg.h"
 #include "dib.h"
 #include "errors.h"
-#include "exif.h"
 #include "fileio.h"
 #include "gif_import.h"
 #include "image.h"
@@ -90,7 +90,7 @@ Prepared PreparePicture(const PictureItem &item, uint32_t background) {
     options.quality = item.quality;
     SCRIMAGE header = item.header;
     StoredPicture picture = Imported<StoredPicture>(item.file, [&](Bytes file) {
-        header.takendate = item.taken ? *item.taken : ExifTakenDate(file.data(), file.size());
+        header.takendate = item.taken ? *item.taken : ml::ExifTakenDate(file.data(), file.size());
         return StorePicture(std::move(file), options);
     });
     const std::string caption = CaptionText(item);
@@ -333,8 +333,8 @@ StoredPicture StorePicture(Bytes file, const PictureOptions &options) {
     const bool playable = check == ml::JPEG_OK && JpegHasEnd(file);
     // The player's decoder is stb's too: the same guard as for decoding here.
     if (!JpegTablesFit(file)) throw InputError("damaged JPEG: a Huffman table holds more than 256 codes");
-    const uint32_t orientation = ExifOrientation(file.data(), file.size());
-    const bool swapped = OrientationSwapsSides(orientation);
+    const uint32_t orientation = ml::ExifOrientation(file.data(), file.size());
+    const bool swapped = ml::OrientationSwapsSides(orientation);
     // max_size goes by the size the decoder sees, which a file the player's
     // check refuses has too.
     uint32_t width = info.width, height = info.height;
@@ -344,7 +344,7 @@ StoredPicture StorePicture(Bytes file, const PictureOptions &options) {
     // One larger than the player decodes would become a bitmap of hundreds
     // of megabytes: it is scaled down to the largest the player takes.
     const bool oversize = !JpegSizeFitsPlayer(width, height, options.playerPixels);
-    const bool change = orientation != ORIENTATION_UPRIGHT || !fits || oversize;
+    const bool change = orientation != ml::ORIENTATION_UPRIGHT || !fits || oversize;
     if (playable && !change) return {true, std::move(file)};
 
     const BudgetShare share(DecodeBudget(), DecodeBytes(file));

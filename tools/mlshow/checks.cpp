@@ -7,9 +7,9 @@
 #include <set>
 
 #include "animation.h"
+#include "content/exif.h"
 #include "content/jpeg.h"
 #include "dib.h"
-#include "exif.h"
 #include "image.h"
 #include "json.h"
 #include "manifest.h"
@@ -53,7 +53,7 @@ void PictureProblems(const ReadBlock &block, std::vector<std::string> &out) {
     InRange(out, "speed", h.speed, 1, 80);
     if ((h.flags & SCRF_FITMASK) == SCRF_FITMASK) out.push_back("both FIT and FILL are set: the picture plays at its own size");
     if ((h.flags & SCRF_BACKDROP) && FitName(h.flags) != "fit") out.push_back("BACKDROP without FIT: the picture shows no backdrop");
-    if (h.takendate && !ValidDateNumber(h.takendate))
+    if (h.takendate && !ml::ValidDateNumber(h.takendate))
         out.push_back("the day taken " + std::to_string(h.takendate) + " is no date yyyymmdd: the caption shows no date");
     if (!IsUtf8(block.caption)) out.push_back("the caption text is not UTF-8");
     if ((h.flags & SCRF_RANDOMORDER) && h.group == 0) out.push_back("a picture of a random order without its group number");
@@ -189,7 +189,7 @@ std::string JpegDecodeProblem(const Bytes &jpeg) {
 }
 
 std::string DateText(uint32_t yyyymmdd) {
-    if (!ValidDateNumber(yyyymmdd)) return std::to_string(yyyymmdd);
+    if (!ml::ValidDateNumber(yyyymmdd)) return std::to_string(yyyymmdd);
     char text[16];
     std::snprintf(text, sizeof text, "%04u-%02u-%02u", unsigned(yyyymmdd / 10000), unsigned(yyyymmdd / 100 % 100),
                   unsigned(yyyymmdd % 100));

@@ -6,12 +6,12 @@
 #include <filesystem>
 
 #include "animation.h"
+#include "content/exif.h"
 #include "build.h"
 #include "checks.h"
 #include "commands.h"
 #include "dib.h"
 #include "errors.h"
-#include "exif.h"
 #include "fileio.h"
 #include "json.h"
 #include "manifest.h"
@@ -134,9 +134,9 @@ private:
             toml_.String("name", IsUtf8(block.caption) ? block.caption
                                                        : CutUtf8(Latin1ToUtf8(block.caption), MAXCAPTIONLENGTH));
         // The day taken, where building again would not read it from the picture.
-        const uint32_t exif = jpeg ? ExifTakenDate(block.data.data(), block.data.size()) : 0;
+        const uint32_t exif = jpeg ? ml::ExifTakenDate(block.data.data(), block.data.size()) : 0;
         if (h.takendate != exif) {
-            if (ValidDateNumber(h.takendate)) toml_.Raw("taken", DateText(h.takendate));
+            if (ml::ValidDateNumber(h.takendate)) toml_.Raw("taken", DateText(h.takendate));
             else toml_.Integer("taken", h.takendate);
         }
         if ((h.flags & SCRF_RANDOMORDER) && h.group) toml_.Integer("random_group", h.group);

@@ -112,8 +112,8 @@ Image DecodeImage(const Bytes &file) {
     image.rgba.assign(pixels.get(), pixels.get() + size_t(width) * size_t(height) * 4);
     pixels.reset();
     if (!IsJpeg(file)) return image;
-    const uint32_t orientation = ExifOrientation(file.data(), file.size());
-    return orientation == ORIENTATION_UPRIGHT ? image : Orient(image, orientation);
+    const uint32_t orientation = ml::ExifOrientation(file.data(), file.size());
+    return orientation == ml::ORIENTATION_UPRIGHT ? image : Orient(image, orientation);
 }
 
 std::string JpegDecodeFailure(const Bytes &jpeg) {

@@ -23,8 +23,8 @@
 #include <set>
 #include <sstream>
 
+#include "content/exif.h"
 #include "errors.h"
-#include "exif.h"
 #include "fileio.h"
 #include "names.h"
 
@@ -356,7 +356,7 @@ std::optional<uint32_t> TakenDate(Fields &f) {
     if (const auto *date = node->as_date()) {
         const toml::date &d = date->get();
         const uint32_t number = uint32_t(d.year) * 10000 + d.month * 100u + d.day;
-        if (d.year >= 1 && d.year <= 9999 && ValidDateNumber(number)) return number;
+        if (d.year >= 1 && d.year <= 9999 && ml::ValidDateNumber(number)) return number;
     } else if (node->is_integer()) {
         return uint32_t(f.IntegerValue(*node, "taken", 0, UINT32_MAX).value_or(0));
     }

@@ -7,9 +7,9 @@
 #include <cstdint>
 
 #include "build.h"
+#include "content/exif.h"
 #include "content/jpeg.h"
 #include "errors.h"
-#include "exif.h"
 #include "image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     while (check == ml::JPEG_MORE);
     if (check != whole || pieces.width != info.width || pieces.height != info.height) __builtin_trap();
     const Bytes file(data, data + size);
-    mlshow::ExifOrientation(data, size);
-    mlshow::ExifTakenDate(data, size);
+    ml::ExifOrientation(data, size);
+    ml::ExifTakenDate(data, size);
     mlshow::JpegHasEnd(file);
     mlshow::PictureOptions options;
     for (uint32_t side : {0u, 24u}) {
