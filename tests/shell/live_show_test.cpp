@@ -1,13 +1,13 @@
 // The bare player playing photo folders as its settings say: the real
 // program, a real folder tree, the registry's values, the screen read back.
 #include <gtest/gtest.h>
-#include <stb/stb_image_write.h>
 
 #include <string>
 #include <vector>
 
 #include "shell/photo_settings.h"
 #include "support/player_process.h"
+#include "support/test_photos.h"
 
 using namespace testing_support;
 
@@ -29,26 +29,13 @@ void WriteFileW(const std::wstring &path, const Bytes &bytes) {
     CloseHandle(file);
 }
 
-// A BMP file: the packed bitmap behind its file header.
-Bytes BmpFile(const Bytes &dib) {
-    Bytes file(14, 0);
-    file[0] = 'B', file[1] = 'M';
-    const uint32_t size = uint32_t(14 + dib.size()), offset = 14 + 40;
-    std::memcpy(&file[2], &size, 4);
-    std::memcpy(&file[10], &offset, 4);
-    file.insert(file.end(), dib.begin(), dib.end());
-    return file;
-}
-
-Bytes PngFile(int width, int height, COLORREF colour) {
-    std::vector<uint8_t> rgb;
-    for (int i = 0; i < width * height; ++i) rgb.insert(rgb.end(), {GetRValue(colour), GetGValue(colour), GetBValue(colour)});
-    Bytes png;
-    stbi_write_png_to_func([](void *context, void *data, int size) {
-        Bytes *out = static_cast<Bytes *>(context);
-        out->insert(out->end(), (uint8_t *)data, (uint8_t *)data + size);
-    }, &png, width, height, 3, rgb.data(), width * 3);
-    return png;
+// A photo file of one colour.
+Bytes SolidPhoto(PhotoFormat format, int width, int height, COLORREF colour) {
+    TestPixels pixels;
+    pixels.width = width, pixels.height = height;
+    for (int i = 0; i < width * height; ++i)
+        pixels.bytes.insert(pixels.bytes.end(), {GetRValue(colour), GetGValue(colour), GetBValue(colour)});
+    return PhotoFile(format, pixels);
 }
 
 // A folder tree deleted when the test ends, with the settings key and the
@@ -146,11 +133,11 @@ std::vector<COLORREF> CentreColours(size_t count, DWORD ms = 30000) {
 TEST(LiveShow, PlaysTheFoldersPhotosInNameOrderFitted) {
     PhotoFolder folder(L"Marrowlight live");
     const std::wstring &root = folder.root();
-    WriteFileW(root + L"\\a.bmp", BmpFile(SolidDib(200, 100, RGB(255, 0, 0))));
-    WriteFileW(root + L"\\b.BMP", BmpFile(SolidDib(64, 64, RGB(0, 255, 0))));
+    WriteFileW(root + L"\\a.bmp", SolidPhoto(PhotoFormat::BMP, 200, 100, RGB(255, 0, 0)));
+    WriteFileW(root + L"\\b.BMP", SolidPhoto(PhotoFormat::BMP, 64, 64, RGB(0, 255, 0)));
     WriteFileW(root + L"\\c.jpg", Bytes());                               // empty: passed over
     WriteFileW(root + L"\\c2.jpeg", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0, 4});  // cut short
-    WriteFileW(root + L"\\d.Png", PngFile(64, 64, RGB(0, 0, 255)));
+    WriteFileW(root + L"\\d.Png", SolidPhoto(PhotoFormat::PNG, 64, 64, RGB(0, 0, 255)));
     WriteFileW(root + L"\\notes.txt", Bytes{'h', 'i'});
     std::wstring deep = L"\\\\?\\" + root + L"\\Ünïcødé фото 写真";
     CreateDirectoryW(deep.c_str(), nullptr);
@@ -158,7 +145,7 @@ TEST(LiveShow, PlaysTheFoldersPhotosInNameOrderFitted) {
         deep += L"\\a folder with a long name, to pass the old limit of paths";
         ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
     }
-    WriteFileW(deep + L"\\e.bmp", BmpFile(SolidDib(64, 64, RGB(255, 255, 0))));
+    WriteFileW(deep + L"\\e.gif", SolidPhoto(PhotoFormat::GIF, 64, 64, RGB(255, 255, 0)));
     PHOTOSETTINGS settings = folder.Settings();
     ASSERT_TRUE(WritePhotoSettings(kTestKey, settings));
 
@@ -179,7 +166,7 @@ TEST(LiveShow, PlaysTheFoldersPhotosInNameOrderFitted) {
 // folder still plays.
 TEST(LiveShow, BadSettingsTakeTheirDefaultsAndThePhotosStillPlay) {
     PhotoFolder folder(L"Marrowlight bad settings");
-    WriteFileW(folder.root() + L"\\only.bmp", BmpFile(SolidDib(64, 64, RGB(0, 128, 255))));
+    WriteFileW(folder.root() + L"\\only.bmp", SolidPhoto(PhotoFormat::BMP, 64, 64, RGB(0, 128, 255)));
     PHOTOSETTINGS settings = folder.Settings();
     ASSERT_TRUE(WritePhotoSettings(kTestKey, settings));
     HKEY key = nullptr;

@@ -56,7 +56,7 @@ inline std::wstring Describe(const PHOTOSETTINGS &s) {
     while (*end) end += wcslen(end) + 1;
     std::wstring text((const wchar_t *)s.folders, end);
     for (DWORD field : {DWORD(s.subfolders), s.hold, s.transition, s.fade, s.fit, s.order, s.caption,
-                        DWORD(s.panzoom), s.monitors})
+                        DWORD(s.panzoom), s.monitors, s.backdrop, s.pair, s.clock, s.keys})
         text += L" " + std::to_wstring(field);
     return text;
 }

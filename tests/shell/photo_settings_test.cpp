@@ -21,7 +21,7 @@ TEST(PhotoSettings, EachValueIsReadOrTakesItsDefault) {
     SetEnvironmentVariableW(L"ML_PHOTO_ROOT", L"D:\\Photos");
     const std::wstring expanded = std::wstring(L"D:\\Photos\\2024") + L'\0' + profile + L'\0' + L"\\\\nas\\x" + L'\0';
     const PHOTOSETTINGS defaults = {pictures, TRUE, 8, CROSSFADE_EFFECT, 1500, SCRF_FIT, PHOTOORDER_RANDOM, SCRF_CAPTIONDATE,
-                                    TRUE, SCRF_EACHMONITOR};
+                                    TRUE, SCRF_EACHMONITOR, SCRF_BACKDROP, 0, 0, 0};
     const Data cut = {'C', 0, ':', 0, '\\', 0, 'A'};  // no ends, and half a character
     struct Row {
         const char *what;
@@ -50,6 +50,11 @@ TEST(PhotoSettings, EachValueIsReadOrTakesItsDefault) {
         {"no caption", L"Caption", REG_SZ, TextData(L"none"), [](PHOTOSETTINGS *s) { s->caption = 0; }},
         {"still", L"Motion", REG_SZ, TextData(L"none"), [](PHOTOSETTINGS *s) { s->panzoom = FALSE; }},
         {"primary", L"Monitors", REG_SZ, TextData(L"primary"), [](PHOTOSETTINGS *s) { s->monitors = 0; }},
+        {"no backdrop", L"Backdrop", REG_SZ, TextData(L"None"), [](PHOTOSETTINGS *s) { s->backdrop = 0; }},
+        {"pairs", L"Pair", REG_SZ, TextData(L"portraits"), [](PHOTOSETTINGS *s) { s->pair = SCRF_PORTRAITPAIRS; }},
+        {"a clock", L"Clock", REG_SZ, TextData(L"time"), [](PHOTOSETTINGS *s) { s->clock = SCRF_CLOCKTIME; }},
+        {"a clock as a number", L"Clock", REG_DWORD, DwordData(1), nullptr},
+        {"keys", L"Keys", REG_SZ, TextData(L"browse"), [](PHOTOSETTINGS *s) { s->keys = SCRF_BROWSEKEYS; }},
         {"folders expanded, no full path left out", L"Folders", REG_MULTI_SZ,
          ListData({L"%ML_PHOTO_ROOT%\\2024", L"holiday", L"%USERPROFILE%\\Trips", L"\\\\nas\\x"}),
          [&](PHOTOSETTINGS *s) { s->folders = (wchar_t *)expanded.c_str(); }},
@@ -75,7 +80,8 @@ TEST(PhotoSettings, EveryValueIsWrittenByNameAndReadsBack) {
     TestKey key(L"Written");
     wchar_t folders[] = L"C:\\One\0\\\\nas\\Two\0";
     const PHOTOSETTINGS settings = {folders, FALSE, 30, 11, 700, SCRF_FILL, PHOTOORDER_DATE,
-                                    SCRF_CAPTIONDATE | SCRF_CAPTIONNAME, FALSE, SCRF_MIRRORMONITORS};
+                                    SCRF_CAPTIONDATE | SCRF_CAPTIONNAME, FALSE, SCRF_MIRRORMONITORS, 0,
+                                    SCRF_PORTRAITPAIRS, SCRF_CLOCKTIME | SCRF_CLOCKDATE, SCRF_BROWSEKEYS};
     ASSERT_TRUE(WritePhotoSettings(key.path(), settings));
     const struct {
         const wchar_t *name;
@@ -84,7 +90,9 @@ TEST(PhotoSettings, EveryValueIsWrittenByNameAndReadsBack) {
                   {L"Hold", DwordData(30)},        {L"Transition", TextData(L"Wipe in from Right")},
                   {L"Fade", DwordData(700)},       {L"Fit", TextData(L"fill")},
                   {L"Order", TextData(L"date")},   {L"Caption", TextData(L"date and name")},
-                  {L"Motion", TextData(L"none")},  {L"Monitors", TextData(L"mirror")}};
+                  {L"Motion", TextData(L"none")},  {L"Monitors", TextData(L"mirror")},
+                  {L"Backdrop", TextData(L"none")}, {L"Pair", TextData(L"portraits")},
+                  {L"Clock", TextData(L"date and time")}, {L"Keys", TextData(L"browse")}};
     for (const auto &value : stored) EXPECT_EQ(key.Get(value.name), value.data) << value.name;
     PHOTOSETTINGS read;
     ReadPhotoSettings(key.path(), &read);

@@ -193,7 +193,7 @@ TEST_F(SettingsTest, OkWritesEveryValue) {
     std::wstring folders = std::wstring(L"C:\\One") + L'\0';
     folders.append(below).push_back(L'\0');
     const PHOTOSETTINGS expected = {&folders[0], FALSE, 45, 6, 2500, SCRF_FILL, PHOTOORDER_NEWEST,
-                                    SCRF_CAPTIONDATE | SCRF_CAPTIONNAME, FALSE, 0};
+                                    SCRF_CAPTIONDATE | SCRF_CAPTIONNAME, FALSE, 0, SCRF_BACKDROP, 0, 0, 0};
     PHOTOSETTINGS read;
     ReadPhotoSettings(key_.path(), &read);
     EXPECT_EQ(Describe(read), Describe(expected));
