@@ -22,8 +22,8 @@ namespace {
 // Serves what the player sends our windows (the owner is disabled and
 // enabled again) while waiting.
 template <typename Condition>
-bool PumpUntil(Condition condition) {
-    for (DWORD waited = 0; waited < kPatience; waited += 10, Sleep(10)) {
+bool PumpUntil(Condition condition, DWORD patience = kPatience) {
+    for (DWORD waited = 0; waited < patience; waited += 10, Sleep(10)) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         if (condition()) return true;
@@ -48,7 +48,7 @@ HWND FindDialog(DWORD process, HWND owner = nullptr) {
                 found = window;
         }
         return found != nullptr;
-    });
+    }, 3 * kPatience);  // a program's first start in a fresh Wine prefix may take long
     return found;
 }
 
