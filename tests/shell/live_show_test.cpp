@@ -7,27 +7,15 @@
 
 #include "shell/photo_settings.h"
 #include "support/player_process.h"
+#include "photos/library_fixtures.h"
 #include "support/test_photos.h"
 
+using namespace photos_testing;
 using namespace testing_support;
 
 namespace {
 
 const wchar_t kTestKey[] = L"Software\\Marrowlight\\Photos\\LiveTest";
-
-std::wstring TempFolder(const wchar_t *name) {
-    wchar_t base[MAX_PATH];
-    GetTempPathW(MAX_PATH, base);
-    return std::wstring(base) + name;
-}
-
-void WriteFileW(const std::wstring &path, const Bytes &bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
 
 // A photo file of one colour.
 Bytes SolidPhoto(PhotoFormat format, int width, int height, COLORREF colour) {
@@ -38,61 +26,35 @@ Bytes SolidPhoto(PhotoFormat format, int width, int height, COLORREF colour) {
     return PhotoFile(format, pixels);
 }
 
-// A folder tree deleted when the test ends, with the settings key and the
-// catalogue's folder of the player it starts.
-class PhotoFolder {
+// A folder tree for the player that the test starts, with its settings key
+// and the catalogue's folder of its own.
+class PhotoFolder : public Tree {
 public:
-    explicit PhotoFolder(const wchar_t *name) : root_(TempFolder(name)), appdata_(root_ + L" appdata") {
-        Remove(root_);
-        Remove(appdata_);
-        CreateDirectoryW(root_.c_str(), nullptr);
-        CreateDirectoryW(appdata_.c_str(), nullptr);
+    PhotoFolder() {
         SetEnvironmentVariableW(kPhotoSettingsKeyVariable, kTestKey);
-        SetEnvironmentVariableW(L"LOCALAPPDATA", appdata_.c_str());
+        SetEnvironmentVariableW(L"LOCALAPPDATA", appdata_.Path(L"").c_str());
         RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
     }
-    ~PhotoFolder() {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
-        Remove(root_);
-        Remove(appdata_);
-    }
-    const std::wstring &root() const { return root_; }
-    // The settings every test starts from: this folder by name, one second each, nothing moving.
-    PHOTOSETTINGS Settings() {
+    ~PhotoFolder() { RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey); }
+    // The settings every test starts from: this folder by name, one second
+    // each, nothing moving, nothing around the photo.
+    void WriteSettings() {
         PHOTOSETTINGS settings = {};
         DefaultPhotoSettings(&settings);
         FreePhotoSettings(&settings);
-        folders_ = root_ + L'\0' + L'\0';
+        folders_ = List({Path(L"")});
         settings.folders = &folders_[0];
         settings.hold = 1;
         settings.transition = 0;  // None
         settings.order = PHOTOORDER_NAME;
-        settings.caption = 0;
+        settings.caption = settings.backdrop = settings.monitors = 0;
         settings.panzoom = FALSE;
-        settings.monitors = 0;
-        settings.backdrop = 0;
-        return settings;
+        ASSERT_TRUE(WritePhotoSettings(kTestKey, settings));
     }
 
 private:
-    static void Remove(const std::wstring &path) {
-        std::wstring from = L"\\\\?\\" + path;
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = found.cFileName;
-                if (name == L"." || name == L"..") continue;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    Remove(path + L"\\" + name);
-                else
-                    DeleteFileW((from + L"\\" + name).c_str());
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(from.c_str());
-    }
-    std::wstring root_, appdata_, folders_;
+    Tree appdata_;
+    std::wstring folders_;
 };
 
 // Runs the bare player with /s until the test ends.
@@ -131,23 +93,17 @@ std::vector<COLORREF> CentreColours(size_t count, DWORD ms = 30000) {
 // extensions, and a file that is no photo: the player plays the photos in
 // name order, each fitted to the screen.
 TEST(LiveShow, PlaysTheFoldersPhotosInNameOrderFitted) {
-    PhotoFolder folder(L"Marrowlight live");
-    const std::wstring &root = folder.root();
-    WriteFileW(root + L"\\a.bmp", SolidPhoto(PhotoFormat::BMP, 200, 100, RGB(255, 0, 0)));
-    WriteFileW(root + L"\\b.BMP", SolidPhoto(PhotoFormat::BMP, 64, 64, RGB(0, 255, 0)));
-    WriteFileW(root + L"\\c.jpg", Bytes());                               // empty: passed over
-    WriteFileW(root + L"\\c2.jpeg", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0, 4});  // cut short
-    WriteFileW(root + L"\\d.Png", SolidPhoto(PhotoFormat::PNG, 64, 64, RGB(0, 0, 255)));
-    WriteFileW(root + L"\\notes.txt", Bytes{'h', 'i'});
-    std::wstring deep = L"\\\\?\\" + root + L"\\Ünïcødé фото 写真";
-    CreateDirectoryW(deep.c_str(), nullptr);
-    while (deep.size() < MAX_PATH + 20) {
-        deep += L"\\a folder with a long name, to pass the old limit of paths";
-        ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
-    }
-    WriteFileW(deep + L"\\e.gif", SolidPhoto(PhotoFormat::GIF, 64, 64, RGB(255, 255, 0)));
-    PHOTOSETTINGS settings = folder.Settings();
-    ASSERT_TRUE(WritePhotoSettings(kTestKey, settings));
+    PhotoFolder folder;
+    folder.File(L"a.bmp", SolidPhoto(PhotoFormat::BMP, 200, 100, RGB(255, 0, 0)));
+    folder.File(L"b.BMP", SolidPhoto(PhotoFormat::BMP, 64, 64, RGB(0, 255, 0)));
+    folder.File(L"c.jpg", Bytes());                               // empty: passed over
+    folder.File(L"c2.jpeg", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0, 4});  // cut short
+    folder.File(L"d.Png", SolidPhoto(PhotoFormat::PNG, 64, 64, RGB(0, 0, 255)));
+    folder.File(L"notes.txt", Bytes{'h', 'i'});
+    std::wstring deep = L"Ünïcødé фото 写真";
+    while (folder.Path(deep).size() < MAX_PATH + 20) deep += L"\\a folder with a long name, to pass the old limit";
+    folder.File(deep + L"\\e.gif", SolidPhoto(PhotoFormat::GIF, 64, 64, RGB(255, 255, 0)));
+    folder.WriteSettings();
 
     LivePlayer player;
     ASSERT_TRUE(player.window());
@@ -165,10 +121,9 @@ TEST(LiveShow, PlaysTheFoldersPhotosInNameOrderFitted) {
 // Settings of the wrong type or out of range take their defaults: the
 // folder still plays.
 TEST(LiveShow, BadSettingsTakeTheirDefaultsAndThePhotosStillPlay) {
-    PhotoFolder folder(L"Marrowlight bad settings");
-    WriteFileW(folder.root() + L"\\only.bmp", SolidPhoto(PhotoFormat::BMP, 64, 64, RGB(0, 128, 255)));
-    PHOTOSETTINGS settings = folder.Settings();
-    ASSERT_TRUE(WritePhotoSettings(kTestKey, settings));
+    PhotoFolder folder;
+    folder.File(L"only.bmp", SolidPhoto(PhotoFormat::BMP, 64, 64, RGB(0, 128, 255)));
+    folder.WriteSettings();
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kTestKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
     const DWORD huge = 0xFFFFFFFF;
@@ -187,16 +142,11 @@ TEST(LiveShow, BadSettingsTakeTheirDefaultsAndThePhotosStillPlay) {
 // With nothing to play the screen says why, in words, in its middle; the
 // saver still ends on input.
 TEST(LiveShow, NothingToPlaySaysWhyInsteadOfABlackScreen) {
-    struct Case {
-        const wchar_t *name;
-        bool missing;  // the folder is not there at all, else it is empty
-    };
-    for (const Case &c : {Case{L"Marrowlight missing", true}, Case{L"Marrowlight empty", false}}) {
-        SCOPED_TRACE(c.missing ? "missing folder" : "empty folder");
-        PhotoFolder folder(c.name);
-        PHOTOSETTINGS settings = folder.Settings();
-        ASSERT_TRUE(WritePhotoSettings(kTestKey, settings));
-        if (c.missing) RemoveDirectoryW(folder.root().c_str());
+    for (const bool missing : {true, false}) {
+        SCOPED_TRACE(missing ? "missing folder" : "empty folder");
+        PhotoFolder folder;
+        folder.WriteSettings();
+        if (missing) RemoveDirectoryW(folder.Path(L"").c_str());
         LivePlayer player;
         ASSERT_TRUE(player.window());
         const int wide = GetSystemMetrics(SM_CXSCREEN), deep = GetSystemMetrics(SM_CYSCREEN);
