@@ -17,6 +17,7 @@ namespace {
 
 constexpr DWORD kPictureSpeed = 40;  // the step of the effects other than the Crossfade, as mlshow's default
 constexpr int kNameRoom = int(MAXCAPTIONLENGTH);
+constexpr ULONGLONG kQuietSearch = 2000;  // ms a search may find nothing before the screens say so
 
 // The folder of the catalogue: %LOCALAPPDATA%\Marrowlight; empty when the
 // system names no such folder, and then nothing is kept between starts.
@@ -69,6 +70,7 @@ bool OpenPhotoLibrary(HWND host, const PHOTOSETTINGS &settings) {
     options.notify = host;
     options.message = WM_LIBRARYCHANGED;
     theSession.library = OpenLibrary(options);
+    theSession.librarysince = GetTickCount64();
     return theSession.library != nullptr;
 }
 
@@ -76,9 +78,18 @@ int PhotoId(int index) { return index - kLivePhotoBase; }
 
 HWND MonitorWindow(int index) { return index == 0 ? theSession.host : OtherMonitorWindow(index - 1); }
 
+void InvalidateMonitors() {
+    for (int i = 0; i <= OtherMonitorCount(); ++i) {
+        HWND window = MonitorWindow(i);
+        if (window && GetWindowLongPtrA(window, GWLP_USERDATA)) InvalidateRect(window, nullptr, TRUE);
+    }
+}
+
 // The words for a library with nothing to play.
 const wchar_t *NothingToPlay(int state) {
     switch (state) {
+        case LIBRARY_SEARCHING:
+            return theSession.searchsaid ? L"Looking for photos in the chosen folders..." : nullptr;
         case LIBRARY_NOFOLDERS: return L"No photo folder is chosen, and Windows names no Pictures folder.";
         case LIBRARY_FOLDERSMISSING: return L"The photo folders cannot be found: a disk may be unplugged or a network share offline.";
         case LIBRARY_NOPHOTOS: return L"The photo folders hold no photos (.jpg, .png, .bmp or .gif).";
@@ -168,13 +179,23 @@ void NoteLivePhotoDate(int index, DWORD yyyymmdd) {
 void OnLibraryChanged(int state) {
     if (!theSession.library) return;
     theSession.librarystate = state;
+    // The words go, or say what is wrong, before a photo comes.
+    if (theSession.searchsaid || NothingToPlay(state)) InvalidateMonitors();
+    theSession.searchsaid = false;
     for (int i = 0; i <= OtherMonitorCount(); ++i) {
         HWND window = MonitorWindow(i);
-        if (!window || !GetWindowLongPtrA(window, GWLP_USERDATA)) continue;
         // A monitor resting at its header for want of a photo goes on now.
-        if (KillTimer(window, IDT_IDLELAP)) PostMessageA(window, WM_TIMER, IDT_ADVANCE, 0);
-        if (NothingToPlay(state)) InvalidateRect(window, nullptr, TRUE);
+        if (window && GetWindowLongPtrA(window, GWLP_USERDATA) && KillTimer(window, IDT_IDLELAP))
+            PostMessageA(window, WM_TIMER, IDT_ADVANCE, 0);
     }
+}
+
+void NoteIdleLap() {
+    if (!theSession.library || theSession.searchsaid || theSession.librarystate != LIBRARY_SEARCHING ||
+        LibraryCount(theSession.library) > 0 || GetTickCount64() - theSession.librarysince < kQuietSearch)
+        return;
+    theSession.searchsaid = true;
+    InvalidateMonitors();
 }
 
 bool DrawNothingToPlay(HDC dc, const RECT &area) {
@@ -182,7 +203,8 @@ bool DrawNothingToPlay(HDC dc, const RECT &area) {
     if (!what) return false;
     wchar_t text[512];
     lstrcpynW(text, what, 256);
-    lstrcatW(text, L"\r\n\r\nRight-click Marrowlight and choose Configure to choose your photos.");
+    if (theSession.librarystate != LIBRARY_SEARCHING)
+        lstrcatW(text, L"\r\n\r\nRight-click Marrowlight and choose Configure to choose your photos.");
     const int deep = area.bottom - area.top;
     HFONT font = CreateFontW(-(deep / 36 > 12 ? deep / 36 : 12), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
                              CLEARTYPE_QUALITY, 0, L"Segoe UI");

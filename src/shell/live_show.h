@@ -47,7 +47,10 @@ void NoteLivePhotoDate(int index, DWORD yyyymmdd);
 
 // WM_LIBRARYCHANGED: the library's state; monitors waiting for a photo go on.
 void OnLibraryChanged(int state);
+// A monitor rested a lap for want of a photo: when the search has found
+// none for a while, the screens say that it looks for them.
+void NoteIdleLap();
 // Draws the words for a live show that has nothing to play (no folders,
-// every folder missing, no photos) in the middle of `area`; false when it
-// has photos or is still searching.
+// every folder missing, no photos, or a search that has found none for a
+// while) in the middle of `area`; false when it has photos.
 bool DrawNothingToPlay(HDC dc, const RECT &area);

@@ -410,9 +410,10 @@ void StartApplet(HWND window, MONITORSHOW *set) {
 // header instead of spinning through the blocks.
 void StartLap(HWND window, MONITORSHOW *set) {
     DestroyAllAnimations(window, SCRF_ENDWITHROUND);
-    if (set->itemsthislap == 0)
+    if (set->itemsthislap == 0) {
         SetTimer(window, IDT_IDLELAP, IDT_IDLELAP_MS, nullptr);
-    else
+        NoteIdleLap();
+    } else
         PostAdvance(window);
     set->itemsthislap = 0;
 }

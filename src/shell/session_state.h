@@ -27,6 +27,8 @@ struct SHOWSESSION {
     PHOTOLIBRARY *library;
     int liveslot;      // store index of the live slot; -1 for a packed show
     int librarystate;  // the library's LIBRARYSTATE as last told
+    ULONGLONG librarysince;  // when the library was opened (GetTickCount64)
+    bool searchsaid;   // the screens say the photos are being looked for
 };
 
 // The saver process's one session.
