@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "shell/photo_settings.h"
+#include "shell/preview.h"
 #include "support/player_process.h"
 #include "photos/library_fixtures.h"
 #include "support/test_photos.h"
@@ -156,4 +157,28 @@ TEST(LiveShow, NothingToPlaySaysWhyInsteadOfABlackScreen) {
             return false;
         }));
     }
+}
+
+// The host's preview plays the folder in its small window (here in this
+// process: Wine shows no drawing of a child from another process).
+TEST(LiveShow, ThePreviewPlaysThePhotosInTheHostsWindow) {
+    PhotoFolder folder;
+    folder.File(L"only.png", SolidPhoto(PhotoFormat::PNG, 40, 30, RGB(250, 200, 0)));
+    folder.WriteSettings();
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HWND host = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | SS_BLACKRECT,
+                                100, 100, 152, 112, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(host && RegisterPreviewClass(instance, LivePreviewProc));
+    HWND preview = CreateWindowExA(0, PreviewClassName(), "", WS_CHILD | WS_VISIBLE, 0, 0, 152, 112, host, nullptr,
+                                   instance, nullptr);
+    ASSERT_TRUE(preview);
+    EXPECT_TRUE(WaitFor([&] {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        return ScreenPixel(100 + 76, 100 + 56) == RGB(250, 200, 0);
+    }));
+    DestroyWindow(host);
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the preview ends with its window";
+    UnregisterPreviewClass(instance);
 }
