@@ -182,25 +182,43 @@ PICTUREJOB JobFor(const MONITORSHOW *set, int index, const BLOCK &block) {
     return job;
 }
 
-// The photo offered to stand beside the picture of played index `index` at
-// `slot`, when the block pairs portraits and the monitor is wider than
-// tall: the live folders' next photo, or the next block of the show when it
-// is a portrait that pairs too. Whether the picture itself is a portrait
-// the worker finds out. -1 for none; a random folder's photos stand alone.
-int PartnerFor(HWND window, const MONITORSHOW *set, int slot, int index, const BLOCK &block) {
-    if (!(block.image.flags & SCRF_PORTRAITPAIRS) || !PictureFit(block.image.flags) ||
-        !ShowsPairs(set->screenwide, set->screendeep))
-        return -1;
-    if (IsLiveSlot(slot)) return TakePartnerPhoto(window, set, index);
+// The next block of the show after `slot`, when it is a portrait picture
+// that pairs too and no folder's; -1 else.
+int NextPortraitBlock(int slot) {
     const int next = slot + 1;
     BLOCK other;
     int w = 0, h = 0;
-    if (TakesAhead(slot) || InSameFolder(slot, slot) || next >= theSession.show.count ||
-        !GetBlock(theSession.store, next, &other) || other.type != TAG_IMAG ||
+    if (next >= theSession.show.count || !GetBlock(theSession.store, next, &other) || other.type != TAG_IMAG ||
         !(other.image.flags & SCRF_PORTRAITPAIRS) || InSameFolder(next, next) ||
         !GetStoredPictureSize(&other, &w, &h) || !IsPortrait(w, h))
         return -1;
     return next;
+}
+
+// The partner of a mirroring monitor's picture is the primary monitor's.
+int MirroredPartner(int index) {
+    int partner = -1;
+    if (MONITORSHOW *lead = LockMonitorShow(theSession.host)) {
+        if (lead->playedindex == index) partner = lead->partner >= 0 ? lead->partner : lead->preparedpartner;
+        UnlockMonitorShow(theSession.host);
+    }
+    return partner;
+}
+
+// The photo offered to stand beside the picture of played index `index` at
+// `slot`, when the block pairs portraits and the monitor is wider than
+// tall: the live folders' next photo, a random folder's next of its order
+// (its own monitor's only, when the monitors share the folders: none), or
+// the next block of the show when it is a portrait that pairs too. Whether
+// the picture itself is a portrait the worker finds out. -1 for none.
+int PartnerFor(HWND window, const MONITORSHOW *set, int slot, int index, const BLOCK &block) {
+    if (!(block.image.flags & SCRF_PORTRAITPAIRS) || !PictureFit(block.image.flags) ||
+        !ShowsPairs(set->screenwide, set->screendeep))
+        return -1;
+    if (!set->primary && MonitorsMirror()) return MirroredPartner(index);
+    if (IsLiveSlot(slot)) return TakePartnerPhoto(window, set, index);
+    if (InSameFolder(slot, slot)) return TakesAhead(slot) ? -1 : FolderPhotoAfter(slot);
+    return NextPortraitBlock(slot);
 }
 
 // Starts making the picture of played index `index` at `slot`, with the
@@ -322,6 +340,8 @@ void TakePartner(MONITORSHOW *set, const PICTUREFACTS &facts) {
         set->partnerblock.image.captionlength = SetLivePhotoName(set->partner, &set->partnername);
         set->partnerblock.auxhandle2 = set->partnerblock.image.captionlength ? set->partnername : 0;
         NoteLivePhotoShown(set->partner, &set->partnerblock, facts.partnertaken);
+    } else if (InSameFolder(set->current, set->current)) {
+        if (set->primary || !MonitorsMirror()) CommitPlayedBlock(set->current);  // the order moves past the partner
     } else {
         set->current = set->partner;
     }

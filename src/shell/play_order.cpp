@@ -314,6 +314,14 @@ int PlayedBlockIndex(int slot) {
                   : slot;
 }
 
+int FolderPhotoAfter(int slot) {
+    const Folder *folder = FolderAt(slot);
+    if (!folder) return -1;
+    const playorder::OrderState next = playorder::Advanced(folder->count, folder->state);
+    const int after = folder->first + int(playorder::OrderMember(folder->count, next, next.position));
+    return after == PlayedBlockIndex(slot) ? -1 : after;
+}
+
 void CommitPlayedBlock(int slot) {
     Folder *folder = FolderAt(slot);
     if (!folder) return;

@@ -30,6 +30,10 @@ void ForgetPlayOrder();
 // The store index of the block that plays when the show reaches store index
 // `slot`, without moving on: `slot` itself outside the folders.
 int PlayedBlockIndex(int slot);
+// For a slot inside a folder: the photo that follows PlayedBlockIndex(slot)
+// in the order, without moving on; -1 outside the folders or when it is the
+// same photo.
+int FolderPhotoAfter(int slot);
 // The block PlayedBlockIndex(slot) names has started: its folder moves on to
 // the next photo and saves its state.
 void CommitPlayedBlock(int slot);
