@@ -41,31 +41,9 @@ settings() {  # folder
     "$WINELOADER" reg add "HKCU\\$key" /v Monitors /t REG_SZ /d primary /f >/dev/null 2>&1
 }
 
-# The player's start to its first photo on the screen in seconds, and its
-# peak resident memory in MB once the search has run for `settle` seconds.
-play() {  # scr settle
-    start=$(date +%s%N)
-    MARROWLIGHT_PHOTOS_KEY=$key LOCALAPPDATA="Z:$(echo "$work/appdata" | tr / '\\')" "$WINELOADER" "$1" /s >/dev/null 2>&1 &
-    saver=$!
-    seen=""
-    for _ in $(seq 1 1500); do
-        pixel=$(import -display "$DISPLAY" -window root -crop 1x1+512+384 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1)
-        if [ -n "$pixel" ] && [ "$pixel" != "#000000" ]; then seen=$(date +%s%N); break; fi
-        sleep 0.02
-    done
-    sleep "$2"
-    hwm=0
-    for pid in $(pgrep -f "$(basename "$1")"); do
-        h=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
-        [ "${h:-0}" -gt "$hwm" ] && hwm=$h
-    done
-    xdotool key space 2>/dev/null || true
-    wait "$saver" || true
-    if [ -z "$seen" ]; then first="never"; else first=$(awk -v t=$((seen - start)) 'BEGIN { printf "%.2f", t / 1e9 }'); fi
-    echo "$first $((hwm / 1024))"
-}
 
 cp "$player" bare.scr
+PLAY_ENV="MARROWLIGHT_PHOTOS_KEY=$key LOCALAPPDATA=Z:$(echo "$work/appdata" | tr / '\\')"
 printf '%-30s %10s %10s\n' "source" "first s" "peak MB"
 library 1 10
 cat >show10.toml <<TOML

@@ -44,30 +44,6 @@ hold = 5
 TOML
 }
 
-# The player's start to its first picture on the screen, in seconds, and its
-# peak resident memory in MB.
-play() {
-    scr=$1
-    start=$(date +%s%N)
-    "$WINELOADER" "$scr" /s >/dev/null 2>&1 &
-    saver=$!
-    seen=""
-    for _ in $(seq 1 1200); do
-        pixel=$(import -display "$DISPLAY" -window root -crop 1x1+512+384 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1)
-        if [ -n "$pixel" ] && [ "$pixel" != "#000000" ]; then seen=$(date +%s%N); break; fi
-        sleep 0.02
-    done
-    sleep 3  # the next photo is made ready while this one holds
-    hwm=0
-    for pid in $(pgrep -f "$(basename "$scr")"); do
-        h=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
-        [ "${h:-0}" -gt "$hwm" ] && hwm=$h
-    done
-    xdotool key space 2>/dev/null || true
-    wait "$saver" || true
-    if [ -z "$seen" ]; then first="never"; else first=$(awk -v t=$((seen - start)) 'BEGIN { printf "%.2f", t / 1e9 }'); fi
-    echo "$first $((hwm / 1024))"
-}
 
 printf '%-8s %-7s %-5s %9s %9s %8s %9s %8s %10s\n' pictures stored fit "JPEG MB" ".scr MB" "build s" "build MB" \
     "first s" "player MB"
@@ -83,7 +59,7 @@ for count in 10 100 1000; do
             -o "show$count$store.scr" || true
         read -r seconds kb <build.time
         size=$(stat -c %s "show$count$store.scr")
-        set -- $(play "$work/show$count$store.scr")
+        set -- $(play "$work/show$count$store.scr" 3)
         printf '%-8s %-7s %-5s %9d %9d %8s %9d %8s %10s\n' $count $store $fit $((jpeg / 1048576)) $((size / 1048576)) \
             "$seconds" $((kb / 1024)) "$1" "$2"
         rm -f "show$count$store.scr"

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "imaging/buffer.h"
 #include "imaging/dib.h"
 #include "imaging/placement.h"
 #include "imaging/scale.h"
@@ -21,20 +22,6 @@ constexpr int kBlurRadius = 4;  // cells on each side of a box pass
 constexpr int kBlurPasses = 3;  // three boxes each way: a Gaussian of about 4.5 cells
 constexpr int kBoxWidth = 2 * kBlurRadius + 1;
 constexpr int kFraction = 8;  // fraction bits of the grid's values
-
-// A zeroed heap array freed when it goes; null when memory runs out.
-template <typename T>
-class Buffer {
-public:
-    explicit Buffer(size_t n) : data_(static_cast<T *>(std::calloc(n ? n : 1, sizeof(T)))) {}
-    ~Buffer() { std::free(data_); }
-    Buffer(const Buffer &) = delete;
-    Buffer &operator=(const Buffer &) = delete;
-    T *get() const { return data_; }
-
-private:
-    T *data_;
-};
 
 // Where a target pixel samples the grid along one axis: the first of two
 // cells and the weight of the second in 256ths. The pixel's centre falls at

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "imaging/buffer.h"
 #include "imaging/dib.h"
 
 namespace {
@@ -17,23 +18,6 @@ namespace {
 constexpr int kWeightBits = 12;
 constexpr int kOne = 1 << kWeightBits;
 constexpr int kRowShift = 4;  // a row sum is kept at 8 + 12 - 4 = 16 bits
-
-// A zeroed heap array freed when it goes; null when memory runs out. (No
-// std::vector: its length checks would bring the run-time's string and
-// exception classes into the player.)
-template <typename T>
-class Buffer {
-public:
-    explicit Buffer(size_t n) : data_(static_cast<T *>(std::calloc(n ? n : 1, sizeof(T)))) {}
-    ~Buffer() { std::free(data_); }
-    Buffer(const Buffer &) = delete;
-    Buffer &operator=(const Buffer &) = delete;
-    T *get() const { return data_; }
-    T &operator[](size_t i) const { return data_[i]; }
-
-private:
-    T *data_;
-};
 
 // Along one axis: for target pixel i the source pixels first[i] ..
 // first[i] + count[i] - 1 with weights weight[i * span ..].

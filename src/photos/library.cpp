@@ -15,17 +15,6 @@ using namespace photos;
 
 namespace {
 
-class Locked {
-public:
-    explicit Locked(PHOTOLIBRARY *library) : lock_(&library->lock) { EnterCriticalSection(lock_); }
-    ~Locked() { LeaveCriticalSection(lock_); }
-    Locked(const Locked &) = delete;
-    Locked &operator=(const Locked &) = delete;
-
-private:
-    CRITICAL_SECTION *lock_;
-};
-
 // A copy of a folder list: its strings, each ending in a null, and the empty one.
 wchar_t *CopyList(const wchar_t *list) {
     const wchar_t *end = list;

@@ -56,3 +56,15 @@ unsigned __stdcall RunLibrary(void *library);
 bool SaveLibrary(PHOTOLIBRARY *library);
 
 }  // namespace photos
+
+// Holds the library's lock for the length of a scope.
+class Locked {
+public:
+    explicit Locked(PHOTOLIBRARY *library) : lock_(&library->lock) { EnterCriticalSection(lock_); }
+    ~Locked() { LeaveCriticalSection(lock_); }
+    Locked(const Locked &) = delete;
+    Locked &operator=(const Locked &) = delete;
+
+private:
+    CRITICAL_SECTION *lock_;
+};

@@ -14,17 +14,6 @@ namespace {
 constexpr DWORD kScratchRoom = 32768 + 16;
 constexpr ULONGLONG kPublishEvery = 1000;  // ms between merges of what a sorted order has not yet seen
 
-class Locked {
-public:
-    explicit Locked(PHOTOLIBRARY *library) : lock_(&library->lock) { EnterCriticalSection(lock_); }
-    ~Locked() { LeaveCriticalSection(lock_); }
-    Locked(const Locked &) = delete;
-    Locked &operator=(const Locked &) = delete;
-
-private:
-    CRITICAL_SECTION *lock_;
-};
-
 bool Sorted(const PHOTOLIBRARY *library) { return library->order != ORDER_RANDOM; }
 bool Dated(const PHOTOLIBRARY *library) {
     return library->order == ORDER_DATE || library->order == ORDER_NEWEST;
