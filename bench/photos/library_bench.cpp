@@ -6,6 +6,7 @@
 #include <string>
 
 #include "photos/library_fixtures.h"
+#include "support/test_photos.h"
 #include "photos/library_state.h"
 #include "support/test_jpeg.h"
 #include "support/test_support.h"
@@ -39,7 +40,7 @@ void MakePhotos(const std::wstring &root) {
     std::wstring sources[4];
     for (int i = 0; i < 4; ++i) {
         sources[i] = root + Numbered(L"\\source", i) + L".jpg";
-        WriteWide(sources[i], WithTaken(testing_support::TestJpeg(64 + 16 * i, 48), days[i]));
+        WriteWide(sources[i], testing_support::WithExif(testing_support::TestJpeg(64 + 16 * i, 48), 1, days[i]));
     }
     for (int folder = 0; folder < kFolders; ++folder) {
         const std::wstring path = root + Numbered(L"\\photos\\folder", folder);

@@ -8,7 +8,6 @@
 #include "content/crc32.h"
 #include "photos/catalogue.h"
 #include "photos/library_fixtures.h"
-#include "photos/taken_date.h"
 
 using namespace photos;
 using namespace photos_testing;
@@ -106,25 +105,6 @@ TEST(PhotoCatalogue, RefusesEveryDamage) {
         EXPECT_TRUE(refused(changed));
     }
     EXPECT_FALSE(refused(good));
-}
-
-// The day taken from EXIF, in either byte order; none from a date that is
-// no real day, a segment cut short or no EXIF at all.
-TEST(PhotoCatalogue, DayTakenFromExif) {
-    const Bytes jpeg = {0xFF, 0xD8, 0xFF, 0xD9};
-    const Bytes little = WithTaken(jpeg, "2024:02:29 08:00:00", true);
-    EXPECT_EQ(JpegTakenDate(little.data(), little.size()), 20240229u);
-    const struct {
-        const char *taken;
-        uint32_t day;
-    } cases[] = {{"2023:02:29 08:00:00", 0}, {"2024:00:10 08:00:00", 0}, {"    :  :   00:00:00", 0},
-                 {"1900:12:31 00:00:00", 19001231}};
-    for (const auto &c : cases) {
-        const Bytes dated = WithTaken(jpeg, c.taken);
-        EXPECT_EQ(JpegTakenDate(dated.data(), dated.size()), c.day) << c.taken;
-    }
-    for (size_t length = 0; length < little.size(); ++length) JpegTakenDate(little.data(), length);
-    EXPECT_EQ(JpegTakenDate(jpeg.data(), jpeg.size()), 0u);
 }
 
 }  // namespace

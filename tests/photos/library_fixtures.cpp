@@ -109,25 +109,6 @@ std::wstring List(const std::vector<std::wstring> &folders) {
 
 std::wstring Wide(const std::string &ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
-Bytes WithTaken(const Bytes &jpeg, const char *taken, bool little) {
-    Bytes tiff;
-    auto u16 = [&](uint32_t v) { tiff.insert(tiff.end(), {uint8_t(little ? v : v >> 8), uint8_t(little ? v >> 8 : v)}); };
-    auto u32 = [&](uint32_t v) { little ? (u16(v), u16(v >> 16)) : (u16(v >> 16), u16(v)); };
-    // IFD0 at 8 points to the EXIF directory at 26, whose one entry points
-    // to the 20-byte date at 44.
-    u16(little ? 0x4949 : 0x4D4D), u16(42), u32(8);
-    u16(1), u16(0x8769), u16(4), u32(1), u32(26), u32(0);
-    u16(1), u16(0x9003), u16(2), u32(20), u32(44), u32(0);
-    for (int i = 0; i < 20; ++i) tiff.push_back(i < 19 ? uint8_t(taken[i]) : 0);
-    const size_t length = 2 + 6 + tiff.size();
-    const uint8_t head[12] = {jpeg[0], jpeg[1], 0xFF, 0xE1, uint8_t(length >> 8), uint8_t(length), 'E', 'x', 'i', 'f', 0, 0};
-    Bytes out(sizeof head + tiff.size() + jpeg.size() - 2);
-    std::copy(head, head + sizeof head, out.begin());
-    std::copy(tiff.begin(), tiff.end(), out.begin() + sizeof head);
-    std::copy(jpeg.begin() + 2, jpeg.end(), out.begin() + sizeof head + tiff.size());
-    return out;
-}
-
 Bytes ReadWide(const std::wstring &path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     Bytes bytes(file == INVALID_HANDLE_VALUE ? 0 : GetFileSize(file, nullptr));

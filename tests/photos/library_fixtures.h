@@ -42,9 +42,6 @@ std::wstring Long(const std::wstring &path);
 // Folders as LIBRARYOPTIONS lists them.
 std::wstring List(const std::vector<std::wstring> &folders);
 std::wstring Wide(const std::string &ascii);
-// `jpeg` with an EXIF segment whose DateTimeOriginal is `taken`, in
-// Motorola or Intel byte order.
-Bytes WithTaken(const Bytes &jpeg, const char *taken, bool little = false);
 Bytes ReadWide(const std::wstring &path);
 void WriteWide(const std::wstring &path, const Bytes &bytes);
 // The catalogue file in `store`, or empty.

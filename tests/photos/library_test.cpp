@@ -9,6 +9,7 @@
 
 #include "photos/library.h"
 #include "photos/library_fixtures.h"
+#include "support/test_photos.h"
 
 using namespace photos_testing;
 
@@ -142,11 +143,11 @@ TEST(PhotoLibrary, SortedOrdersGoOnWhereTheyStood) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.order);
         Tree tree;
-        tree.File(L"b.jpg", WithTaken(kPhoto, "2001:02:03 10:00:00"), 0, 2005);
-        tree.File(L"A.jpg", WithTaken(kPhoto, "1999:12:31 23:59:59"), 0, 2005);
+        tree.File(L"b.jpg", testing_support::WithExif(kPhoto, 1, "2001:02:03 10:00:00"), 0, 2005);
+        tree.File(L"A.jpg", testing_support::WithExif(kPhoto, 1, "1999:12:31 23:59:59"), 0, 2005);
         tree.File(L"a b.png", kPhoto, 0, 2000);
         tree.File(L"sub\\a.jpg", kPhoto, 0, 1998);
-        tree.File(L"c.JPG", WithTaken(kPhoto, "2003:13:01 00:00:00"), 0, 2002);  // no real day: its file's
+        tree.File(L"c.JPG", testing_support::WithExif(kPhoto, 1, "2003:13:01 00:00:00"), 0, 2002);  // no real day: its file's
         const std::wstring folders = List({tree.Path(L"")}), store = tree.Path(L"store");
         {
             Session first(folders, TRUE, c.order, store);
