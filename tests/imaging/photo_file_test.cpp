@@ -10,6 +10,7 @@
 #include "content/format.h"
 #include "imaging/dib.h"
 #include "imaging/photo_file.h"
+#include "photos/library_fixtures.h"
 #include "support/test_jpeg.h"
 #include "support/test_photos.h"
 #include "support/test_support.h"
@@ -18,35 +19,18 @@ using namespace testing_support;
 
 namespace {
 
-// A fresh folder in the temporary folder; what Write made goes at the end.
-class PhotoFolder {
+// A folder named outside ASCII, in a tree of its own that goes at the end.
+class PhotoFolder : public photos_testing::Tree {
 public:
-    PhotoFolder() {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        path_ = temp + (L"ml photos \u00D8rsted \u6771\u4EAC " + std::to_wstring(GetCurrentProcessId()));
-    }
-    ~PhotoFolder() {
-        for (auto it = made_.rbegin(); it != made_.rend(); ++it)
-            DeleteFileW(it->c_str()) || RemoveDirectoryW(it->c_str());
-    }
-    const std::wstring &path() const { return path_; }
+    std::wstring path() const { return Path(kName); }
     // Writes `bytes` as `name`, making the folders on the way; its full path.
     std::wstring Write(const std::wstring &name, const Bytes &bytes) {
-        const std::wstring path = path_ + L"\\" + name;
-        for (size_t at = path_.size(); at != std::wstring::npos; at = path.find(L'\\', at + 1))
-            if (CreateDirectoryW(LongForm(path.substr(0, at)).c_str(), nullptr)) made_.push_back(LongForm(path.substr(0, at)));
-        HANDLE file = CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        EXPECT_TRUE(WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) || bytes.empty());
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file), made_.push_back(LongForm(path));
-        return path;
+        File(kName + (L"\\" + name), bytes);
+        return Path(kName + (L"\\" + name));
     }
-    static std::wstring LongForm(const std::wstring &path) { return L"\\\\?\\" + path; }
 
 private:
-    std::wstring path_;
-    std::vector<std::wstring> made_;
+    static constexpr const wchar_t *kName = L"ml photos \u00D8rsted \u6771\u4EAC";
 };
 
 // What a decode gave: its size and the quadrant colours at the centres of
@@ -219,7 +203,7 @@ TEST(DecodePhotoFile, LongPathsTakeTheLongForm) {
     const std::wstring path = folder.Write(part + L"\\" + part + L"\\" + part + L".png",
                                            PhotoFile(PhotoFormat::PNG, Quadrants(8, 8)));
     EXPECT_EQ(Decode(path, SCRF_FIT, 8, 8, 0).quarters, "rgby");
-    EXPECT_EQ(Decode(PhotoFolder::LongForm(path), SCRF_FIT, 8, 8, 0).quarters, "rgby");
+    EXPECT_EQ(Decode(photos_testing::Long(path), SCRF_FIT, 8, 8, 0).quarters, "rgby");
     const std::pair<std::wstring, std::wstring> cases[] = {
         {L"C:\\" + fits, L"C:\\" + fits},  // MAX_PATH - 1 characters
         {L"C:\\" + over, L"\\\\?\\C:\\" + over},
