@@ -59,12 +59,25 @@ int CompareLaterFirst(const void *a, const void *b) {
 }
 
 // The name and last write time of `root`'s subkey at `index`.
+// Whether a subkey's name is a show's key as ShowKey writes it: eight
+// capital hexadecimal digits, alone or after the title and a space. Other
+// keys under the same root (the bare player's settings) are no show's.
+bool IsShowKeyName(const char *name) {
+    const size_t length = lstrlenA(name);
+    if (length < 8 || (length > 8 && name[length - 9] != ' ')) return false;
+    for (size_t i = length - 8; i < length; ++i)
+        if (!((name[i] >= '0' && name[i] <= '9') || (name[i] >= 'A' && name[i] <= 'F'))) return false;
+    return true;
+}
+
+// The name and last write time of the show's key at `index`; false for a
+// key that is no show's.
 bool SubkeyAt(HKEY root, DWORD index, char (&name)[256], ULONGLONG *written) {
     DWORD length = sizeof name;
     FILETIME time;
     if (RegEnumKeyExA(root, index, name, &length, nullptr, nullptr, nullptr, &time) != ERROR_SUCCESS) return false;
     *written = (ULONGLONG(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-    return true;
+    return IsShowKeyName(name);
 }
 
 // The last write time below which a show's key goes: a year before `now`,

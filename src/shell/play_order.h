@@ -63,7 +63,8 @@ constexpr uint32_t kNone = 0xFFFFFFFF;
 constexpr DWORD kKeptShows = 48;
 constexpr ULONGLONG kKeptFor = 365ULL * 24 * 60 * 60 * 10000000;  // a year in FILETIME units
 
-// Deletes the subkeys of `root` (each a show's key) last written before
+// Deletes the show keys under `root` (named as ShowKey names them; other
+// subkeys, such as the bare player's settings, stay) last written before
 // `now` - kKeptFor, and those older than the kKeptShows most recently
 // written, but never the one named `current`.
 void PruneShowKeys(HKEY root, const char *current, ULONGLONG now);
