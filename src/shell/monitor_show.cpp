@@ -227,13 +227,11 @@ void BeginPicture(HWND window, MONITORSHOW *set, int slot, int index, const BLOC
     if (IsPreparing(&set->preparing, index)) return;
     set->preparedpartner = PartnerFor(window, set, slot, index, block);
     BLOCK other;
-    if (set->preparedpartner >= 0 && GetPlayedBlock(set->preparedpartner, &other)) {
-        const PICTUREJOB partner = JobFor(set, set->preparedpartner, other);
-        BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, index, block), &partner);
-    } else {
-        set->preparedpartner = -1;
-        BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, index, block));
-    }
+    if (set->preparedpartner >= 0 && !GetPlayedBlock(set->preparedpartner, &other)) set->preparedpartner = -1;
+    const bool paired = set->preparedpartner >= 0;
+    const PICTUREJOB partner = paired ? JobFor(set, set->preparedpartner, other) : PICTUREJOB{};
+    BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, index, block),
+                   paired ? &partner : nullptr);
 }
 
 // The played index of the picture that plays next after the current item,
