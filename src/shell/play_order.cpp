@@ -58,12 +58,11 @@ int CompareLaterFirst(const void *a, const void *b) {
     return x > y ? -1 : x < y ? 1 : 0;
 }
 
-// The name and last write time of `root`'s subkey at `index`.
 // Whether a subkey's name is a show's key as ShowKey writes it: eight
 // capital hexadecimal digits, alone or after the title and a space. Other
 // keys under the same root (the bare player's settings) are no show's.
 bool IsShowKeyName(const char *name) {
-    const size_t length = lstrlenA(name);
+    const size_t length = strlen(name);
     if (length < 8 || (length > 8 && name[length - 9] != ' ')) return false;
     for (size_t i = length - 8; i < length; ++i)
         if (!((name[i] >= '0' && name[i] <= '9') || (name[i] >= 'A' && name[i] <= 'F'))) return false;
