@@ -1,6 +1,8 @@
 // The clock over a show and the keys that browse it, in the real player.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "shell/clock.h"
 #include "support/player_process.h"
 #include "support/test_support.h"
@@ -9,24 +11,15 @@ using namespace testing_support;
 
 namespace {
 
-const int kScreenWide = GetSystemMetrics(SM_CXSCREEN);
-const int kScreenDeep = GetSystemMetrics(SM_CYSCREEN);
 const COLORREF kColours[] = {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200)};
 
 // Three whole-screen pictures that would each stay a minute.
-Bytes BrowsedShow(uint32_t flags) {
+ShowWriter BrowsedShow(uint32_t flags) {
     SCRHEAD head = TestHead("Browse", RGB(0, 0, 0));
     head.flags |= flags;
     ShowWriter writer(head);
-    for (COLORREF colour : kColours) {
-        SCRIMAGE image{};
-        image.placement = 5;
-        image.speed = 80;
-        image.holdtime = 60;
-        image.duration = 1;
-        writer.AddPicture(image, SolidDib(kScreenWide, kScreenDeep, colour), false);
-    }
-    return Player::WithShow(std::move(writer));
+    for (COLORREF colour : kColours) writer.AddPicture(TestPicture(0, 0, 1, 60), SolidDib(kScreenWide, kScreenDeep, colour), false);
+    return writer;
 }
 
 bool AnyWhite(int x, int y, int w, int h) {
@@ -41,46 +34,40 @@ bool AnyWhite(int x, int y, int w, int h) {
 // running; any other key still ends it. The clock stands in the top right
 // corner over the pictures.
 TEST(Browse, ArrowsStepThePicturesSpacePausesAndOtherKeysEndTheSaver) {
-    Player player(BrowsedShow(SCRF_BROWSEKEYS | SCRF_CLOCKTIME));
-    Process process(player.path(), "/s");
-    HWND window = process.SaverWindow();
+    Playing show(BrowsedShow(SCRF_BROWSEKEYS | SCRF_CLOCKTIME));
+    HWND window = show.window();
     ASSERT_TRUE(window);
     ASSERT_TRUE(CentreTurns(kColours[0]));
     EXPECT_TRUE(WaitFor([] { return AnyWhite(kScreenWide * 3 / 4, 0, kScreenWide / 4, kScreenDeep / 8); }));
     EXPECT_FALSE(AnyWhite(0, kScreenDeep / 2, kScreenWide / 4, kScreenDeep / 8));
 
-    struct Step {
-        WPARAM key;
-        COLORREF centre;
-    };
-    for (const Step &step : {Step{VK_RIGHT, kColours[1]}, Step{VK_RIGHT, kColours[2]}, Step{VK_LEFT, kColours[1]},
-                             Step{VK_LEFT, kColours[0]}, Step{VK_RIGHT, kColours[1]}}) {
-        PostMessageA(window, WM_KEYDOWN, step.key, 0);
-        PostMessageA(window, WM_KEYUP, step.key, 0);
-        EXPECT_TRUE(CentreTurns(step.centre)) << "after key " << step.key;
+    const std::pair<WPARAM, int> steps[] = {{VK_RIGHT, 1}, {VK_RIGHT, 2}, {VK_LEFT, 1}, {VK_LEFT, 0}, {VK_RIGHT, 1}};
+    for (const auto &[key, picture] : steps) {
+        PostMessageA(window, WM_KEYDOWN, key, 0);
+        PostMessageA(window, WM_KEYUP, key, 0);
+        EXPECT_TRUE(CentreTurns(kColours[picture])) << "after key " << key;
     }
-    EXPECT_EQ(process.ExitCode(0), -1);
+    EXPECT_EQ(show.process().ExitCode(0), -1);
 
     PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_TRUE(WaitFor([] { return AnyWhite(0, 0, kScreenDeep / 8, kScreenDeep / 8); })) << "the pause mark";
     PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_TRUE(WaitFor([] { return !AnyWhite(0, 0, kScreenDeep / 8, kScreenDeep / 8); }));
-    EXPECT_EQ(process.ExitCode(0), -1);
+    EXPECT_EQ(show.process().ExitCode(0), -1);
 
     PostMessageA(window, WM_KEYDOWN, 'A', 0);
-    EXPECT_EQ(process.ExitCode(), 1);
+    EXPECT_EQ(show.process().ExitCode(), 1);
 }
 
 // Without the mark in the show, an arrow ends the saver as any key does.
 TEST(Browse, WithoutTheMarkAnArrowEndsTheSaver) {
-    Player player(BrowsedShow(0));
-    Process process(player.path(), "/s");
-    HWND window = process.SaverWindow();
+    Playing show(BrowsedShow(0));
+    HWND window = show.window();
     ASSERT_TRUE(window);
     ASSERT_TRUE(CentreTurns(kColours[0]));
     EXPECT_FALSE(AnyWhite(kScreenWide * 3 / 4, 0, kScreenWide / 4, kScreenDeep / 8));
     PostMessageA(window, WM_KEYDOWN, VK_RIGHT, 0);
-    EXPECT_EQ(process.ExitCode(), 1);
+    EXPECT_EQ(show.process().ExitCode(), 1);
 }
 
 // The clock moves a little every minute, never far from its corner, and

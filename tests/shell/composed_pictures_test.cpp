@@ -11,16 +11,9 @@ using namespace testing_support;
 
 namespace {
 
-const int kScreenWide = GetSystemMetrics(SM_CXSCREEN);
-const int kScreenDeep = GetSystemMetrics(SM_CYSCREEN);
-
 SCRIMAGE Fitted(uint32_t flags, int hold) {
-    SCRIMAGE image{};
+    SCRIMAGE image = TestPicture(0, 0, 1, hold);
     image.flags = SCRF_FIT | flags;
-    image.placement = 5;
-    image.speed = 80;
-    image.holdtime = uint32_t(hold);
-    image.duration = 1;
     return image;
 }
 
@@ -49,9 +42,8 @@ TEST(ComposedPictures, AFittedPhotoSitsOnABlurredDarkenedBackdropOfItself) {
     const COLORREF orange = RGB(240, 120, 0), blue = RGB(0, 80, 240);
     ShowWriter writer(TestHead("Backdrop", RGB(0, 0, 0)));
     writer.AddPicture(Fitted(SCRF_BACKDROP, 600), TwoToned(400, 100, orange, blue), false);
-    Player player(Player::WithShow(std::move(writer)));
-    Process process(player.path(), "/s");
-    ASSERT_TRUE(process.SaverWindow());
+    Playing show(std::move(writer));
+    ASSERT_TRUE(show.window());
     const int photoDeep = kScreenWide / 4, top = (kScreenDeep - photoDeep) / 2, x = kScreenWide / 2;
     ASSERT_TRUE(WaitFor([&] { return ScreenPixel(x, top + photoDeep / 4) == orange; }));
     EXPECT_EQ(ScreenPixel(x, top + photoDeep * 3 / 4), blue);
@@ -76,9 +68,8 @@ TEST(ComposedPictures, TwoPortraitsStandSideBySideAndALandscapeAlone) {
     writer.AddPicture(Fitted(SCRF_PORTRAITPAIRS, 3), SolidDib(60, 100, red), false);
     writer.AddPicture(Fitted(SCRF_PORTRAITPAIRS, 3), SolidDib(60, 100, green), false);
     writer.AddPicture(Fitted(SCRF_PORTRAITPAIRS, 3), SolidDib(200, 100, blue), false);
-    Player player(Player::WithShow(std::move(writer)));
-    Process process(player.path(), "/s");
-    ASSERT_TRUE(process.SaverWindow());
+    Playing show(std::move(writer));
+    ASSERT_TRUE(show.window());
     const int y = kScreenDeep / 2;
     ASSERT_TRUE(WaitFor([&] { return ScreenPixel(kScreenWide / 4, y) == red; }, 20000));
     EXPECT_EQ(ScreenPixel(kScreenWide * 3 / 4, y), green);

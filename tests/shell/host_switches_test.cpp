@@ -16,42 +16,6 @@ using namespace testing_support;
 
 namespace {
 
-// Serves the messages the player's windows send to ours while waiting.
-template <typename Condition>
-bool PumpUntil(Condition condition, DWORD ms = kPatience) {
-    for (DWORD waited = 0; waited < ms; waited += 10) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        if (condition()) return true;
-        Sleep(10);
-    }
-    return condition();
-}
-
-// The first top-level window of `cls` (any class when null) owned by the process.
-HWND ProcessWindow(const Process &process, const char *cls, DWORD ms = kPatience) {
-    HWND found = nullptr;
-    PumpUntil([&] {
-        HWND window = nullptr;
-        while ((window = FindWindowExA(nullptr, window, cls, nullptr))) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == process.id() && IsWindowVisible(window)) {
-                found = window;
-                return true;
-            }
-        }
-        return process.ExitCode(0) != -1;
-    }, ms);
-    return found;
-}
-
-std::string WindowText(HWND window) {
-    char text[1200] = {};
-    SendMessageA(window, WM_GETTEXT, sizeof text, (LPARAM)text);
-    return text;
-}
-
 // The host's window that the preview fills.
 class HostWindow {
 public:
@@ -113,7 +77,7 @@ TEST(InformationDialog, ShowsTitleAndDescriptionAndOnlyEnterClosesIt) {
     strcpy(head.description, "Green curtains over the fjord.\r\nPhotographs by the author.");
     Player player(Player::WithShow(ShowWriter(head)));
     Process process(player.path(), "/c");
-    HWND dialog = ProcessWindow(process, "#32770");
+    HWND dialog = process.Window("#32770");
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(WindowText(dialog), "Northern Lights");
     EXPECT_EQ(WindowText(GetDlgItem(dialog, 101)), head.description);
@@ -150,7 +114,7 @@ TEST(InformationDialog, DoneClosesIt) {
     for (const char *tail : {"/C 123", ""}) {
         SCOPED_TRACE(tail);
         Process process(player.path(), tail);
-        HWND dialog = ProcessWindow(process, "#32770");
+        HWND dialog = process.Window("#32770");
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(WindowText(dialog), "Done");
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), (LPARAM)GetDlgItem(dialog, 1));
@@ -243,7 +207,7 @@ constexpr int kMessageBoxText = 0xFFFF;  // the text control of a message box
 // Starts the 'a' mode, answers its message box and checks the exit code.
 void ExpectMessageThenExit(const char *player, const char *tail, const char *text) {
     Process process(player, tail);
-    HWND box = ProcessWindow(process, "#32770");
+    HWND box = process.Window("#32770");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(WindowText(box), "Message");
     EXPECT_EQ(WindowText(GetDlgItem(box, kMessageBoxText)), text);

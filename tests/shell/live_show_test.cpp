@@ -5,23 +5,22 @@
 #include <string>
 #include <vector>
 
+#include "photo_settings_fixtures.h"
+#include "photos/library_fixtures.h"
 #include "shell/photo_settings.h"
 #include "shell/preview.h"
 #include "support/player_process.h"
-#include "photos/library_fixtures.h"
 #include "support/test_photos.h"
 
+using namespace photo_settings_fixtures;
 using namespace photos_testing;
 using namespace testing_support;
 
 namespace {
 
-const wchar_t kTestKey[] = L"Software\\Marrowlight\\Photos\\LiveTest";
-
 // A photo file of one colour.
 Bytes SolidPhoto(PhotoFormat format, int width, int height, COLORREF colour) {
-    TestPixels pixels;
-    pixels.width = width, pixels.height = height;
+    TestPixels pixels{width, height, 3, {}};
     for (int i = 0; i < width * height; ++i)
         pixels.bytes.insert(pixels.bytes.end(), {GetRValue(colour), GetGValue(colour), GetBValue(colour)});
     return PhotoFile(format, pixels);
@@ -32,11 +31,9 @@ Bytes SolidPhoto(PhotoFormat format, int width, int height, COLORREF colour) {
 class PhotoFolder : public Tree {
 public:
     PhotoFolder() {
-        SetEnvironmentVariableW(kPhotoSettingsKeyVariable, kTestKey);
+        SetEnvironmentVariableW(kPhotoSettingsKeyVariable, key.path());
         SetEnvironmentVariableW(L"LOCALAPPDATA", appdata_.Path(L"").c_str());
-        RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
     }
-    ~PhotoFolder() { RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey); }
     // The settings every test starts from: this folder by name, one second
     // each, nothing moving, nothing around the photo.
     void WriteSettings() {
@@ -50,37 +47,22 @@ public:
         settings.order = PHOTOORDER_NAME;
         settings.caption = settings.backdrop = settings.monitors = 0;
         settings.panzoom = FALSE;
-        ASSERT_TRUE(WritePhotoSettings(kTestKey, settings));
+        ASSERT_TRUE(WritePhotoSettings(key.path(), settings));
     }
+
+    const TestKey key{L"Live"};
 
 private:
     Tree appdata_;
     std::wstring folders_;
 };
 
-// Runs the bare player with /s until the test ends.
-class LivePlayer {
-public:
-    LivePlayer() : process_(player_.path(), "/s") { window_ = process_.SaverWindow(); }
-    ~LivePlayer() {
-        if (window_) PostMessageA(window_, WM_KEYDOWN, VK_SPACE, 0);
-        process_.ExitCode();
-    }
-    HWND window() const { return window_; }
-
-private:
-    Player player_;
-    Process process_;
-    HWND window_ = nullptr;
-};
-
 // The distinct colours the screen's centre shows, black left out, until
 // `count` of them were seen or the time is up.
 std::vector<COLORREF> CentreColours(size_t count, DWORD ms = 30000) {
     std::vector<COLORREF> seen;
-    const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
     WaitFor([&] {
-        const COLORREF colour = ScreenPixel(x, y);
+        const COLORREF colour = ScreenPixel(kScreenWide / 2, kScreenDeep / 2);
         if (colour != 0 && colour != CLR_INVALID && (seen.empty() || seen.back() != colour)) seen.push_back(colour);
         return seen.size() >= count;
     }, ms);
@@ -106,15 +88,14 @@ TEST(LiveShow, PlaysTheFoldersPhotosInNameOrderFitted) {
     folder.File(deep + L"\\e.gif", SolidPhoto(PhotoFormat::GIF, 64, 64, RGB(255, 255, 0)));
     folder.WriteSettings();
 
-    LivePlayer player;
+    Playing player;
     ASSERT_TRUE(player.window());
     const std::vector<COLORREF> expected = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 0)};
     ASSERT_TRUE(CentreTurns(RGB(255, 0, 0)));
     // The 2:1 photo is fitted: as wide as the screen, black above and below.
-    const int wide = GetSystemMetrics(SM_CXSCREEN), deepest = GetSystemMetrics(SM_CYSCREEN);
-    if (wide / 2 < deepest - 8) {
-        EXPECT_EQ(ScreenPixel(wide / 2, (deepest - wide / 2) / 2 - 4), RGB(0, 0, 0));
-        EXPECT_EQ(ScreenPixel(4, deepest / 2), RGB(255, 0, 0));
+    if (kScreenWide / 2 < kScreenDeep - 8) {
+        EXPECT_EQ(ScreenPixel(kScreenWide / 2, (kScreenDeep - kScreenWide / 2) / 2 - 4), RGB(0, 0, 0));
+        EXPECT_EQ(ScreenPixel(4, kScreenDeep / 2), RGB(255, 0, 0));
     }
     EXPECT_EQ(CentreColours(expected.size()), expected);
 }
@@ -125,17 +106,13 @@ TEST(LiveShow, BadSettingsTakeTheirDefaultsAndThePhotosStillPlay) {
     PhotoFolder folder;
     folder.File(L"only.bmp", SolidPhoto(PhotoFormat::BMP, 64, 64, RGB(0, 128, 255)));
     folder.WriteSettings();
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kTestKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
-    const DWORD huge = 0xFFFFFFFF;
-    RegSetValueExW(key, L"Hold", 0, REG_SZ, (const BYTE *)L"soon", 10);
-    RegSetValueExW(key, L"Order", 0, REG_SZ, (const BYTE *)L"sideways", 18);
-    RegSetValueExW(key, L"Transition", 0, REG_DWORD, (const BYTE *)&huge, 4);
-    RegSetValueExW(key, L"Fade", 0, REG_DWORD, (const BYTE *)&huge, 4);
-    RegSetValueExW(key, L"Monitors", 0, REG_BINARY, (const BYTE *)"\1\2", 2);
-    RegCloseKey(key);
+    folder.key.Set(L"Hold", REG_SZ, TextData(L"soon"));
+    folder.key.Set(L"Order", REG_SZ, TextData(L"sideways"));
+    folder.key.Set(L"Transition", REG_DWORD, DwordData(0xFFFFFFFF));
+    folder.key.Set(L"Fade", REG_DWORD, DwordData(0xFFFFFFFF));
+    folder.key.Set(L"Monitors", REG_BINARY, RawData("\1\2", 2));
 
-    LivePlayer player;
+    Playing player;
     ASSERT_TRUE(player.window());
     EXPECT_TRUE(CentreTurns(RGB(0, 128, 255), 20000));
 }
@@ -148,11 +125,10 @@ TEST(LiveShow, NothingToPlaySaysWhyInsteadOfABlackScreen) {
         PhotoFolder folder;
         folder.WriteSettings();
         if (missing) RemoveDirectoryW(folder.Path(L"").c_str());
-        LivePlayer player;
+        Playing player;
         ASSERT_TRUE(player.window());
-        const int wide = GetSystemMetrics(SM_CXSCREEN), deep = GetSystemMetrics(SM_CYSCREEN);
         EXPECT_TRUE(WaitFor([&] {
-            for (const COLORREF colour : ScreenArea(wide / 4, deep / 2 - deep / 8, wide / 2, deep / 4))
+            for (const COLORREF colour : ScreenArea(kScreenWide / 4, kScreenDeep * 3 / 8, kScreenWide / 2, kScreenDeep / 4))
                 if (colour != RGB(0, 0, 0)) return true;
             return false;
         }));
@@ -172,11 +148,7 @@ TEST(LiveShow, ThePreviewPlaysThePhotosInTheHostsWindow) {
     HWND preview = CreateWindowExA(0, PreviewClassName(), "", WS_CHILD | WS_VISIBLE, 0, 0, 152, 112, host, nullptr,
                                    instance, nullptr);
     ASSERT_TRUE(preview);
-    EXPECT_TRUE(WaitFor([&] {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        return ScreenPixel(100 + 76, 100 + 56) == RGB(250, 200, 0);
-    }));
+    EXPECT_TRUE(PumpUntil([] { return ScreenPixel(100 + 76, 100 + 56) == RGB(250, 200, 0); }));
     DestroyWindow(host);
     MSG quit;
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the preview ends with its window";

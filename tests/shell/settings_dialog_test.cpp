@@ -11,6 +11,7 @@
 #include "content/format.h"
 #include "ml_version.h"
 #include "photo_settings_fixtures.h"
+#include "photos/library_fixtures.h"
 #include "shell/settings_dialog.h"
 #include "support/player_process.h"
 
@@ -18,39 +19,6 @@ using namespace testing_support;
 using namespace photo_settings_fixtures;
 
 namespace {
-
-// Serves what the player sends our windows (the owner is disabled and
-// enabled again) while waiting.
-template <typename Condition>
-bool PumpUntil(Condition condition, DWORD patience = kPatience) {
-    for (DWORD waited = 0; waited < patience; waited += 10, Sleep(10)) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        if (condition()) return true;
-    }
-    return false;
-}
-
-std::wstring Text(HWND window) {
-    wchar_t text[256] = {};
-    SendMessageW(window, WM_GETTEXT, 256, (LPARAM)text);
-    return text;
-}
-
-// A visible dialog of the process, owned by `owner` when one is given.
-HWND FindDialog(DWORD process, HWND owner = nullptr) {
-    HWND found = nullptr;
-    PumpUntil([&] {
-        for (HWND window = nullptr; !found && (window = FindWindowExW(nullptr, window, L"#32770", nullptr));) {
-            DWORD id = 0;
-            GetWindowThreadProcessId(window, &id);
-            if (id == process && IsWindowVisible(window) && (!owner || GetWindow(window, GW_OWNER) == owner))
-                found = window;
-        }
-        return found != nullptr;
-    }, 3 * kPatience);  // a program's first start in a fresh Wine prefix may take long
-    return found;
-}
 
 void Click(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, id, (LPARAM)GetDlgItem(dialog, id)); }
 void Key(HWND window, WPARAM key) { PostMessageW(window, WM_KEYDOWN, key, 0); }
@@ -71,9 +39,8 @@ protected:
     // The settings dialog, opened as the host opens it.
     HWND Open() {
         process_ = std::make_unique<Process>(player_.path(), "/c:" + Handle(owner_));
-        return FindDialog(process_->id(), owner_);
+        return process_->Window("#32770", owner_);
     }
-    HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 
     TestKey key_;
     HWND owner_;
@@ -91,18 +58,18 @@ TEST_F(SettingsTest, TheBarePlayerOpensTheSettingsAndAShowItsInformation) {
     const struct {
         const Player *player;
         std::string tail;
-        const wchar_t *title;
+        const char *title;
         bool owned;
-    } rows[] = {{&player_, "/c:" + owned, L"Marrowlight settings", true},
-                {&player_, "/C " + owned, L"Marrowlight settings", true},
-                {&player_, "", L"Marrowlight settings", false},
-                {&show, "/c:" + owned, L"A show", false}};
+    } rows[] = {{&player_, "/c:" + owned, "Marrowlight settings", true},
+                {&player_, "/C " + owned, "Marrowlight settings", true},
+                {&player_, "", "Marrowlight settings", false},
+                {&show, "/c:" + owned, "A show", false}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.tail + (row.player == &show ? " with a show" : " bare"));
         Process process(row.player->path(), row.tail);
-        HWND dialog = FindDialog(process.id());
+        HWND dialog = process.Window("#32770");
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(Text(dialog), row.title);
+        EXPECT_EQ(WindowText(dialog), row.title);
         if (row.owned) {
             EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner_);
             EXPECT_FALSE(IsWindowEnabled(owner_));
@@ -125,11 +92,11 @@ TEST_F(SettingsTest, PreviewAndCancelChangeNothing) {
     key_.Set(L"Order", REG_SZ, TextData(L"stray"));
     HWND dialog = Open();
     ASSERT_NE(dialog, nullptr);
-    HWND list = Item(dialog, IDC_FOLDERS), hold = Item(dialog, IDC_HOLD);
-    EXPECT_EQ(Text(Item(dialog, IDC_VERSION)), L"Marrowlight " ML_VERSION_TEXT);
+    HWND list = GetDlgItem(dialog, IDC_FOLDERS), hold = GetDlgItem(dialog, IDC_HOLD);
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_VERSION)), "Marrowlight " ML_VERSION_TEXT);
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
-    EXPECT_EQ(Text(hold) + Text(Item(dialog, IDC_TRANSITION)) + Text(Item(dialog, IDC_ORDER)), L"20TileRandom");
-    EXPECT_FALSE(IsWindowEnabled(Item(dialog, IDC_FADE))) << "no Crossfade plays";
+    EXPECT_EQ(WindowText(hold) + WindowText(GetDlgItem(dialog, IDC_TRANSITION)) + WindowText(GetDlgItem(dialog, IDC_ORDER)), "20TileRandom");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_FADE))) << "no Crossfade plays";
 
     SendMessageW(hold, WM_SETTEXT, 0, (LPARAM)L"12");
     Click(dialog, IDC_PREVIEW);
@@ -144,8 +111,8 @@ TEST_F(SettingsTest, PreviewAndCancelChangeNothing) {
     SendMessageW(hold, WM_SETTEXT, 0, (LPARAM)L"0");
     SendMessageW(list, WM_KEYDOWN, VK_DELETE, 0);  // removes the selected folder
     Click(dialog, IDOK);
-    HWND message = FindDialog(process_->id(), dialog);
-    EXPECT_EQ(Text(GetDlgItem(message, 0xFFFF)), L"Enter a number of seconds from 1 to 86400.");
+    HWND message = process_->Window("#32770", dialog);
+    EXPECT_EQ(WindowText(GetDlgItem(message, 0xFFFF)), "Enter a number of seconds from 1 to 86400.");
     Click(message, IDOK);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(message); }));
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
@@ -160,38 +127,32 @@ TEST_F(SettingsTest, PreviewAndCancelChangeNothing) {
 // one below it taken), one removed, every other control changed: Enter
 // writes them all.
 TEST_F(SettingsTest, OkWritesEveryValue) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = temp + std::wstring(L"mlpicker") + std::to_wstring(GetCurrentProcessId());
-    const std::wstring below = folder + L"\\Below";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    CreateDirectoryW(below.c_str(), nullptr);
+    photos_testing::Tree temp;
+    temp.Folder(L"Below");
+    const std::wstring folder = temp.Path(L""), below = temp.Path(L"Below");
     key_.Set(L"Folders", REG_MULTI_SZ, ListData({L"C:\\One", folder}));
     HWND dialog = Open();
     ASSERT_NE(dialog, nullptr);
-    SendMessageW(Item(dialog, IDC_FOLDERS), LB_SETCURSEL, 1, 0);
+    SendMessageW(GetDlgItem(dialog, IDC_FOLDERS), LB_SETCURSEL, 1, 0);
     Click(dialog, IDC_ADDFOLDER);
-    HWND picker = FindDialog(process_->id(), dialog);
+    HWND picker = process_->Window("#32770", dialog);
     HWND tree = FindWindowExW(picker, nullptr, L"SysTreeView32", nullptr);
     ASSERT_NE(tree, nullptr);
     for (int i = 0; i < 2; ++i) SendMessageW(tree, WM_KEYDOWN, VK_RIGHT, 0);  // open it, then to its child
     Click(picker, IDOK);
-    EXPECT_TRUE(PumpUntil([&] { return SendMessageW(Item(dialog, IDC_FOLDERS), LB_GETCOUNT, 0, 0) == 3; }));
-    SendMessageW(Item(dialog, IDC_FOLDERS), LB_SETCURSEL, 1, 0);
+    EXPECT_TRUE(PumpUntil([&] { return SendMessageW(GetDlgItem(dialog, IDC_FOLDERS), LB_GETCOUNT, 0, 0) == 3; }));
+    SendMessageW(GetDlgItem(dialog, IDC_FOLDERS), LB_SETCURSEL, 1, 0);
     Click(dialog, IDC_REMOVEFOLDER);
-    SendMessageW(Item(dialog, IDC_HOLD), WM_SETTEXT, 0, (LPARAM)L"45");
-    SendMessageW(Item(dialog, IDC_FADE), WM_SETTEXT, 0, (LPARAM)L"2500");
-    for (int box : {IDC_SUBFOLDERS, IDC_PANZOOM}) SendMessageW(Item(dialog, box), BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(GetDlgItem(dialog, IDC_HOLD), WM_SETTEXT, 0, (LPARAM)L"45");
+    SendMessageW(GetDlgItem(dialog, IDC_FADE), WM_SETTEXT, 0, (LPARAM)L"2500");
+    for (int box : {IDC_SUBFOLDERS, IDC_PANZOOM}) SendMessageW(GetDlgItem(dialog, box), BM_SETCHECK, BST_UNCHECKED, 0);
     const std::pair<int, const wchar_t *> choices[] = {{IDC_TRANSITION, L"Random Effect"}, {IDC_FIT, L"Fill the screen"},
                                                        {IDC_ORDER, L"Newest first"}, {IDC_CAPTION, L"Date and name"},
                                                        {IDC_MONITORS, L"Primary only"}};
-    for (const auto &[box, label] : choices) SendMessageW(Item(dialog, box), CB_SELECTSTRING, WPARAM(-1), (LPARAM)label);
+    for (const auto &[box, label] : choices) SendMessageW(GetDlgItem(dialog, box), CB_SELECTSTRING, WPARAM(-1), (LPARAM)label);
     Key(dialog, VK_RETURN);
     ASSERT_TRUE(Ends(*process_));
-    RemoveDirectoryW(below.c_str());
-    RemoveDirectoryW(folder.c_str());
-    std::wstring folders = std::wstring(L"C:\\One") + L'\0';
-    folders.append(below).push_back(L'\0');
+    std::wstring folders = photos_testing::List({L"C:\\One", below});
     const PHOTOSETTINGS expected = {&folders[0], FALSE, 45, 6, 2500, SCRF_FILL, PHOTOORDER_NEWEST,
                                     SCRF_CAPTIONDATE | SCRF_CAPTIONNAME, FALSE, 0, SCRF_BACKDROP, 0, 0, 0};
     PHOTOSETTINGS read;

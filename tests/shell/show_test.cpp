@@ -21,39 +21,6 @@ namespace {
 
 constexpr COLORREF kBackground = RGB(20, 30, 40);
 
-const int kScreenWide = GetSystemMetrics(SM_CXSCREEN);
-const int kScreenDeep = GetSystemMetrics(SM_CYSCREEN);
-
-SCRIMAGE Picture(int appear, int disappear, int duration, int hold = 1000) {
-    SCRIMAGE image{};
-    image.placement = 5;  // centred
-    image.appeareffect = uint32_t(appear);
-    image.disappeareffect = uint32_t(disappear);
-    image.speed = 80;
-    image.holdtime = uint32_t(hold);
-    image.duration = uint32_t(duration);
-    return image;
-}
-
-// Runs the show until the screen shows what `check` looks for.
-class Playing {
-public:
-    explicit Playing(ShowWriter writer) : player_(Player::WithShow(std::move(writer))), process_(player_.path(), "/s") {
-        window_ = process_.SaverWindow();
-    }
-    ~Playing() {
-        if (window_) PostMessageA(window_, WM_KEYDOWN, VK_SPACE, 0);
-        process_.ExitCode();
-    }
-    HWND window() const { return window_; }
-    const Process &process() const { return process_; }
-
-private:
-    Player player_;
-    Process process_;
-    HWND window_ = nullptr;
-};
-
 bool AreaShows(int x, int y, const Bytes &dib) {
     const DIBHEADER *h = (const DIBHEADER *)dib.data();
     return ScreenArea(x, y, h->biWidth, h->biHeight) == DibColours(dib);
@@ -64,7 +31,7 @@ bool AreaShows(int x, int y, const Bytes &dib) {
 TEST(Show, APictureAppearsCentred) {
     const Bytes dib = TestDib(64, 48, 24);
     ShowWriter writer(TestHead("Picture", kBackground));
-    writer.AddPicture(Picture(10, 3, 0), dib, true);
+    writer.AddPicture(TestPicture(10, 3, 0), dib, true);
     Playing show(std::move(writer));
     ASSERT_NE(show.window(), nullptr);
     const int x = (kScreenWide - 64) / 2, y = (kScreenDeep - 48) / 2;
@@ -76,7 +43,7 @@ TEST(Show, APictureLargerThanTheScreenShowsItsCentre) {
     const int w = kScreenWide + 76, h = kScreenDeep + 32;
     const Bytes dib = TestDib(w, h, 24);
     ShowWriter writer(TestHead("Large", kBackground));
-    writer.AddPicture(Picture(0, 3, 0), dib, true);
+    writer.AddPicture(TestPicture(0, 3, 0), dib, true);
     Playing show(std::move(writer));
     ASSERT_NE(show.window(), nullptr);
     EXPECT_TRUE(WaitFor([&] { return ScreenPixel(0, 0) == DibColour(dib, 38, 16); }));
@@ -86,8 +53,8 @@ TEST(Show, APictureLargerThanTheScreenShowsItsCentre) {
 TEST(Show, PicturesFollowEachOtherAndNoClearStaysUnderTheNext) {
     const Bytes first = TestDib(300, 200, 24), second = TestDib(40, 40, 24);
     ShowWriter writer(TestHead("Two", kBackground));
-    writer.AddPicture(Picture(0, 3, 1, 0), first, false);   // one quick cycle, not cleared
-    writer.AddPicture(Picture(0, 3, 0), second, false);     // stays
+    writer.AddPicture(TestPicture(0, 3, 1, 0), first, false);   // one quick cycle, not cleared
+    writer.AddPicture(TestPicture(0, 3, 0), second, false);     // stays
     Playing show(std::move(writer));
     ASSERT_NE(show.window(), nullptr);
     const int x2 = (kScreenWide - 40) / 2, y2 = (kScreenDeep - 40) / 2;
@@ -100,8 +67,8 @@ TEST(Show, PicturesFollowEachOtherAndNoClearStaysUnderTheNext) {
 TEST(Show, AClearedPictureGivesItsScreenBack) {
     const Bytes first = TestDib(300, 200, 24), second = TestDib(40, 40, 24);
     ShowWriter writer(TestHead("Cleared", kBackground));
-    writer.AddPicture(Picture(0, 0, 1, 0), first, false);  // None: cleared at the advance
-    writer.AddPicture(Picture(0, 3, 0), second, false);
+    writer.AddPicture(TestPicture(0, 0, 1, 0), first, false);  // None: cleared at the advance
+    writer.AddPicture(TestPicture(0, 3, 0), second, false);
     Playing show(std::move(writer));
     ASSERT_NE(show.window(), nullptr);
     const int x2 = (kScreenWide - 40) / 2, y2 = (kScreenDeep - 40) / 2;
@@ -116,11 +83,11 @@ TEST(Show, AClearedPictureGivesItsScreenBack) {
 TEST(Show, ACrossfadeCutShortByItsDurationLeavesOnlyTheBackground) {
     const Bytes first = TestDib(100, 80, 24), second = TestDib(300, 200, 24), third = TestDib(40, 40, 24);
     ShowWriter writer(TestHead("Crossfade", kBackground));
-    writer.AddPicture(Picture(0, 3, 1, 0), first, false);  // stays under the next
-    SCRIMAGE fading = Picture(12, 0, 2);
+    writer.AddPicture(TestPicture(0, 3, 1, 0), first, false);  // stays under the next
+    SCRIMAGE fading = TestPicture(12, 0, 2);
     fading.fade = 10000;  // still fading when its 2 s are over
     writer.AddPicture(fading, second, false);
-    writer.AddPicture(Picture(0, 3, 0), third, false);
+    writer.AddPicture(TestPicture(0, 3, 0), third, false);
     Playing show(std::move(writer));
     ASSERT_NE(show.window(), nullptr);
     const int x3 = (kScreenWide - 40) / 2, y3 = (kScreenDeep - 40) / 2;
@@ -135,12 +102,12 @@ TEST(Show, ACrossfadeCutShortByItsDurationLeavesOnlyTheBackground) {
 // covered, though the area kept around it starts above and left of the screen.
 TEST(Show, AnItemAtTheTopLeftCornerGivesItsScreenBackInPlace) {
     const Bytes under = TestDib(120, 90, 24), over = TestDib(50, 40, 24), last = TestDib(20, 20, 24);
-    SCRIMAGE stays = Picture(0, 3, 1, 0), cleared = Picture(0, 0, 1, 0);
+    SCRIMAGE stays = TestPicture(0, 3, 1, 0), cleared = TestPicture(0, 0, 1, 0);
     stays.placement = cleared.placement = 1;  // top left
     ShowWriter writer(TestHead("Corner", kBackground));
     writer.AddPicture(stays, under, false);    // No Clear: stays under the next
     writer.AddPicture(cleared, over, false);   // None: its screen comes back at the advance
-    writer.AddPicture(Picture(0, 3, 0), last, false);
+    writer.AddPicture(TestPicture(0, 3, 0), last, false);
     Playing show(std::move(writer));
     ASSERT_NE(show.window(), nullptr);
     ASSERT_TRUE(WaitFor([&] { return AreaShows((kScreenWide - 20) / 2, (kScreenDeep - 20) / 2, last); }));
@@ -157,7 +124,7 @@ TEST(Show, PicturesOfEveryDepthGdiDrawsPlay) {
     for (auto form : {std::pair<unsigned, uint32_t>{16, 40}, {32, 124}}) {
         SCOPED_TRACE(form.first);
         ShowWriter writer(TestHead("Depths", kBackground));
-        writer.AddPicture(Picture(0, 3, 0), RepackedDib(large, form.first, form.second), true);
+        writer.AddPicture(TestPicture(0, 3, 0), RepackedDib(large, form.first, form.second), true);
         Playing show(std::move(writer));
         ASSERT_NE(show.window(), nullptr);
         EXPECT_TRUE(WaitFor([&] { return ColoursNear(ScreenArea(0, 0, 64, 48), centre, 8); }));
@@ -172,9 +139,9 @@ TEST(Show, JpegPicturesShowTheirPixelsAndBadOnesArePassedOver) {
     bad[JpegSegment(bad, 0xDA) + 3] = 0x77;  // the scan names no component: it does not decode
     const Bytes last = TestDib(20, 20, 24);
     ShowWriter writer(TestHead("Photos", kBackground));
-    writer.AddJpegPicture(Picture(0, 0, 1, 1), jpeg);  // held a second, long enough to be seen
-    writer.AddJpegPicture(Picture(0, 0, 1, 0), bad);
-    writer.AddPicture(Picture(0, 3, 0), last, false);
+    writer.AddJpegPicture(TestPicture(0, 0, 1, 1), jpeg);  // held a second, long enough to be seen
+    writer.AddJpegPicture(TestPicture(0, 0, 1, 0), bad);
+    writer.AddPicture(TestPicture(0, 3, 0), last, false);
     Playing show(std::move(writer));
     ASSERT_NE(show.window(), nullptr);
     const int x = (kScreenWide - 64) / 2, y = (kScreenDeep - 48) / 2;
@@ -186,8 +153,8 @@ TEST(Show, JpegPicturesShowTheirPixelsAndBadOnesArePassedOver) {
 // item, plays lap after lap: each Disappear works from a list of its own.
 TEST(Show, ADisappearCutShortPlaysAgainNextLap) {
     ShowWriter writer(TestHead("Cut short", kBackground));
-    writer.AddPicture(Picture(0, 7, 2, 0), TestDib(800, 600, 24), true);  // Sandstorm needs ~5 s
-    writer.AddPicture(Picture(0, 0, 1, 0), TestDib(20, 20, 24), false);
+    writer.AddPicture(TestPicture(0, 7, 2, 0), TestDib(800, 600, 24), true);  // Sandstorm needs ~5 s
+    writer.AddPicture(TestPicture(0, 0, 1, 0), TestDib(20, 20, 24), false);
     Playing show(std::move(writer));
     ASSERT_NE(show.window(), nullptr);
     Sleep(5000);  // two laps
@@ -224,7 +191,7 @@ TEST(Show, BlocksThePlayerCannotPlayYetArePassedOver) {
     writer.AddSound(sound, Bytes(100, 0x80));
     writer.AddAnimation(SCRANIM{}, Bytes(64, 0), false);
     writer.AddRawBlock(Bytes{'X', 'T', 'R', 'A', 8, 0, 0, 0});
-    writer.AddPicture(Picture(0, 3, 0), dib, false);
+    writer.AddPicture(TestPicture(0, 3, 0), dib, false);
     Playing show(std::move(writer));
     ASSERT_NE(show.window(), nullptr);
     EXPECT_TRUE(WaitFor([&] { return AreaShows((kScreenWide - 30) / 2, (kScreenDeep - 30) / 2, dib); }));
@@ -260,12 +227,12 @@ bool LastShows(const Bytes &last) { return AreaShows((kScreenWide - 20) / 2, (kS
 // them to the picture after them.
 TEST(Show, AnimationsNumberedLikeTheStoresLetTheShowGoOn) {
     ShowWriter writer(TestHead("Ten and two", kBackground));
-    for (int i = 0; i < 10; ++i) writer.AddPicture(Picture(0, 0, 1, 0), TestDib(8, 8, 24), false);
+    for (int i = 0; i < 10; ++i) writer.AddPicture(TestPicture(0, 0, 1, 0), TestDib(8, 8, 24), false);
     SCRANIM anim{};
     anim.placement = 1;  // top left, away from the pictures
     for (int x : {0, 40}) anim.x = x, writer.AddAnimation(anim, TestAnimation(16, 16), x != 0);  // numbers 10, 11
     const Bytes last = TestDib(20, 20, 24);
-    writer.AddPicture(Picture(0, 3, 0), last, false);
+    writer.AddPicture(TestPicture(0, 3, 0), last, false);
     Playing show(std::move(writer));
     ASSERT_NE(show.window(), nullptr);
     EXPECT_TRUE(WaitFor([&] { return LastShows(last); }));
@@ -279,8 +246,8 @@ TEST(Show, AnimationsNumberedLikeTheStoresLetTheShowGoOn) {
 TEST(Show, FortyThousandPicturesLoadAndPlayToTheEnd) {
     const Bytes pixel = TestDib(1, 1, 24), last = TestDib(20, 20, 24);
     ShowWriter writer(TestHead("Many", kBackground));
-    for (int i = 1; i < 40000; ++i) writer.AddPicture(Picture(0, 0, 1, 0), pixel, false);
-    writer.AddPicture(Picture(0, 3, 0), last, false);
+    for (int i = 1; i < 40000; ++i) writer.AddPicture(TestPicture(0, 0, 1, 0), pixel, false);
+    writer.AddPicture(TestPicture(0, 3, 0), last, false);
     SaverInProcess saver(writer.Build(FakeProgram()));
     ASSERT_TRUE(saver.loaded());
     saver.Run(300);
@@ -304,8 +271,8 @@ TEST(Show, ARandomFolderGoesOnAcrossStartsInFreshOrders) {
     SCRHEAD head = TestHead("Random folder", kBackground);
     auto build = [&] {
         ShowWriter writer(head);
-        writer.AddPicture(Picture(0, 0, 1, 1), SolidDib(64, 64, fixed), false);
-        SCRIMAGE image = Picture(0, 0, 1, 1);
+        writer.AddPicture(TestPicture(0, 0, 1, 1), SolidDib(64, 64, fixed), false);
+        SCRIMAGE image = TestPicture(0, 0, 1, 1);
         image.flags = SCRF_RANDOMORDER, image.group = 1;
         for (COLORREF colour : photos) writer.AddPicture(image, SolidDib(64, 64, colour), false);
         return writer;
@@ -370,7 +337,7 @@ TEST(Show, ARandomFolderGoesOnAcrossStartsInFreshOrders) {
 TEST(Show, ACaptionIsDrawnOverThePhotoAndGoesWithIt) {
     const COLORREF grey = RGB(128, 128, 128);
     const Bytes next = SolidDib(20, 20, RGB(0, 0, 255));
-    SCRIMAGE image = Picture(0, 3, 1, 2), last = Picture(0, 3, 0);  // No Clear: the photo stays under the next item
+    SCRIMAGE image = TestPicture(0, 3, 1, 2), last = TestPicture(0, 3, 0);  // No Clear: the photo stays under the next item
     image.flags = SCRF_CAPTIONDATE | SCRF_CAPTIONNAME, image.takendate = 20240612;
     last.placement = 1;  // top left, away from the photo
     ShowWriter writer(TestHead("Caption", kBackground));
@@ -415,7 +382,7 @@ COLORREF GradientAt(int w, int h, const RECT &part, const RECT &shown, int x, in
 
 // A show of one Gradient(w, h) shown with `fit`.
 ShowWriter GradientShow(int w, int h, DWORD fit) {
-    SCRIMAGE image = Picture(0, 3, 0);
+    SCRIMAGE image = TestPicture(0, 3, 0);
     image.flags = fit;
     ShowWriter writer(TestHead("Fit", kBackground));
     writer.AddPicture(image, Gradient(w, h), true);
@@ -464,12 +431,12 @@ TEST(Show, FitAndFillScalePicturesToTheScreen) {
 // its hold, and moves; cut short there by its display time, it leaves the
 // screen to the background and the next picture.
 TEST(Show, APanZoomPhotoCoversTheScreenMovesAndLeavesNothingBehind) {
-    SCRIMAGE moving = Picture(0, 0, 6, 8);  // None: cleared at the advance, in the middle of its hold
+    SCRIMAGE moving = TestPicture(0, 0, 6, 8);  // None: cleared at the advance, in the middle of its hold
     moving.flags = SCRF_FILL | SCRF_PANZOOM;
     const Bytes next = SolidDib(20, 20, RGB(0, 0, 255));
     ShowWriter writer(TestHead("Pan and zoom", kBackground));
     writer.AddPicture(moving, Gradient(kScreenWide / 2, kScreenDeep / 3), true);
-    writer.AddPicture(Picture(0, 3, 0), next, false);
+    writer.AddPicture(TestPicture(0, 3, 0), next, false);
     Playing show(std::move(writer));
     ASSERT_NE(show.window(), nullptr);
     auto background = [](const std::vector<COLORREF> &area) { return std::count(area.begin(), area.end(), kBackground); };
@@ -519,7 +486,7 @@ TEST(Show, APictureIsFittedBeforeItIsReducedToThePalette) {
 // Input ends the saver while the next photo is being made, and all the
 // worker made is freed, round after round.
 TEST(Show, ClosingWhileAPhotoIsMadeLeavesNothingBehind) {
-    SCRIMAGE image = Picture(0, 3, 0);
+    SCRIMAGE image = TestPicture(0, 3, 0);
     image.flags = SCRF_FILL;
     ShowWriter writer(TestHead("Closing", kBackground));
     writer.AddJpegPicture(image, TestJpeg(3000, 2000, 90));

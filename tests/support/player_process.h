@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/test_support.h"
@@ -14,6 +15,27 @@
 namespace testing_support {
 
 constexpr DWORD kPatience = 10000;  // ms a process may take to answer
+inline const int kScreenWide = GetSystemMetrics(SM_CXSCREEN);
+inline const int kScreenDeep = GetSystemMetrics(SM_CYSCREEN);
+
+// Serves what the player's windows send to this thread's windows (an owner
+// is disabled and enabled again) until `condition` holds or `ms` pass.
+template <typename Condition>
+bool PumpUntil(Condition condition, DWORD ms = kPatience) {
+    for (DWORD waited = 0; waited < ms; waited += 10) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        if (condition()) return true;
+        Sleep(10);
+    }
+    return condition();
+}
+
+inline std::string WindowText(HWND window) {
+    char text[1200] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof text, (LPARAM)text);
+    return text;
+}
 
 // A copy of the player, with or without a show appended to it.
 class Player {
@@ -74,10 +96,47 @@ public:
         }
         return nullptr;
     }
+    // A visible top-level window of the class `cls` ("#32770": a dialog) of
+    // the process, owned by `owner` when one is given; none once the process
+    // has ended. A first start in a fresh Wine prefix may take long.
+    HWND Window(const char *cls, HWND owner = nullptr, DWORD ms = 3 * kPatience) const {
+        HWND found = nullptr;
+        PumpUntil([&] {
+            for (HWND window = nullptr; !found && (window = FindWindowExA(nullptr, window, cls, nullptr));) {
+                DWORD id = 0;
+                GetWindowThreadProcessId(window, &id);
+                if (id == info_.dwProcessId && IsWindowVisible(window) && (!owner || GetWindow(window, GW_OWNER) == owner))
+                    found = window;
+            }
+            return found || ExitCode(0) != -1;
+        }, ms);
+        return found;
+    }
 
 private:
     PROCESS_INFORMATION info_ = {};
     bool started_ = false;
+};
+
+// The player playing with /s, the bare one or one with a show, ended with a
+// key when the object goes.
+class Playing {
+public:
+    explicit Playing(const Bytes &program = Bytes()) : player_(program), process_(player_.path(), "/s") {
+        window_ = process_.SaverWindow();
+    }
+    explicit Playing(ShowWriter writer) : Playing(Player::WithShow(std::move(writer))) {}
+    ~Playing() {
+        if (window_) PostMessageA(window_, WM_KEYDOWN, VK_SPACE, 0);
+        process_.ExitCode();
+    }
+    HWND window() const { return window_; }
+    const Process &process() const { return process_; }
+
+private:
+    Player player_;
+    Process process_;
+    HWND window_ = nullptr;
 };
 
 inline COLORREF ScreenPixel(int x, int y) {
@@ -101,7 +160,6 @@ inline bool CentreTurns(COLORREF colour, DWORD ms = kPatience) {
     const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
     return WaitFor([&] { return ScreenPixel(x, y) == colour; }, ms);
 }
-
 
 // The screen's pixels in the area, row by row.
 inline std::vector<COLORREF> ScreenArea(int x, int y, int w, int h) {

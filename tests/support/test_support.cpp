@@ -59,6 +59,17 @@ SCRHEAD TestHead(const char *title, COLORREF background) {
     return head;
 }
 
+SCRIMAGE TestPicture(int appear, int disappear, int duration, int hold) {
+    SCRIMAGE image{};
+    image.placement = 5;
+    image.appeareffect = uint32_t(appear);
+    image.disappeareffect = uint32_t(disappear);
+    image.speed = 80;
+    image.holdtime = uint32_t(hold);
+    image.duration = uint32_t(duration);
+    return image;
+}
+
 Bytes TestDib(int width, int height, int bits) {
     const uint32_t colours = DibColourCount(bits);
     const uint32_t row = DibRowBytes(width, bits);

@@ -34,6 +34,10 @@ Bytes FakeProgram(size_t size = 4096);
 // A header with a title, a description and a background colour.
 SCRHEAD TestHead(const char *title = "Test show", COLORREF background = RGB(0, 0, 64));
 
+// A centred picture's header: its effects (0 for None), how long it plays
+// (0 endless, 1 one cycle, n seconds) and holds, at the highest speed.
+SCRIMAGE TestPicture(int appear, int disappear, int duration, int hold = 1000);
+
 // A packed bitmap of the given depth with a recognisable pattern.
 Bytes TestDib(int width, int height, int bits);
 
