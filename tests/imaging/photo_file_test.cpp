@@ -19,18 +19,11 @@ using namespace testing_support;
 
 namespace {
 
-// A folder named outside ASCII, in a tree of its own that goes at the end.
-class PhotoFolder : public photos_testing::Tree {
-public:
-    std::wstring path() const { return Path(kName); }
-    // Writes `bytes` as `name`, making the folders on the way; its full path.
-    std::wstring Write(const std::wstring &name, const Bytes &bytes) {
-        File(kName + (L"\\" + name), bytes);
-        return Path(kName + (L"\\" + name));
+// Files in a folder named outside ASCII, in a tree of its own that goes at the end.
+struct PhotoFolder : photos_testing::Tree {
+    std::wstring Write(const std::wstring &name, const Bytes &bytes) const {
+        return File(L"ml photos \u00D8rsted \u6771\u4EAC\\" + name, bytes);
     }
-
-private:
-    static constexpr const wchar_t *kName = L"ml photos \u00D8rsted \u6771\u4EAC";
 };
 
 // What a decode gave: its size and the quadrant colours at the centres of
@@ -153,7 +146,7 @@ TEST(DecodePhotoFile, BadFilesGiveNothing) {
     volatile LONG stop = 1;
     EXPECT_EQ(Decode(good, SCRF_FIT, 640, 480, 0, &stop).wide + Decode(good, 0, 640, 480).wide +
                   Decode(good, SCRF_FIT, 0, 480).wide + Decode(good + L"x", SCRF_FIT, 640, 480).wide +
-                  Decode(folder.path(), SCRF_FIT, 640, 480).wide,
+                  Decode(folder.Path(L""), SCRF_FIT, 640, 480).wide,
               0) << "stopped, no fit, no screen, a missing file, a folder";
     // Cut anywhere, each format gives its picture (the decoders make up
     // what is missing) or none, never a crash.

@@ -16,17 +16,6 @@ namespace {
 
 constexpr uint32_t kPrint = 0x12345678;
 
-struct Catalogue {
-    CATALOGUE records = {};
-    ORDERPLACE place = {};
-    DWORD sortedby = 0;
-    uint32_t sorted = 0;
-    ~Catalogue() { FreeCatalogue(&records), FreePlace(&place); }
-    bool Read(const std::wstring &file, uint32_t print = kPrint) {
-        return ReadCatalogue(file.c_str(), print, &records, &place, &sortedby, &sorted);
-    }
-};
-
 // A catalogue of three photos, one a long path, with its order's place.
 std::wstring Written(const Tree &tree) {
     Catalogue made;
@@ -46,7 +35,7 @@ TEST(PhotoCatalogue, ReadsBackWhatWasWritten) {
     Tree tree;
     const std::wstring file = Written(tree);
     Catalogue read;
-    ASSERT_TRUE(read.Read(file));
+    ASSERT_TRUE(read.Read(file, kPrint));
     ASSERT_EQ(read.records.count, 3u);
     EXPECT_EQ(std::wstring(PhotoPath(read.records, 1)), L"C:\\photos\\\u5199.png");
     EXPECT_EQ(read.records.records[2].length, 303u);
@@ -71,7 +60,7 @@ TEST(PhotoCatalogue, RefusesEveryDamage) {
     auto refused = [&](const Bytes &bytes) {
         WriteWide(file, bytes);
         Catalogue read;
-        return !read.Read(file);
+        return !read.Read(file, kPrint);
     };
     for (size_t length = 0; length < good.size(); ++length)
         ASSERT_TRUE(refused(Bytes(good.begin(), good.begin() + length))) << "cut to " << length;

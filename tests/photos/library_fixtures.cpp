@@ -1,10 +1,6 @@
 // Folders of photos and libraries opened on them, for tests and benchmarks.
 #include "photos/library_fixtures.h"
 
-#include <algorithm>
-
-#include "photos/catalogue.h"
-
 namespace photos_testing {
 namespace {
 
@@ -49,7 +45,7 @@ std::wstring Tree::Path(const std::wstring &relative) const {
     return relative.empty() ? root_ : root_ + L"\\" + relative;
 }
 
-void Tree::File(const std::wstring &relative, const Bytes &bytes, DWORD attributes, int year) const {
+std::wstring Tree::File(const std::wstring &relative, const Bytes &bytes, DWORD attributes, int year) const {
     const std::wstring path = Long(Path(relative));
     MakeFolders(path);
     WriteWide(path, bytes);
@@ -62,6 +58,7 @@ void Tree::File(const std::wstring &relative, const Bytes &bytes, DWORD attribut
         CloseHandle(file);
     }
     if (attributes) SetFileAttributesW(path.c_str(), attributes);
+    return Path(relative);
 }
 
 void Tree::Folder(const std::wstring &relative, DWORD attributes) const {
@@ -132,18 +129,6 @@ std::wstring CatalogueFile(const std::wstring &store) {
     if (find == INVALID_HANDLE_VALUE) return L"";
     FindClose(find);
     return store + L"\\" + data.cFileName;
-}
-
-bool CatalogueReads(const std::wstring &file, const std::wstring &folders, BOOL subfolders) {
-    photos::CATALOGUE catalogue = {};
-    photos::ORDERPLACE place = {};
-    DWORD sortedby = 0;
-    uint32_t sorted = 0;
-    const bool read = photos::ReadCatalogue(file.c_str(), photos::FolderPrint(folders.c_str(), subfolders), &catalogue,
-                                            &place, &sortedby, &sorted);
-    photos::FreeCatalogue(&catalogue);
-    photos::FreePlace(&place);
-    return read;
 }
 
 Session::Session(const std::wstring &folders, BOOL subfolders, DWORD order, const std::wstring &store) {

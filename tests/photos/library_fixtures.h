@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "content/writer.h"
+#include "photos/catalogue.h"
 #include "photos/library.h"
 #include "shell/photo_settings.h"
 
@@ -24,8 +25,8 @@ public:
     Tree &operator=(const Tree &) = delete;
     std::wstring Path(const std::wstring &relative) const;
     // Writes a file, making the folders on the way; `year` (when not 0) is
-    // its last write time, 1 January at noon.
-    void File(const std::wstring &relative, const Bytes &bytes, DWORD attributes = 0, int year = 0) const;
+    // its last write time, 1 January at noon. Its full path.
+    std::wstring File(const std::wstring &relative, const Bytes &bytes, DWORD attributes = 0, int year = 0) const;
     void Folder(const std::wstring &relative, DWORD attributes = 0) const;
     // A directory symbolic link at `relative` to the folder `target`; false
     // when the system makes none.
@@ -46,8 +47,18 @@ Bytes ReadWide(const std::wstring &path);
 void WriteWide(const std::wstring &path, const Bytes &bytes);
 // The catalogue file in `store`, or empty.
 std::wstring CatalogueFile(const std::wstring &store);
-// Whether the catalogue reads back as the folders' own.
-bool CatalogueReads(const std::wstring &file, const std::wstring &folders, BOOL subfolders);
+
+// A catalogue and its order's place, read from a file or made to write one.
+struct Catalogue {
+    photos::CATALOGUE records = {};
+    photos::ORDERPLACE place = {};
+    DWORD sortedby = 0;
+    uint32_t sorted = 0;
+    ~Catalogue() { photos::FreeCatalogue(&records), photos::FreePlace(&place); }
+    bool Read(const std::wstring &file, uint32_t print) {
+        return photos::ReadCatalogue(file.c_str(), print, &records, &place, &sortedby, &sorted);
+    }
+};
 
 // A library and the messages it posted.
 struct Session {

@@ -183,7 +183,7 @@ TEST(PhotoLibrary, CatalogueFirstAndRebuiltWhenDamaged) {
         EXPECT_EQ(rebuilt.Wait(), LIBRARY_READY);
         EXPECT_EQ(rebuilt.Found(tree), (std::set<std::wstring>{L"photos\\a.jpg", L"photos\\b.png"}));
     }
-    EXPECT_TRUE(CatalogueReads(file, folders, FALSE));
+    EXPECT_TRUE(Catalogue().Read(file, photos::FolderPrint(folders.c_str(), FALSE)));
     tree.Remove(L"photos\\a.jpg");
     tree.Remove(L"photos\\b.png");
     tree.Remove(L"photos");
