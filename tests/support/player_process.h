@@ -83,19 +83,7 @@ public:
         return ms(kernel) + ms(user);
     }
     // The process's saver window, once it exists.
-    HWND SaverWindow(DWORD ms = kPatience) const {
-        for (DWORD waited = 0; waited < ms; waited += 20) {
-            HWND window = nullptr;
-            while ((window = FindWindowExA(nullptr, window, "WindowsScreenSaverClass", nullptr))) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner == info_.dwProcessId) return window;
-            }
-            if (ExitCode(0) != -1) return nullptr;
-            Sleep(20);
-        }
-        return nullptr;
-    }
+    HWND SaverWindow(DWORD ms = kPatience) const { return Window("WindowsScreenSaverClass", nullptr, ms); }
     // A visible top-level window of the class `cls` ("#32770": a dialog) of
     // the process, owned by `owner` when one is given; none once the process
     // has ended. A first start in a fresh Wine prefix may take long.
