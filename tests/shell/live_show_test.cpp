@@ -2,6 +2,7 @@
 // program, a real folder tree, the registry's values, the screen read back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -35,18 +36,10 @@ public:
         SetEnvironmentVariableW(L"LOCALAPPDATA", appdata_.Path(L"").c_str());
     }
     // The settings every test starts from: this folder by name, one second
-    // each, nothing moving, nothing around the photo.
+    // each with no effect, nothing moving, nothing around the photo.
     void WriteSettings() {
-        PHOTOSETTINGS settings = {};
-        DefaultPhotoSettings(&settings);
-        FreePhotoSettings(&settings);
-        folders_ = List({Path(L"")});
-        settings.folders = &folders_[0];
-        settings.hold = 1;
-        settings.transition = 0;  // None
-        settings.order = PHOTOORDER_NAME;
-        settings.caption = settings.backdrop = settings.monitors = 0;
-        settings.panzoom = FALSE;
+        std::wstring folders = List({Path(L"")});
+        const PHOTOSETTINGS settings = {&folders[0], TRUE, 1, 0, 1500, SCRF_FIT, PHOTOORDER_NAME, 0, FALSE, 0, 0, 0, 0, 0};
         ASSERT_TRUE(WritePhotoSettings(key.path(), settings));
     }
 
@@ -54,7 +47,6 @@ public:
 
 private:
     Tree appdata_;
-    std::wstring folders_;
 };
 
 // The distinct colours the screen's centre shows, black left out, until
@@ -127,10 +119,9 @@ TEST(LiveShow, NothingToPlaySaysWhyInsteadOfABlackScreen) {
         if (missing) RemoveDirectoryW(folder.Path(L"").c_str());
         Playing player;
         ASSERT_TRUE(player.window());
-        EXPECT_TRUE(WaitFor([&] {
-            for (const COLORREF colour : ScreenArea(kScreenWide / 4, kScreenDeep * 3 / 8, kScreenWide / 2, kScreenDeep / 4))
-                if (colour != RGB(0, 0, 0)) return true;
-            return false;
+        EXPECT_TRUE(WaitFor([] {
+            const auto area = ScreenArea(kScreenWide / 4, kScreenDeep * 3 / 8, kScreenWide / 2, kScreenDeep / 4);
+            return std::count(area.begin(), area.end(), RGB(0, 0, 0)) < ptrdiff_t(area.size());
         }));
     }
 }
