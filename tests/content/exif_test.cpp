@@ -46,12 +46,7 @@ TEST(Exif, DamagedOrMissingTagsReadOnlyWhatIsThere) {
     xmpFirst.insert(xmpFirst.end(), six.begin() + 2, six.end());
     Bytes afterScan = Picture();
     afterScan.insert(afterScan.end() - 2, six.begin() + 2, six.begin() + 12 + 46);
-    struct Case {
-        const char *description;
-        Bytes file;
-        uint32_t expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char *, Bytes, uint32_t> cases[] = {
         {"no EXIF", Picture(), 1},
         {"orientation 0", WithExif(Picture(), 0, true), 1},
         {"orientation 9", WithExif(Picture(), 9, false), 1},
@@ -71,10 +66,8 @@ TEST(Exif, DamagedOrMissingTagsReadOnlyWhatIsThere) {
         {"a PNG", testing_mlshow::Png(Quadrants(4, 4)), 1},
         {"nothing", Bytes(), 1},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.description);
-        EXPECT_EQ(ExifOrientation(c.file.data(), c.file.size()), c.expected);
-    }
+    for (const auto &[description, file, expected] : cases)
+        EXPECT_EQ(ExifOrientation(file.data(), file.size()), expected) << description;
 }
 
 TEST(Exif, TheDayTakenComesFromDateTimeOriginal) {

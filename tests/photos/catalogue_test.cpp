@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <tuple>
 
 #include "content/crc32.h"
 #include "photos/catalogue.h"
@@ -69,11 +70,7 @@ TEST(PhotoCatalogue, RefusesEveryDamage) {
         changed[at] ^= 0x5A;
         ASSERT_TRUE(refused(changed)) << "byte " << at;
     }
-    const struct {
-        const char *description;
-        size_t at;
-        uint32_t value;
-    } fields[] = {
+    const std::tuple<const char *, size_t, uint32_t> fields[] = {  // what, where, the value
         {"a path past the pool", sizeof(CATALOGUEHEAD) + offsetof(PHOTORECORD, path), 0x7FFFFFF0},
         {"a path without its null", sizeof(CATALOGUEHEAD) + offsetof(PHOTORECORD, path), 1},
         {"a round far ahead", sizeof(CATALOGUEHEAD) + offsetof(PHOTORECORD, round), 9},
@@ -82,16 +79,15 @@ TEST(PhotoCatalogue, RefusesEveryDamage) {
         {"more sorted than there are", offsetof(CATALOGUEHEAD, sorted), 4},
         {"another version", offsetof(CATALOGUEHEAD, version), 2},
     };
-    for (const auto &field : fields) {
-        SCOPED_TRACE(field.description);
+    for (const auto &[description, at, value] : fields) {
         Bytes changed = good;
-        std::memcpy(&changed[field.at], &field.value, 4);
+        std::memcpy(&changed[at], &value, 4);
         CATALOGUEHEAD head;
         std::memcpy(&head, changed.data(), sizeof head);
         unsigned long crc = ml::crc32(0, changed.data() + sizeof head, unsigned(changed.size() - sizeof head));
         head.check = uint32_t(ml::crc32(crc, &head, offsetof(CATALOGUEHEAD, check)));
         std::memcpy(changed.data(), &head, sizeof head);
-        EXPECT_TRUE(refused(changed));
+        EXPECT_TRUE(refused(changed)) << description;
     }
     EXPECT_FALSE(refused(good));
 }

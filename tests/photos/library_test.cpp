@@ -5,6 +5,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "photos/library.h"
@@ -64,20 +65,16 @@ TEST(PhotoLibrary, FindsPhotosAndPassesOverTheRest) {
 TEST(PhotoLibrary, TellsWhyThereIsNothingToPlay) {
     Tree tree;
     tree.Folder(L"empty");
-    const struct {
-        const char *description;
-        std::wstring folders;
-        LIBRARYSTATE state;
-    } cases[] = {
+    const std::tuple<const char *, std::wstring, LIBRARYSTATE> cases[] = {  // what, the folders, the state
         {"no folder", List({}), LIBRARY_NOFOLDERS},
         {"missing folders", List({tree.Path(L"gone"), L"Q:\\nowhere"}), LIBRARY_FOLDERSMISSING},
         {"an empty folder and a missing one", List({tree.Path(L"empty"), tree.Path(L"gone")}), LIBRARY_NOPHOTOS},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.description);
-        Session session(c.folders, TRUE, PHOTOORDER_RANDOM);
-        EXPECT_EQ(session.Wait(), c.state);
-        EXPECT_EQ(session.posted, std::vector<WPARAM>{WPARAM(c.state)});
+    for (const auto &[description, folders, state] : cases) {
+        SCOPED_TRACE(description);
+        Session session(folders, TRUE, PHOTOORDER_RANDOM);
+        EXPECT_EQ(session.Wait(), state);
+        EXPECT_EQ(session.posted, std::vector<WPARAM>{WPARAM(state)});
         EXPECT_EQ(TakeLibraryPhoto(session.library, nullptr, 0), -1);
     }
 }
@@ -152,16 +149,13 @@ TEST(PhotoLibrary, SortedOrdersGoOnWhereTheyStood) {
         {
             Session first(folders, TRUE, c.order, store);
             first.Wait();
-            EXPECT_EQ(first.Play(), c.sequence[0]);
-            EXPECT_EQ(first.Play(), c.sequence[1]);
+            for (int i : {0, 1}) EXPECT_EQ(first.Play(), c.sequence[i]) << i;
             EXPECT_EQ(LibraryPhotoDate(first.library, first.Id("A")), c.order == PHOTOORDER_NAME ? 0u : 19991231u);
         }
         tree.Remove(c.removed);
         Session second(folders, TRUE, c.order, store);
         second.Wait();
-        EXPECT_EQ(second.Play(), c.sequence[3]);
-        EXPECT_EQ(second.Play(), c.sequence[4]);
-        EXPECT_EQ(second.Play(), c.sequence[0]);
+        for (int i : {3, 4, 0}) EXPECT_EQ(second.Play(), c.sequence[i]) << i;
     }
 }
 
