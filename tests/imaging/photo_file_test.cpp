@@ -10,6 +10,7 @@
 #include "content/format.h"
 #include "imaging/dib.h"
 #include "imaging/photo_file.h"
+#include "imaging_fixtures.h"
 #include "photos/library_fixtures.h"
 #include "support/test_jpeg.h"
 #include "support/test_photos.h"
@@ -37,18 +38,16 @@ struct Shown {
 Shown Decode(const std::wstring &path, DWORD fit, int wide, int deep, int tolerance = 24,
              const volatile LONG *stop = nullptr) {
     Shown shown;
-    HGLOBAL picture = DecodePhotoFile(path.c_str(), fit, wide, deep, stop, &shown.facts);
-    const void *dib = picture ? GlobalLock(picture) : nullptr;
+    const imaging_fixtures::Dib picture(DecodePhotoFile(path.c_str(), fit, wide, deep, stop, &shown.facts));
+    const imaging_fixtures::Locked dib(picture.get());
     DIBLAYOUT layout;
-    if (dib && GetDibLayout(dib, GlobalSize(picture), &layout) && layout.bits == 24) {
+    if (dib.get() && GetDibLayout(dib.get(), GlobalSize(picture.get()), &layout) && layout.bits == 24) {
         shown.wide = layout.width, shown.deep = layout.height;
         for (int q = 0; q < 4; ++q) {
             const int x = layout.width * (1 + 2 * (q % 2)) / 4, y = layout.height * (1 + 2 * (q / 2)) / 4;
-            shown.quarters += QuadrantOf(COLORREF(GetDibPixel(dib, x, y)), tolerance);
+            shown.quarters += QuadrantOf(COLORREF(GetDibPixel(dib.get(), x, y)), tolerance);
         }
     }
-    if (dib) GlobalUnlock(picture);
-    if (picture) GlobalFree(picture);
     return shown;
 }
 
