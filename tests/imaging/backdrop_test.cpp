@@ -64,10 +64,7 @@ TEST(Backdrop, PhotoUntouchedOnASmoothDarkerBackdropOfItsColours) {
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         BLOCK block = {};
-        block.type = TAG_IMAG;
-        block.image.placement = row.placement;
-        block.image.x = row.x;
-        block.image.y = row.y;
+        block.type = TAG_IMAG, block.image.placement = row.placement, block.image.x = row.x, block.image.y = row.y;
         const SIZE screen = {row.sw, row.sh};
         int x = 0, y = 0;
         ASSERT_TRUE(GetImageOriginForSize(&x, &y, &block, row.pw, row.ph, &screen));
