@@ -123,6 +123,8 @@ TEST(LiveShow, NothingToPlaySaysWhyInsteadOfABlackScreen) {
             const auto area = ScreenArea(kScreenWide / 4, kScreenDeep * 3 / 8, kScreenWide / 2, kScreenDeep / 4);
             return std::count(area.begin(), area.end(), RGB(0, 0, 0)) < ptrdiff_t(area.size());
         }));
+        PostMessageA(player.window(), WM_KEYDOWN, 'A', 0);
+        EXPECT_EQ(player.process().ExitCode(), 1);
     }
 }
 
