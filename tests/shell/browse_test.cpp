@@ -71,11 +71,14 @@ TEST(Browse, WithoutTheMarkAnArrowEndsTheSaver) {
 }
 
 // The clock moves a little every minute, never far from its corner, and
-// comes back to each place only after several minutes.
+// comes back to each place only after several minutes, midnight too.
 TEST(Browse, TheClockMovesEachMinuteInsideItsCorner) {
     for (int minute = 0; minute < 24 * 60; ++minute) {
-        const RECT here = ClockPlace(1920, 300, 40, minute), next = ClockPlace(1920, 300, 40, minute + 1);
-        EXPECT_FALSE(EqualRect(&here, &next)) << minute;
+        const RECT here = ClockPlace(1920, 300, 40, minute);
+        for (int later = minute + 1; later < minute + 5; ++later) {
+            const RECT then = ClockPlace(1920, 300, 40, later % (24 * 60));
+            EXPECT_FALSE(EqualRect(&here, &then)) << minute << " and " << later;
+        }
         EXPECT_LE(here.right, 1920 - 20);
         EXPECT_GE(here.right, 1920 - 20 - 6);
         EXPECT_GE(here.top, 20);
