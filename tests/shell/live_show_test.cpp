@@ -38,8 +38,8 @@ public:
     }
     ~PhotoFolder() { RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey); }
     // The settings every test starts from: this folder by name, one second
-    // each, nothing moving, nothing around the photo.
-    void WriteSettings() {
+    // each, nothing moving, nothing around the photo; then `adjust`'s.
+    void WriteSettings(void (*adjust)(PHOTOSETTINGS &) = nullptr) {
         PHOTOSETTINGS settings = {};
         DefaultPhotoSettings(&settings);
         FreePhotoSettings(&settings);
@@ -50,6 +50,7 @@ public:
         settings.order = PHOTOORDER_NAME;
         settings.caption = settings.backdrop = settings.monitors = 0;
         settings.panzoom = FALSE;
+        if (adjust) adjust(settings);
         ASSERT_TRUE(WritePhotoSettings(kTestKey, settings));
     }
 
@@ -117,6 +118,38 @@ TEST(LiveShow, PlaysTheFoldersPhotosInNameOrderFitted) {
         EXPECT_EQ(ScreenPixel(4, deepest / 2), RGB(255, 0, 0));
     }
     EXPECT_EQ(CentreColours(expected.size()), expected);
+}
+
+// In the random order a portrait stands beside the round's other portrait
+// however many landscapes the order would play between them: no portrait
+// plays alone in the screen's middle.
+TEST(LiveShow, InTheRandomOrderEachPortraitStandsBesideTheOther) {
+    const int wide = GetSystemMetrics(SM_CXSCREEN), y = GetSystemMetrics(SM_CYSCREEN) / 2;
+    ASSERT_GT(wide, y * 2);
+    PhotoFolder folder;
+    const COLORREF red = RGB(220, 0, 0), green = RGB(0, 200, 0);
+    folder.File(L"a.png", SolidPhoto(PhotoFormat::PNG, 60, 100, red));
+    folder.File(L"e.png", SolidPhoto(PhotoFormat::PNG, 60, 100, green));
+    for (int i = 0; i < 4; ++i)
+        folder.File(L"l" + std::to_wstring(i) + L".png", SolidPhoto(PhotoFormat::PNG, 200, 100, RGB(0, 0, 60 + 50 * i)));
+    folder.WriteSettings([](PHOTOSETTINGS &settings) {
+        settings.order = PHOTOORDER_RANDOM;
+        settings.pair = SCRF_PORTRAITPAIRS;
+    });
+
+    LivePlayer player;
+    ASSERT_TRUE(player.window());
+    // The first photo may start before the search has found the others.
+    Sleep(3000);
+    int paired = 0, alone = 0;
+    for (const DWORD until = GetTickCount() + 12000; GetTickCount() < until; Sleep(40)) {
+        const COLORREF middle = ScreenPixel(wide / 2, y), left = ScreenPixel(wide / 4, y);
+        const COLORREF right = ScreenPixel(wide * 3 / 4, y);
+        alone += middle == red || middle == green;
+        paired += (left == red && right == green) || (left == green && right == red);
+    }
+    EXPECT_EQ(alone, 0);
+    EXPECT_GT(paired, 0);
 }
 
 // Settings of the wrong type or out of range take their defaults: the
