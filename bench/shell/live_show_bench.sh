@@ -4,7 +4,8 @@
 # catalogue and with the one the first start left, and its peak memory,
 # for a folder of 10 photos and a library of 100,000 in 1,000 folders (hard
 # links of ten photo-like 1920x1080 JPEGs keep the disk small); beside them
-# a packed show of the same 10 photos, built by mlshow.
+# a packed show of the same 10 photos, built by mlshow, and the start of a
+# show that needs no decode, the floor under them all.
 # Usage: live_show_bench.sh MLSHOW PLAYER WORK-FOLDER
 set -e
 mlshow=$1
@@ -45,6 +46,21 @@ settings() {  # folder
 cp "$player" bare.scr
 PLAY_ENV="MARROWLIGHT_PHOTOS_KEY=$key LOCALAPPDATA=Z:$(echo "$work/appdata" | tr / '\\')"
 printf '%-30s %10s %10s\n' "source" "first s" "peak MB"
+# The floor under every figure: Wine's and the player's own start, shown by
+# a packed show of one small grey picture that needs no decode.
+[ -s tiny.png ] || /usr/bin/convert -size 64x36 xc:gray50 tiny.png
+cat >tiny.toml <<TOML
+[show]
+title = "Tiny"
+
+[[item]]
+type = "picture"
+file = "tiny.png"
+fit = "fit"
+TOML
+"$mlshow" build tiny.toml --quiet --player "$player" -o tiny.scr
+set -- $(play "$work/tiny.scr" 1)
+printf '%-30s %10s %10s\n' "start (one small picture)" "$1" "$2"
 library 1 10
 cat >show10.toml <<TOML
 [show]

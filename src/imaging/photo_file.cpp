@@ -29,6 +29,9 @@ enum PHOTOKIND { PHOTO_UNKNOWN, PHOTO_JPEG, PHOTO_OTHER };
 constexpr unsigned long long kLargestPhotoPixels = ml::MAXJPEGPIXELS;
 // Bytes read at a time, with a look at *stop between pieces.
 constexpr DWORD kReadPiece = 4u << 20;
+// Bytes read first for a photo's size: the headers of PNG, BMP and GIF and
+// a JPEG's EXIF segment (at most 64 KB) lie in them.
+constexpr DWORD kHeaderPiece = 64u << 10;
 
 bool Stopped(const volatile LONG *stop) { return stop && *stop; }
 
@@ -139,7 +142,70 @@ HGLOBAL DecodeOtherPhoto(const BYTE *bytes, SIZE_T size, DWORD fit, int wide, in
     return picture;
 }
 
+// Reads up to `size` bytes at `offset`; how many.
+DWORD ReadAt(HANDLE file, uint64_t offset, BYTE *bytes, DWORD size) {
+    LARGE_INTEGER at;
+    at.QuadPart = LONGLONG(offset);
+    DWORD got = 0;
+    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN) || !ReadFile(file, bytes, size, &got, nullptr)) return 0;
+    return got;
+}
+
+// A JPEG's stored size from its markers, read piece by piece from `file`
+// (`head` its first `count` bytes): segments before the frame are stepped
+// over, never read.
+bool JpegFrameSize(HANDLE file, uint64_t size, BYTE *head, DWORD count, ml::JPEGINFO *info) {
+    ml::JPEGWALK walk;
+    walk.size = size;
+    BYTE *bytes = head;
+    for (int pieces = 0; pieces < 64; ++pieces) {
+        const ml::JPEGCHECK check = ml::StepJpegCheck(bytes, count, &walk, info);
+        if (check != ml::JPEG_MORE) return check == ml::JPEG_OK;
+        if (walk.need > kHeaderPiece) return false;
+        const DWORD want = DWORD(walk.size - walk.at < kHeaderPiece ? walk.size - walk.at : kHeaderPiece);
+        count = ReadAt(file, walk.at, head, want);
+        if (count < walk.need && count < want) return false;
+    }
+    return false;
+}
+
+// The upright size that the header bytes `head` (`count` of them, the
+// whole file `size`) give.
+bool HeaderSize(HANDLE file, uint64_t size, BYTE *head, DWORD count, int *wide, int *deep) {
+    const PHOTOKIND kind = KindOf(head, count);
+    if (kind == PHOTO_OTHER) {
+        int channels = 0;
+        return stbi_info_from_memory(head, int(count), wide, deep, &channels) && *wide > 0 && *deep > 0 &&
+               (unsigned long long)*wide * (unsigned long long)*deep <= kLargestPhotoPixels;
+    }
+    if (kind != PHOTO_JPEG) return false;
+    // The orientation first: the walk reads over the head.
+    const bool swap = ml::OrientationSwapsSides(ml::ExifOrientation(head, count));
+    ml::JPEGINFO info;
+    if (!JpegFrameSize(file, size, head, count, &info)) return false;
+    *wide = int(swap ? info.height : info.width);
+    *deep = int(swap ? info.width : info.height);
+    return true;
+}
+
 }  // namespace
+
+bool ReadPhotoSize(const wchar_t *path, int *wide, int *deep) {
+    *wide = *deep = 0;
+    HANDLE file = path ? OpenPhoto(path) : INVALID_HANDLE_VALUE;
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size = {};
+    BYTE *head = static_cast<BYTE *>(std::malloc(kHeaderPiece));
+    DWORD count = 0;
+    const bool read = head && GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
+                      size.QuadPart <= LONGLONG(kLargestPhotoFile) &&
+                      ReadFile(file, head, kHeaderPiece, &count, nullptr) && count > 0;
+    const bool known = read && HeaderSize(file, uint64_t(size.QuadPart), head, count, wide, deep);
+    std::free(head);
+    CloseHandle(file);
+    if (!known) *wide = *deep = 0;
+    return known;
+}
 
 wchar_t *FullLengthPath(const wchar_t *path) {
     const size_t length = std::wcslen(path);

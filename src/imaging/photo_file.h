@@ -29,3 +29,8 @@ wchar_t *FullLengthPath(const wchar_t *path);
 // out, or when *stop was set on the way. `facts` may be null.
 HGLOBAL DecodePhotoFile(const wchar_t *path, DWORD fit, int wide, int deep, const volatile LONG *stop,
                         PHOTOFACTS *facts);
+
+// The photo's size upright (as DecodePhotoFile's facts give it), read from
+// the file's header alone: a look at a photo that may not be shown. False
+// when the header does not tell it or the picture would not decode.
+bool ReadPhotoSize(const wchar_t *path, int *wide, int *deep);

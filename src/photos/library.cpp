@@ -119,6 +119,8 @@ int TakeLibraryPhoto(PHOTOLIBRARY *library, const int *excluded, int count) {
     return NextSorted(playable, library->order, library->sorted, library->sortedcount, library->place);
 }
 
+bool LibraryPlaysOutOfTurn(PHOTOLIBRARY *library) { return library->order == ORDER_RANDOM; }
+
 void CommitLibraryPhoto(PHOTOLIBRARY *library, int id) {
     Locked locked(library);
     if (!Known(library, id)) return;

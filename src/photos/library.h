@@ -51,6 +51,10 @@ int LibraryCount(PHOTOLIBRARY *library);
 // is known yet. When every known photo is excluded it takes one anyway.
 // The order moves on only when the photo is committed.
 int TakeLibraryPhoto(PHOTOLIBRARY *library, const int *excluded, int count);
+// Whether photos taken out of turn leave those they passed to play: in the
+// random order, whose rounds mark each photo, but not in the sorted
+// orders, which go on after the photo started last.
+bool LibraryPlaysOutOfTurn(PHOTOLIBRARY *library);
 // Photo `id` has started on a screen: it counts as played, and the order's
 // state is kept.
 void CommitLibraryPhoto(PHOTOLIBRARY *library, int id);

@@ -135,13 +135,15 @@ bool GetPlayedBlock(int index, BLOCK *block) {
 
 int TakeLivePhoto(const int *excluded, int count) {
     if (!theSession.library) return -1;
-    int ids[160];
+    int ids[400];
     int known = 0;
     for (int i = 0; i < count && known < int(sizeof ids / sizeof *ids); ++i)
         if (IsLivePhoto(excluded[i])) ids[known++] = PhotoId(excluded[i]);
     const int id = TakeLibraryPhoto(theSession.library, ids, known);
     return id < 0 ? -1 : kLivePhotoBase + id;
 }
+
+bool LivePhotosPlayOutOfTurn() { return theSession.library && LibraryPlaysOutOfTurn(theSession.library); }
 
 void CommitLivePhoto(int index) {
     if (theSession.library && IsLivePhoto(index)) CommitLibraryPhoto(theSession.library, PhotoId(index));

@@ -33,6 +33,9 @@ bool GetPlayedBlock(int index, BLOCK *block);
 // The played index of the library's next photo that is none of the
 // `excluded` played indexes; -1 while no photo is known.
 int TakeLivePhoto(const int *excluded, int count);
+// Whether photos may be taken past others that then still play (the
+// library's random order).
+bool LivePhotosPlayOutOfTurn();
 // The photo started on a screen: it counts as played.
 void CommitLivePhoto(int index);
 // The photo could not be shown: it is passed over from now on.

@@ -52,7 +52,11 @@ bool ReservedFor(int reserved, int slot) {
 
 namespace {
 
-constexpr int kExcludedRoom = 4 * (1 + 32);
+// Each monitor holds its photo, its partner, the photo it took ahead and
+// the partners it offered; this monitor's offers, and the photo they are
+// offered for, are added after.
+constexpr int kHeldByMonitor = 3 + kPartnerChoices;
+constexpr int kExcludedRoom = kHeldByMonitor * (1 + 32) + kPartnerChoices + 1;
 
 // The photos no monitor but `window`'s may take: those on a screen, this
 // monitor's own included, and those taken ahead or offered as partners by
@@ -61,13 +65,14 @@ int PhotosHeld(HWND window, const MONITORSHOW *set, int *excluded) {
     int count = 0;
     excluded[count++] = set->playedindex;
     excluded[count++] = set->partner;
-    for (int i = 0; i <= OtherMonitorCount() && count + 4 <= kExcludedRoom; ++i) {
+    for (int i = 0; i <= OtherMonitorCount() && count + kHeldByMonitor <= kHeldByMonitor * (1 + 32); ++i) {
         HWND other = MonitorWindow(i);
         if (!other || other == window) continue;
         if (MONITORSHOW *them = LockMonitorShow(other)) {
             if (them->block.type == TAG_IMAG) excluded[count++] = them->playedindex, excluded[count++] = them->partner;
             excluded[count++] = them->reserved;
-            excluded[count++] = them->preparedpartner;
+            for (int p = 0; p < them->preparedpartnercount && count < kExcludedRoom; ++p)
+                excluded[count++] = them->preparedpartners[p];
             UnlockMonitorShow(other);
         }
     }
@@ -82,11 +87,21 @@ int TakePhoto(HWND window, const MONITORSHOW *set, int slot) {
     return IsLiveSlot(slot) ? TakeLivePhoto(excluded, count) : TakeFolderPhoto(slot, excluded, count);
 }
 
-int TakePartnerPhoto(HWND window, const MONITORSHOW *set, int beside) {
-    int excluded[kExcludedRoom + 1];
+int TakePartnerPhotos(HWND window, const MONITORSHOW *set, int beside, int *partners, int room) {
+    int excluded[kExcludedRoom];
     int count = PhotosHeld(window, set, excluded);
     excluded[count++] = beside;
-    return TakeLivePhoto(excluded, count);
+    if (!LivePhotosPlayOutOfTurn()) room = room < 1 ? room : 1;
+    int taken = 0;
+    while (taken < room && count < kExcludedRoom) {
+        const int photo = TakeLivePhoto(excluded, count);
+        // When every photo is held the library offers a held one: no partner.
+        bool held = photo < 0;
+        for (int i = 0; i < count && !held; ++i) held = excluded[i] == photo;
+        if (held) break;
+        partners[taken++] = excluded[count++] = photo;
+    }
+    return taken;
 }
 
 // Before the picture or text `number / monitors` of the way through the

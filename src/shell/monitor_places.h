@@ -29,9 +29,11 @@ bool ReservedFor(int reserved, int slot);
 // slot: the library's next such photo, -1 while it knows none.
 int TakePhoto(HWND window, const MONITORSHOW *set, int slot);
 
-// A photo of the live folders to stand beside the picture of played index
-// `beside`: the library's next one that no monitor shows or holds; -1 none.
-int TakePartnerPhoto(HWND window, const MONITORSHOW *set, int beside);
+// Photos of the live folders offered to stand beside the picture of played
+// index `beside`, into `partners` (`room` of them): the library's next ones
+// that no monitor shows or holds, in its order; only the next one when the
+// order cannot come back for those passed over. Their count.
+int TakePartnerPhotos(HWND window, const MONITORSHOW *set, int beside, int *partners, int room);
 
 // The show's next place on `window`'s monitor. In "each" mode a monitor
 // passes over a photo that another monitor shows, and the other monitors

@@ -15,6 +15,7 @@
 // the others which block to start.
 #include "shell/monitor_show.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "animation/animation.h"
@@ -195,43 +196,55 @@ int NextPortraitBlock(int slot) {
     return next;
 }
 
-// The partner of a mirroring monitor's picture is the primary monitor's.
-int MirroredPartner(int index) {
-    int partner = -1;
+// The partners of a mirroring monitor's picture are the primary monitor's:
+// the one beside its picture, else those it offered (its worker and this
+// one's choose the same).
+int MirroredPartners(int index, int *partners) {
+    int count = 0;
     if (MONITORSHOW *lead = LockMonitorShow(theSession.host)) {
-        if (lead->playedindex == index) partner = lead->partner >= 0 ? lead->partner : lead->preparedpartner;
+        if (lead->playedindex == index && lead->partner >= 0) partners[count++] = lead->partner;
+        else if (lead->playedindex == index)
+            for (; count < lead->preparedpartnercount; ++count) partners[count] = lead->preparedpartners[count];
         UnlockMonitorShow(theSession.host);
     }
-    return partner;
+    return count;
 }
 
-// The photo offered to stand beside the picture of played index `index` at
-// `slot`, when the block pairs portraits and the monitor is wider than
-// tall: the live folders' next photo, a random folder's next of its order
-// (its own monitor's only, when the monitors share the folders: none), or
-// the next block of the show when it is a portrait that pairs too. Whether
-// the picture itself is a portrait the worker finds out. -1 for none.
-int PartnerFor(HWND window, const MONITORSHOW *set, int slot, int index, const BLOCK &block) {
+// The photos offered to stand beside the picture of played index `index`
+// at `slot`, into `partners` (kPartnerChoices room), when the block pairs
+// portraits and the monitor is wider than tall: the live folders' next
+// photos, a random folder's next of its order (its own monitor's only,
+// when the monitors share the folders: none), or the next block of the
+// show when it is a portrait that pairs too. Whether the picture itself is
+// a portrait the worker finds out. Their count.
+int PartnersFor(HWND window, const MONITORSHOW *set, int slot, int index, const BLOCK &block, int *partners) {
     if (!(block.image.flags & SCRF_PORTRAITPAIRS) || !PictureFit(block.image.flags) ||
         !ShowsPairs(set->screenwide, set->screendeep))
-        return -1;
-    if (!set->primary && MonitorsMirror()) return MirroredPartner(index);
-    if (IsLiveSlot(slot)) return TakePartnerPhoto(window, set, index);
-    if (InSameFolder(slot, slot)) return TakesAhead(slot) ? -1 : FolderPhotoAfter(slot);
-    return NextPortraitBlock(slot);
+        return 0;
+    if (!set->primary && MonitorsMirror()) return MirroredPartners(index, partners);
+    if (IsLiveSlot(slot)) return TakePartnerPhotos(window, set, index, partners, kPartnerChoices);
+    partners[0] = InSameFolder(slot, slot) ? (TakesAhead(slot) ? -1 : FolderPhotoAfter(slot)) : NextPortraitBlock(slot);
+    return partners[0] >= 0 ? 1 : 0;
 }
 
 // Starts making the picture of played index `index` at `slot`, with the
-// partner offered beside it, unless it is being made already.
+// partners offered beside it, unless it is being made already.
 void BeginPicture(HWND window, MONITORSHOW *set, int slot, int index, const BLOCK &block) {
     if (IsPreparing(&set->preparing, index)) return;
-    set->preparedpartner = PartnerFor(window, set, slot, index, block);
+    int offered[kPartnerChoices];
+    const int count = PartnersFor(window, set, slot, index, block, offered);
+    // Room from the C heap: a job holds a long path.
+    PICTUREJOB *partners = count ? (PICTUREJOB *)std::calloc(size_t(count), sizeof(PICTUREJOB)) : nullptr;
     BLOCK other;
-    if (set->preparedpartner >= 0 && !GetPlayedBlock(set->preparedpartner, &other)) set->preparedpartner = -1;
-    const bool paired = set->preparedpartner >= 0;
-    const PICTUREJOB partner = paired ? JobFor(set, set->preparedpartner, other) : PICTUREJOB{};
-    BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, index, block),
-                   paired ? &partner : nullptr);
+    set->preparedpartnercount = 0;
+    for (int i = 0; i < count && partners; ++i)
+        if (GetPlayedBlock(offered[i], &other)) {
+            partners[set->preparedpartnercount] = JobFor(set, offered[i], other);
+            set->preparedpartners[set->preparedpartnercount++] = offered[i];
+        }
+    BeginPreparing(&set->preparing, window, WM_PICTUREREADY, index, JobFor(set, index, block), partners,
+                   set->preparedpartnercount);
+    std::free(partners);
 }
 
 // The played index of the picture that plays next after the current item,
@@ -273,7 +286,7 @@ bool TakePicture(HWND window, MONITORSHOW *set, HGLOBAL *picture, PICTUREFACTS *
     if (state == PREPARED_NONE) {
         // The worker could not be given the work (no memory for it): the
         // picture is made here rather than waited for, and alone.
-        set->preparedpartner = -1;
+        set->preparedpartnercount = 0;
         *picture = PreparePicture(JobFor(set, index, set->block), facts);
         return true;
     }
@@ -328,8 +341,9 @@ void NoteLivePhotoShown(int played, BLOCK *block, DWORD taken) {
 void TakePartner(MONITORSHOW *set, const PICTUREFACTS &facts) {
     set->photorect = facts.photo;
     set->partnerrect = facts.partner;
-    set->partner = facts.paired ? set->preparedpartner : -1;
-    set->preparedpartner = -1;
+    const bool offered = facts.paired && facts.partnerchoice >= 0 && facts.partnerchoice < set->preparedpartnercount;
+    set->partner = offered ? set->preparedpartners[facts.partnerchoice] : -1;
+    set->preparedpartnercount = 0;
     if (set->partner < 0 || !GetPlayedBlock(set->partner, &set->partnerblock)) {
         set->partner = -1;
         return;
@@ -644,7 +658,8 @@ bool ItemTimer(HWND window, UINT_PTR id) {
 void ResetPlace(MONITORSHOW *set, int current) {
     set->savedscreen = nullptr;
     set->current = current;
-    set->waitingforpicture = set->playedindex = set->reserved = set->partner = set->preparedpartner = -1;
+    set->waitingforpicture = set->playedindex = set->reserved = set->partner = -1;
+    set->preparedpartnercount = 0;
     set->lookingahead = FALSE;
     set->itemsthislap = -1;
     std::memset(&set->block, 0, sizeof set->block);

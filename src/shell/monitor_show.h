@@ -51,10 +51,11 @@ struct MONITORSHOW {
     BOOL skipping;      // the picture on screen is cut short: its cycle's end goes on
     PLAYEDPLACE remembered[kRememberedPictures];  // the pictures played last, the newest last
     int rememberedcount;
-    // Portraits in pairs: the photo offered to stand beside the picture being
-    // made, and the one beside the picture on screen, with its own caption.
-    int preparedpartner;  // played index; -1 none
-    int partner;          // played index; -1 when the picture on screen stands alone
+    // Portraits in pairs: the photos offered to stand beside the picture
+    // being made, and the one beside the picture on screen, with its own caption.
+    int preparedpartners[kPartnerChoices];  // played indices
+    int preparedpartnercount;
+    int partner;  // played index; -1 when the picture on screen stands alone
     BLOCK partnerblock;
     HGLOBAL partnername;
     CAPTIONSTATE partnercaption;

@@ -59,6 +59,13 @@ bool Stopped(volatile LONG *stop) { return stop && *stop; }
 // the show file, or a photo file of the live folders.
 bool OffStore(const PICTUREJOB &job) { return job.photo[0] || (job.block.image.flags & SCRF_JPEG); }
 
+// Whether every job of `count` comes from outside the store.
+bool AllOffStore(const PICTUREJOB *jobs, int count) {
+    for (int i = 0; i < count; ++i)
+        if (!OffStore(jobs[i])) return false;
+    return true;
+}
+
 // The photo file of the live folders, decoded upright and fitted.
 HGLOBAL DecodedPhoto(const PICTUREJOB &job, DWORD fit, volatile LONG *stop, DWORD *taken) {
     PHOTOFACTS facts = {};
@@ -121,14 +128,32 @@ RECT PlaceInHalf(HGLOBAL picture, int index, SIZE half, int screenwide, int scre
     return RECT{x, y, x + w, y + h};
 }
 
-// A portrait photo beside its partner: both fitted into their halves and
-// composed. 0 when the partner is no portrait or cannot be made; `main`
-// (the photo fitted to the whole screen) is left to the caller.
-HGLOBAL PairedPicture(const PICTUREJOB &job, const PICTUREJOB &partner, HGLOBAL main, volatile LONG *stop,
+// Whether the partner offered is a portrait: a photo file by its header, a
+// stored picture by its size; a JPEG of the show file is found out when made.
+bool OffersPortrait(const PICTUREJOB &partner) {
+    int w = 0, h = 0;
+    if (partner.photo[0]) return ReadPhotoSize(partner.photo, &w, &h) && IsPortrait(w, h);
+    return (partner.block.image.flags & SCRF_JPEG) || !GetStoredPictureSize(&partner.block, &w, &h) ||
+           IsPortrait(w, h);
+}
+
+// The first portrait of the partners offered; -1 for none.
+int ChoosePartner(const PICTUREJOB *partners, int count, volatile LONG *stop) {
+    for (int i = 0; i < count && !Stopped(stop); ++i)
+        if (OffersPortrait(partners[i])) return i;
+    return -1;
+}
+
+// A portrait photo beside the first portrait of its partners: both fitted
+// into their halves and composed. 0 when no partner is a portrait or can
+// be made; `main` (the photo fitted to the whole screen) is left to the caller.
+HGLOBAL PairedPicture(const PICTUREJOB &job, const PICTUREJOB *partners, int count, HGLOBAL main, volatile LONG *stop,
                       PICTUREFACTS *facts) {
     SIZE half;
     if (!IsPortraitPicture(main) || !GetPairHalf(job.screenwide, job.screendeep, &half)) return 0;
-    PICTUREJOB *halves[2] = {ResizedJob(job, half), ResizedJob(partner, half)};
+    const int choice = ChoosePartner(partners, count, stop);
+    if (choice < 0) return 0;
+    PICTUREJOB *halves[2] = {ResizedJob(job, half), ResizedJob(partners[choice], half)};
     HGLOBAL made[2] = {0, 0}, pictures[2] = {0, 0};
     DWORD taken = 0;
     HGLOBAL result = 0;
@@ -142,6 +167,7 @@ HGLOBAL PairedPicture(const PICTUREJOB &job, const PICTUREJOB &partner, HGLOBAL 
         result = MakePair(pictures[0], pictures[1], job.screenwide, job.screendeep, backdrop, job.background);
         if (result) {
             facts->paired = TRUE;
+            facts->partnerchoice = choice;
             facts->photo = PlaceInHalf(pictures[0], 0, half, job.screenwide, job.screendeep);
             facts->partner = PlaceInHalf(pictures[1], 1, half, job.screenwide, job.screendeep);
         }
@@ -166,15 +192,16 @@ HGLOBAL BackdropPicture(const PICTUREJOB &job, HGLOBAL fitted, PICTUREFACTS *fac
     return made;
 }
 
-// The fitted picture as the screen shows it: beside its partner, or on its
+// The fitted picture as the screen shows it: beside a partner, or on its
 // backdrop, when the block asks and it can be made; else as it is.
-HGLOBAL ComposedPicture(const PICTUREJOB &job, const PICTUREJOB *partner, HGLOBAL made, volatile LONG *stop,
-                        PICTUREFACTS *facts) {
+HGLOBAL ComposedPicture(const PICTUREJOB &job, const PICTUREJOB *partners, int partnercount, HGLOBAL made,
+                        volatile LONG *stop, PICTUREFACTS *facts) {
     const DWORD flags = job.block.image.flags;
     HGLOBAL fitted = made ? made : job.block.data;
     HGLOBAL composed = 0;
-    if (partner && (flags & SCRF_PORTRAITPAIRS) && PictureFit(flags) && ShowsPairs(job.screenwide, job.screendeep))
-        composed = PairedPicture(job, *partner, fitted, stop, facts);
+    if (partnercount > 0 && (flags & SCRF_PORTRAITPAIRS) && PictureFit(flags) &&
+        ShowsPairs(job.screenwide, job.screendeep))
+        composed = PairedPicture(job, partners, partnercount, fitted, stop, facts);
     if (!composed && (flags & SCRF_BACKDROP) && PictureFit(flags) == SCRF_FIT)
         composed = BackdropPicture(job, fitted, facts);
     if (!composed) return made;
@@ -210,10 +237,11 @@ HGLOBAL DisplayedPicture(const PICTUREJOB &job, HGLOBAL made) {
 }
 
 // As PreparePicture; gives up between its stages once *stop is set.
-HGLOBAL Prepare(const PICTUREJOB &job, volatile LONG *stop, PICTUREFACTS *facts, const PICTUREJOB *partner) {
+HGLOBAL Prepare(const PICTUREJOB &job, volatile LONG *stop, PICTUREFACTS *facts, const PICTUREJOB *partners,
+                int partnercount) {
     HGLOBAL made = 0;
     if (!FittedStage(job, stop, &facts->taken, &made)) return 0;
-    made = ComposedPicture(job, partner, made, stop, facts);
+    made = ComposedPicture(job, partners, partnercount, made, stop, facts);
     if (!Stopped(stop)) return DisplayedPicture(job, made);
     if (made) GlobalFree(made);
     return 0;
@@ -241,8 +269,8 @@ struct PICTUREWORK {
     volatile LONG stop;
     HGLOBAL picture;     // written by the worker before it sets `done`
     PICTUREFACTS facts;  // likewise
-    BOOL paired;         // `partner` is to stand beside the picture
-    PICTUREJOB partner;
+    int partnercount;    // of `partners`, offered to stand beside the picture
+    PICTUREJOB partners[kPartnerChoices];
     volatile LONG done;  // set before the worker posts its message
     volatile LONG owner;  // WORK_*
 };
@@ -256,8 +284,9 @@ void FreeWorkOf(PICTUREWORK *w) {
 
 unsigned __stdcall RunWork(void *argument) {
     PICTUREWORK *w = static_cast<PICTUREWORK *>(argument);
-    if (OffStore(w->job) && (!w->paired || OffStore(w->partner))) InterlockedCompareExchange(&w->owner, WORK_OFFSTORE, WORK_SHARED);
-    w->picture = Prepare(w->job, &w->stop, &w->facts, w->paired ? &w->partner : nullptr);
+    if (OffStore(w->job) && AllOffStore(w->partners, w->partnercount))
+        InterlockedCompareExchange(&w->owner, WORK_OFFSTORE, WORK_SHARED);
+    w->picture = Prepare(w->job, &w->stop, &w->facts, w->partners, w->partnercount);
     if (InterlockedExchange(&w->owner, WORK_FINISHED) == WORK_LETGO) {
         FreeWorkOf(w);
         return 0;
@@ -283,15 +312,15 @@ void FreeWork(PREPARING *preparing) {
 
 }  // namespace
 
-HGLOBAL PreparePicture(const PICTUREJOB &job, PICTUREFACTS *facts, const PICTUREJOB *partner) {
+HGLOBAL PreparePicture(const PICTUREJOB &job, PICTUREFACTS *facts, const PICTUREJOB *partners, int partnercount) {
     PICTUREFACTS learnt = {};
-    HGLOBAL picture = Prepare(job, nullptr, &learnt, partner);
+    HGLOBAL picture = Prepare(job, nullptr, &learnt, partners, partners ? partnercount : 0);
     if (facts) *facts = learnt;
     return picture;
 }
 
 void BeginPreparing(PREPARING *preparing, HWND window, UINT message, int index, const PICTUREJOB &job,
-                    const PICTUREJOB *partner) {
+                    const PICTUREJOB *partners, int partnercount) {
     if (preparing->work && preparing->work->index == index) return;
     StopPreparing(preparing);
     // From the C heap: the C++ allocation would link the run-time's
@@ -299,7 +328,8 @@ void BeginPreparing(PREPARING *preparing, HWND window, UINT message, int index, 
     PICTUREWORK *work = static_cast<PICTUREWORK *>(std::calloc(1, sizeof(PICTUREWORK)));
     if (!work) return;
     work->job = job, work->window = window, work->message = message, work->index = index;
-    if (partner) work->partner = *partner, work->paired = TRUE;
+    work->partnercount = partners ? (partnercount < kPartnerChoices ? partnercount : kPartnerChoices) : 0;
+    for (int i = 0; i < work->partnercount; ++i) work->partners[i] = partners[i];
     preparing->work = work;
     preparing->worker = (HANDLE)_beginthreadex(nullptr, 0, RunWork, work, 0, nullptr);
     // Without a thread the picture is made here, and is ready at once.

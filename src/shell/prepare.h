@@ -24,6 +24,9 @@ struct PREPARING {
 
 // Room for the path of a photo file of the live folders, \\?\ form included.
 constexpr int kPhotoPathRoom = 4096;
+// The most photos offered to stand beside a portrait: the first portrait
+// among them is its partner.
+constexpr int kPartnerChoices = 6;
 
 // What the worker needs to make one picture.
 struct PICTUREJOB {
@@ -40,7 +43,8 @@ struct PICTUREJOB {
 struct PICTUREFACTS {
     DWORD taken;         // a photo file's day taken (yyyymmdd); 0 unknown
     DWORD partnertaken;  // the same of the partner
-    BOOL paired;         // the partner stands beside the photo in the picture
+    BOOL paired;         // a partner stands beside the photo in the picture
+    int partnerchoice;   // which of the partners offered, when paired
     RECT photo;          // where the photo lies in the picture; empty: the whole picture
     RECT partner;        // where the partner lies, when paired
 };
@@ -49,16 +53,19 @@ struct PICTUREFACTS {
 // shows it, made on the calling thread: 0 when it cannot be made. With
 // SCRF_BACKDROP a fitted photo sits on a blurred copy of itself filling the
 // screen; with SCRF_PORTRAITPAIRS, on a screen wider than tall, a portrait
-// photo stands beside `partner` when that is a portrait too, each fitted
-// into its half. *facts, when given, says what was made.
-HGLOBAL PreparePicture(const PICTUREJOB &job, PICTUREFACTS *facts = nullptr, const PICTUREJOB *partner = nullptr);
+// photo stands beside the first portrait of the `partnercount` partners
+// offered, each fitted into its half (a photo file's size is read from its
+// header, so a landscape costs no decode). *facts, when given, says what
+// was made.
+HGLOBAL PreparePicture(const PICTUREJOB &job, PICTUREFACTS *facts = nullptr, const PICTUREJOB *partners = nullptr,
+                       int partnercount = 0);
 
-// Starts making the picture of store index `index` (beside `partner`, when
-// given) on the worker, unless it is already being made or ready; a picture
-// in hand for another index is dropped. When done the worker posts
-// `message` with wParam `index` to `window`.
+// Starts making the picture of store index `index` (beside one of the
+// partners offered, as PreparePicture) on the worker, unless it is already
+// being made or ready; a picture in hand for another index is dropped.
+// When done the worker posts `message` with wParam `index` to `window`.
 void BeginPreparing(PREPARING *preparing, HWND window, UINT message, int index, const PICTUREJOB &job,
-                    const PICTUREJOB *partner = nullptr);
+                    const PICTUREJOB *partners = nullptr, int partnercount = 0);
 
 // Whether the picture of store index `index` is being made or ready.
 bool IsPreparing(const PREPARING *preparing, int index);

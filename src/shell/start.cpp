@@ -39,12 +39,31 @@ bool RegisterSaverClass(HINSTANCE instance) {
     return RegisterClassA(&cls) != 0;
 }
 
+// This program's own path in the code page the show's file functions take.
+// A folder named outside that code page (an Ünïcødé or 写真 folder on a
+// Western system) is reached by its short name, which is ASCII; without
+// one the path is read as the system converts it.
+void OwnPath(char (&path)[MAX_PATH]) {
+    wchar_t wide[MAX_PATH] = {}, shortened[MAX_PATH] = {};
+    BOOL lost = FALSE;
+    const DWORD length = GetModuleFileNameW(hInst, wide, MAX_PATH);
+    if (length > 0 && length < MAX_PATH &&
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, path, MAX_PATH, nullptr, &lost) && !lost)
+        return;
+    const DWORD shortlength = length > 0 && length < MAX_PATH ? GetShortPathNameW(wide, shortened, MAX_PATH) : 0;
+    lost = FALSE;
+    if (shortlength > 0 && shortlength < MAX_PATH &&
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, shortened, -1, path, MAX_PATH, nullptr, &lost) && !lost)
+        return;
+    GetModuleFileNameA(hInst, path, MAX_PATH);
+}
+
 // The show of this program's own file. When it cannot be loaded the window
 // keeps no content and only waits for input. The bare player, with no show
 // appended, plays the photo folders its settings name.
 void LoadOwnShow(HWND window) {
     char path[MAX_PATH] = {};
-    GetModuleFileNameA(hInst, path, MAX_PATH);
+    OwnPath(path);
     if (ShowAppended(path))
         LoadSession(window, path);
     else
@@ -78,7 +97,7 @@ int RunSaver(HINSTANCE instance) {
 // The header alone, for the information dialog and the preview.
 int LoadHeader(BLOCK *header) {
     char path[MAX_PATH] = {};
-    GetModuleFileNameA(hInst, path, MAX_PATH);
+    OwnPath(path);
     return LoadHeaderBlock(nullptr, header, path, nullptr);
 }
 
@@ -98,7 +117,7 @@ int RunInformationDialog(HINSTANCE instance) {
 
 bool IsBarePlayer() {
     char path[MAX_PATH] = {};
-    GetModuleFileNameA(hInst, path, MAX_PATH);
+    OwnPath(path);
     return !ShowAppended(path);
 }
 

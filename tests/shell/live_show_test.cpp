@@ -36,10 +36,12 @@ public:
         SetEnvironmentVariableW(L"LOCALAPPDATA", appdata_.Path(L"").c_str());
     }
     // The settings every test starts from: this folder by name, one second
-    // each with no effect, nothing moving, nothing around the photo.
-    void WriteSettings() {
+    // each with no effect, nothing moving, nothing around the photo; then
+    // `adjust`'s.
+    void WriteSettings(void (*adjust)(PHOTOSETTINGS &) = nullptr) {
         std::wstring folders = List({Path(L"")});
-        const PHOTOSETTINGS settings = {&folders[0], TRUE, 1, 0, 1500, SCRF_FIT, PHOTOORDER_NAME, 0, FALSE, 0, 0, 0, 0, 0};
+        PHOTOSETTINGS settings = {&folders[0], TRUE, 1, 0, 1500, SCRF_FIT, PHOTOORDER_NAME, 0, FALSE, 0, 0, 0, 0, 0};
+        if (adjust) adjust(settings);
         ASSERT_TRUE(WritePhotoSettings(key.path(), settings));
     }
 
@@ -90,6 +92,38 @@ TEST(LiveShow, PlaysTheFoldersPhotosInNameOrderFitted) {
         EXPECT_EQ(ScreenPixel(4, kScreenDeep / 2), RGB(255, 0, 0));
     }
     EXPECT_EQ(CentreColours(expected.size()), expected);
+}
+
+// In the random order a portrait stands beside the round's other portrait
+// however many landscapes the order would play between them: no portrait
+// plays alone in the screen's middle.
+TEST(LiveShow, InTheRandomOrderEachPortraitStandsBesideTheOther) {
+    const int wide = kScreenWide, y = kScreenDeep / 2;
+    ASSERT_GT(wide, y * 2);
+    PhotoFolder folder;
+    const COLORREF red = RGB(220, 0, 0), green = RGB(0, 200, 0);
+    folder.File(L"a.png", SolidPhoto(PhotoFormat::PNG, 60, 100, red));
+    folder.File(L"e.png", SolidPhoto(PhotoFormat::PNG, 60, 100, green));
+    for (int i = 0; i < 4; ++i)
+        folder.File(L"l" + std::to_wstring(i) + L".png", SolidPhoto(PhotoFormat::PNG, 200, 100, RGB(0, 0, 60 + 50 * i)));
+    folder.WriteSettings([](PHOTOSETTINGS &settings) {
+        settings.order = PHOTOORDER_RANDOM;
+        settings.pair = SCRF_PORTRAITPAIRS;
+    });
+
+    Playing player;
+    ASSERT_TRUE(player.window());
+    // The first photo may start before the search has found the others.
+    Sleep(3000);
+    int paired = 0, alone = 0;
+    for (const DWORD until = GetTickCount() + 12000; GetTickCount() < until; Sleep(40)) {
+        const COLORREF middle = ScreenPixel(wide / 2, y), left = ScreenPixel(wide / 4, y);
+        const COLORREF right = ScreenPixel(wide * 3 / 4, y);
+        alone += middle == red || middle == green;
+        paired += (left == red && right == green) || (left == green && right == red);
+    }
+    EXPECT_EQ(alone, 0);
+    EXPECT_GT(paired, 0);
 }
 
 // Settings of the wrong type or out of range take their defaults: the

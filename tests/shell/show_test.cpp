@@ -39,6 +39,36 @@ TEST(Show, APictureAppearsCentred) {
     EXPECT_EQ(ScreenPixel(x - 3, y), kBackground);
 }
 
+// A show copied into a folder named outside the system's code page still
+// reads its own file, by the folder's short name, and plays.
+TEST(Show, AShowInAFolderNamedOutsideTheCodePagePlays) {
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring folder = std::wstring(temp) + L"ml \u5199\u771F \u0444\u043E\u0442\u043E";
+    std::wstring program = folder + L"\\show.scr";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ShowWriter writer(TestHead("Far away", kBackground));
+    writer.AddPicture(TestPicture(10, 3, 0), SolidDib(64, 48, RGB(200, 100, 0)), true);
+    const Bytes show = Player::WithShow(std::move(writer));
+    HANDLE file = CreateFileW(program.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, show.data(), DWORD(show.size()), &written, nullptr);
+    CloseHandle(file);
+    std::wstring line = L"\"" + program + L"\" /s";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(CreateProcessW(&program[0], &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    EXPECT_TRUE(CentreTurns(RGB(200, 100, 0)));
+    TerminateProcess(info.hProcess, 0);
+    WaitForSingleObject(info.hProcess, 5000);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    DeleteFileW(program.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
 TEST(Show, APictureLargerThanTheScreenShowsItsCentre) {
     const int w = kScreenWide + 76, h = kScreenDeep + 32;
     const Bytes dib = TestDib(w, h, 24);
