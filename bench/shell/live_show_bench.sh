@@ -46,36 +46,26 @@ settings() {  # folder
 cp "$player" bare.scr
 PLAY_ENV="MARROWLIGHT_PHOTOS_KEY=$key LOCALAPPDATA=Z:$(echo "$work/appdata" | tr / '\\')"
 printf '%-30s %10s %10s\n' "source" "first s" "peak MB"
+
+# Packs a show titled $1 of the one item whose keys follow, and plays it
+# with `settle` $2, reported as $3.
+packed() {
+    name=$1 settle=$2 label=$3
+    shift 3
+    printf '[show]\ntitle = "%s"\n\n[[item]]\n' "$name" >"$name.toml"
+    printf '%s\n' "$@" >>"$name.toml"
+    "$mlshow" build "$name.toml" --quiet --player "$player" -o "$name.scr"
+    set -- $(play "$work/$name.scr" "$settle")
+    printf '%-30s %10s %10s\n' "$label" "$1" "$2"
+}
+
 # The floor under every figure: Wine's and the player's own start, shown by
 # a packed show of one small grey picture that needs no decode.
 [ -s tiny.png ] || /usr/bin/convert -size 64x36 xc:gray50 tiny.png
-cat >tiny.toml <<TOML
-[show]
-title = "Tiny"
-
-[[item]]
-type = "picture"
-file = "tiny.png"
-fit = "fit"
-TOML
-"$mlshow" build tiny.toml --quiet --player "$player" -o tiny.scr
-set -- $(play "$work/tiny.scr" 1)
-printf '%-30s %10s %10s\n' "start (one small picture)" "$1" "$2"
+packed Tiny 1 "start (one small picture)" 'type = "picture"' 'file = "tiny.png"' 'fit = "fit"'
 library 1 10
-cat >show10.toml <<TOML
-[show]
-title = "Ten"
-
-[[item]]
-type = "pictures"
-folder = "library10/folder 0000"
-order = "random"
-appear = "Crossfade"
-disappear = "No Clear"
-TOML
-"$mlshow" build show10.toml --quiet --player "$player" -o show10.scr
-set -- $(play "$work/show10.scr" 3)
-printf '%-30s %10s %10s\n' "packed show of 10" "$1" "$2"
+packed Ten 3 "packed show of 10" 'type = "pictures"' 'folder = "library10/folder 0000"' 'order = "random"' \
+    'appear = "Crossfade"' 'disappear = "No Clear"'
 for size in 1:10 1000:100; do
     library "${size%:*}" "${size#*:}"
     count=$((${size%:*} * ${size#*:}))
