@@ -19,6 +19,7 @@
 #include "support/player_process.h"
 #include "support/test_jpeg.h"
 #include "support/test_support.h"
+#include "bench_clock.h"
 
 using namespace testing_support;
 
@@ -26,13 +27,6 @@ namespace {
 
 constexpr int kPictures = 6;
 constexpr int kWidth = 1920, kHeight = 1080;
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return double(counter.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
 
 template <typename Work>
 double BestOf(int runs, Work work) {

@@ -12,6 +12,7 @@
 #include "support/test_jpeg.h"
 #include "support/test_photos.h"
 #include "support/test_support.h"
+#include "bench_clock.h"
 
 using namespace testing_support;
 
@@ -70,12 +71,9 @@ void MeasureHeader(const char *what, const TempFile &file) {
     const std::wstring path = Wide(file.path());
     constexpr int kLooks = 200;
     int wide = 0, deep = 0;
-    LARGE_INTEGER from, to, frequency;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&from);
+    const double from = Now();
     for (int i = 0; i < kLooks; ++i) ReadPhotoSize(path.c_str(), &wide, &deep);
-    QueryPerformanceCounter(&to);
-    const double us = double(to.QuadPart - from.QuadPart) * 1e6 / double(frequency.QuadPart) / kLooks;
+    const double us = (Now() - from) * 1000.0 / kLooks;
     std::printf("%-36s header alone -> %4dx%-4d: %6.0f us a look\n", what, wide, deep, us);
 }
 

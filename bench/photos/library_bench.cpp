@@ -10,19 +10,13 @@
 #include "photos/library_state.h"
 #include "support/test_jpeg.h"
 #include "support/test_support.h"
+#include "bench_clock.h"
 
 using namespace photos_testing;
 
 namespace {
 
 constexpr int kFolders = 1000, kPerFolder = 100;
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return double(counter.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
 
 std::wstring Numbered(const wchar_t *prefix, int number) {
     const std::wstring digits = std::to_wstring(number);

@@ -13,6 +13,7 @@
 #include "presentation/resample.h"
 #include "support/test_support.h"
 #include "support/window_canvas.h"
+#include "bench_clock.h"
 
 using namespace testing_support;
 
@@ -20,13 +21,6 @@ namespace {
 
 constexpr int kComparedSteps = 10;
 constexpr double kMotionMs = 1500;  // of pan-zoom steps timed
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return double(counter.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "support/saver_in_process.h"
 #include "support/test_support.h"
 #include "support/window_canvas.h"
+#include "bench_clock.h"
 
 using namespace testing_support;
 
@@ -18,13 +19,6 @@ namespace {
 
 constexpr int kWide = 1920, kDeep = 1080;
 constexpr int kSteps = 20;  // steps timed per phase; the slowest counts
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return double(counter.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
 
 struct StepTimes {
     double mean = 0, worst = 0;

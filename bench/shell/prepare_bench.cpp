@@ -14,17 +14,11 @@
 #include "support/saver_in_process.h"
 #include "support/test_jpeg.h"
 #include "support/test_support.h"
+#include "bench_clock.h"
 
 using namespace testing_support;
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return double(counter.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
 
 // The times of five runs of `work`, which frees what it makes: median and worst.
 template <typename Work>

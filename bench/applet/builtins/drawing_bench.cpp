@@ -9,17 +9,11 @@
 #include "drawing_applet.h"
 #include "imaging/dib.h"
 #include "support/test_support.h"
+#include "bench_clock.h"
 
 using namespace testing_support;
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return double(counter.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
 
 // A picture whose colours change at every pixel, as a photograph's do.
 Bytes Photo(int width, int height) {
