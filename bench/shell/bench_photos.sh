@@ -1,6 +1,12 @@
-# Sourced by the benchmarks that play photo shows: ten distinct photo-like
-# 1920x1080 JPEGs (fractal clouds with grain) in ./photos, made once, and
-# the measure of a saver's start.
+# Sourced by the benchmarks that play photo shows, with their arguments
+# MLSHOW PLAYER WORK-FOLDER: it works in the work folder, where it keeps ten
+# distinct photo-like 1920x1080 JPEGs (fractal clouds with grain) in
+# ./photos, made once; and it gives the measure of a saver's start.
+mlshow=$1
+player=$2
+work=$3
+mkdir -p "$work"
+cd "$work"
 mkdir -p photos
 for i in 0 1 2 3 4 5 6 7 8 9; do
     [ -s "photos/photo$i.jpg" ] || /usr/bin/convert -size 1920x1080 -seed "$i" plasma:fractal -blur 0x1 \

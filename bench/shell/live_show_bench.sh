@@ -8,13 +8,7 @@
 # show that needs no decode, the floor under them all.
 # Usage: live_show_bench.sh MLSHOW PLAYER WORK-FOLDER
 set -e
-mlshow=$1
-player=$2
-work=$3
-here=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$work"
-cd "$work"
-. "$here/bench_photos.sh"
+. "$(cd "$(dirname "$0")" && pwd)/bench_photos.sh"
 
 # `folders` folders of `each` photos under ./library$count, made once.
 library() {

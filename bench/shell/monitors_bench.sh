@@ -9,15 +9,9 @@
 # scripts/with-two-monitors with ML_XORG_CONFIG=scripts/changing-monitors.conf
 # and scripts/with-wine-copy with scripts/changing-monitors.reg.
 set -e
-mlshow=$1
-player=$2
-work=$3
 update=$4
 seconds=${ML_MONITORS_BENCH_SECONDS:-20}
-here=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$work"
-cd "$work"
-. "$here/bench_photos.sh"
+. "$(cd "$(dirname "$0")" && pwd)/bench_photos.sh"
 # "random": "each" with the folder in random order, which the monitors share.
 for mode in primary each mirror random; do
     monitors=$mode order=""

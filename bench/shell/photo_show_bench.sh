@@ -8,13 +8,7 @@
 # screen (a folder's default) and at their own size ("none"), to compare.
 # Usage: photo_show_bench.sh MLSHOW PLAYER WORK-FOLDER
 set -e
-mlshow=$1
-player=$2
-work=$3
-here=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$work"
-cd "$work"
-. "$here/bench_photos.sh"
+. "$(cd "$(dirname "$0")" && pwd)/bench_photos.sh"
 
 # A folder of `count` pictures named in playing order, the ten repeated.
 folder() {
