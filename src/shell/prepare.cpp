@@ -157,7 +157,13 @@ HGLOBAL PairedPicture(const PICTUREJOB &job, const PICTUREJOB *partners, int cou
     HGLOBAL made[2] = {0, 0}, pictures[2] = {0, 0};
     DWORD taken = 0;
     HGLOBAL result = 0;
-    for (int i = 0; i < 2 && halves[0] && halves[1]; ++i) {
+    // A portrait fitted to the whole screen that fits its half already is
+    // what fitting it to the half would make: it is not decoded again.
+    int w = 0, h = 0;
+    const bool reuse = PictureFit(job.block.image.flags) == SCRF_FIT &&
+                       GetBitmapDimensions(main, &w, &h, nullptr, nullptr) && w <= half.cx && h <= half.cy;
+    if (reuse) pictures[0] = main;
+    for (int i = reuse ? 1 : 0; i < 2 && halves[0] && halves[1]; ++i) {
         halves[i]->block.image.flags &= ~(SCRF_BACKDROP | SCRF_PORTRAITPAIRS);
         if (!FittedStage(*halves[i], stop, i ? &facts->partnertaken : &taken, &made[i])) break;
         pictures[i] = made[i] ? made[i] : halves[i]->block.data;
