@@ -9,6 +9,10 @@
 
 namespace ml {
 
+// The first bytes of a JPEG that hold its EXIF segment whole, even at the
+// largest size a segment has (64 KB) behind a JFIF segment.
+constexpr size_t EXIF_HEADBYTES = 68u << 10;
+
 // EXIF orientation values: 1 as stored; 2..8 mirrored and/or turned.
 constexpr uint32_t ORIENTATION_UPRIGHT = 1;
 

@@ -30,8 +30,8 @@ constexpr unsigned long long kLargestPhotoPixels = ml::MAXJPEGPIXELS;
 // Bytes read at a time, with a look at *stop between pieces.
 constexpr DWORD kReadPiece = 4u << 20;
 // Bytes read first for a photo's size: the headers of PNG, BMP and GIF and
-// a JPEG's EXIF segment (at most 64 KB) lie in them.
-constexpr DWORD kHeaderPiece = 64u << 10;
+// a JPEG's whole EXIF segment lie in them.
+constexpr DWORD kHeaderPiece = DWORD(ml::EXIF_HEADBYTES);
 
 bool Stopped(const volatile LONG *stop) { return stop && *stop; }
 

@@ -6,11 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "content/exif.h"
+
 namespace photos {
 
 // Bytes read of a photo's file to find its day taken: the EXIF segment sits
 // in the first ones.
-constexpr DWORD kDateHeaderBytes = 64u << 10;
+constexpr DWORD kDateHeaderBytes = DWORD(ml::EXIF_HEADBYTES);
 
 // The day taken (yyyymmdd) that the EXIF DateTimeOriginal of the JPEG
 // bytes `data` gives; 0 when there is none or it is no real day. Reads only

@@ -55,6 +55,17 @@ Shown Decode(const std::wstring &path, DWORD fit, int wide, int deep, int tolera
     return shown;
 }
 
+// `jpeg`, whose first segment is its EXIF one, with that segment grown to
+// the largest size a segment has and a JFIF segment before it, as cameras
+// that store a large thumbnail write it.
+Bytes WithLargestExif(const Bytes &jpeg) {
+    Bytes out = jpeg;
+    const size_t length = size_t(out[4]) << 8 | out[5], grown = 0xFFFF;
+    out.insert(out.begin() + long(4 + length), grown - length, 0);
+    out[4] = uint8_t(grown >> 8), out[5] = uint8_t(grown);
+    return WithSegment(out, 0xE0, 14);
+}
+
 }  // namespace
 
 TEST(DecodePhotoFile, EachFormatIsFittedWithItsColours) {
@@ -96,12 +107,14 @@ TEST(DecodePhotoFile, EveryExifOrientationComesOutUpright) {
     const Bytes jpeg = PhotoFile(PhotoFormat::JPEG, Quadrants(64, 32));
     // The stored quadrants that the upright picture's quarters show.
     const char *upright[9] = {"", "rgby", "gryb", "ybgr", "byrg", "rbgy", "bryg", "ygbr", "gyrb"};
-    // The frame header far behind the EXIF segment, past what is read first.
+    // The frame header far behind the EXIF segment, past what is read first;
+    // and the EXIF segment as large as a segment is.
     const Bytes padded = WithSegment(WithSegment(jpeg, 0xE2, 65000), 0xE3, 65000);
     for (uint16_t orientation = 1; orientation <= 8; ++orientation) {
         SCOPED_TRACE(orientation);
         const bool turned = orientation >= 5;
-        const Bytes file = WithExif(orientation % 2 ? jpeg : padded, orientation, "2024:06:01 10:20:30");
+        const Bytes exif = WithExif(orientation % 2 ? jpeg : padded, orientation, "2024:06:01 10:20:30");
+        const Bytes file = orientation % 4 == 2 ? WithLargestExif(exif) : exif;
         const Shown shown = Decode(folder.Write(L"o" + std::to_wstring(orientation) + L".jpg", file), SCRF_FIT, 160, 90);
         EXPECT_EQ(shown.wide * 10000 + shown.deep, turned ? 450090 : 1600080);
         EXPECT_EQ(shown.quarters, upright[orientation]);
