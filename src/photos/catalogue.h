@@ -35,7 +35,7 @@ struct PHOTORECORD {
     uint8_t shown;     // SHOWN_*
     uint32_t round;    // the random order's round it last played in; 0 never
     uint32_t taken;    // the day taken, yyyymmdd; 0 unknown
-    uint64_t written;  // its last write time, a local FILETIME
+    uint64_t written;  // its last write time, a FILETIME in UTC
 };
 
 // The catalogue file: this header, `count` records, then `poolchars` wide
@@ -62,7 +62,7 @@ static_assert(sizeof(PHOTORECORD) == 24, "a photo's record has a fixed size");
 static_assert(sizeof(CATALOGUEHEAD) == 64, "the catalogue's header has a fixed size");
 
 constexpr uint32_t kCatalogueMagic = 0x43504C4D;  // "MLPC"
-constexpr uint32_t kCatalogueVersion = 1;
+constexpr uint32_t kCatalogueVersion = 2;
 
 // The records and the pool in memory. Ids are record indexes.
 struct CATALOGUE {

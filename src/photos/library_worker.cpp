@@ -146,12 +146,6 @@ uint32_t ReadDay(PHOTOLIBRARY *library, const wchar_t *path, uint32_t length) {
     return FileTakenDate(library->scratch, library->header);
 }
 
-uint64_t LocalTime(const FILETIME &utc) {
-    FILETIME local;
-    if (!FileTimeToLocalFileTime(&utc, &local)) local = utc;
-    return uint64_t(local.dwHighDateTime) << 32 | local.dwLowDateTime;
-}
-
 // A photo the catalogue knows, found again: its write time and, for the
 // date orders, its day taken brought up to date.
 void FoundAgain(PHOTOLIBRARY *library, uint32_t id, const wchar_t *path, uint32_t length, uint64_t written) {
@@ -195,13 +189,15 @@ bool FoundNew(PHOTOLIBRARY *library, const wchar_t *path, uint32_t length, uint6
 
 bool OnPhoto(void *context, const wchar_t *path, uint32_t length, const FILETIME &written) {
     PHOTOLIBRARY *library = (PHOTOLIBRARY *)context;
-    const uint64_t local = LocalTime(written);
+    // UTC, as the file system keeps it: a local time would move by an hour
+    // at each change of daylight saving and make every photo look changed.
+    const uint64_t utc = uint64_t(written.dwHighDateTime) << 32 | written.dwLowDateTime;
     const int id = FindPath(library->index, library->catalogue, path, length);
     if (id >= 0) {
-        FoundAgain(library, uint32_t(id), path, length, local);
+        FoundAgain(library, uint32_t(id), path, length, utc);
         return true;
     }
-    return FoundNew(library, path, length, local);
+    return FoundNew(library, path, length, utc);
 }
 
 // After a whole search: the photos it did not find leave.

@@ -32,8 +32,8 @@ struct PHOTOKEY {
     uint64_t moment;
 };
 
-// The day taken at the time of day the file was last written, when its
-// header gave the day; else its last write time.
+// The day taken at the time of day (UTC) the file was last written, when
+// its header gave the day; else its last write time.
 uint64_t PhotoMoment(const PHOTORECORD &record);
 // yyyymmdd as the local FILETIME of the start of that day.
 uint64_t DayStart(uint32_t yyyymmdd);

@@ -77,7 +77,7 @@ TEST(PhotoCatalogue, RefusesEveryDamage) {
         {"no round", offsetof(CATALOGUEHEAD, round), 0},
         {"a last photo past the records", offsetof(CATALOGUEHEAD, last), 3},
         {"more sorted than there are", offsetof(CATALOGUEHEAD, sorted), 4},
-        {"another version", offsetof(CATALOGUEHEAD, version), 2},
+        {"another version", offsetof(CATALOGUEHEAD, version), photos::kCatalogueVersion - 1},
     };
     for (const auto &[description, at, value] : fields) {
         Bytes changed = good;
